@@ -1,0 +1,192 @@
+// The one unit of the core that talks to the operating system.
+#include "tags/file.h"
+
+#include <algorithm>
+#include <array>
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace corvane::tags {
+
+bool FileIo::readExactAt(std::uint64_t offset, std::span<std::uint8_t> data)
+{
+    const auto got = readAt(offset, data);
+    return got && *got == data.size();
+}
+
+File::~File()
+{
+    close();
+}
+
+File::File(File&& other) noexcept : m_fd(other.m_fd), m_error(other.m_error)
+{
+    other.m_fd = -1;
+}
+
+File& File::operator=(File&& other) noexcept
+{
+    if (this != &other) {
+        close();
+        m_fd = other.m_fd;
+        m_error = other.m_error;
+        other.m_fd = -1;
+    }
+    return *this;
+}
+
+File File::open(const std::string& path, OpenMode mode)
+{
+    File file;
+    const int flags = (mode == OpenMode::Read ? O_RDONLY : O_RDWR) | O_CLOEXEC;
+    do {
+        file.m_fd = ::open(path.c_str(), flags);
+    } while (file.m_fd < 0 && errno == EINTR);
+    if (file.m_fd < 0) {
+        file.m_error = errno;
+        return file;
+    }
+    // A directory opens for reading but is no file to tag.
+    struct stat st {};
+    if (::fstat(file.m_fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        file.m_error = S_ISDIR(st.st_mode) ? EISDIR : EINVAL;
+        file.close();
+    }
+    return file;
+}
+
+void File::close()
+{
+    if (m_fd >= 0) {
+        ::close(m_fd);
+        m_fd = -1;
+    }
+}
+
+std::optional<std::size_t> File::readAt(std::uint64_t offset, std::span<std::uint8_t> data)
+{
+    std::size_t done = 0;
+    while (done < data.size()) {
+        const auto n = ::pread(m_fd, data.data() + done, data.size() - done,
+                               static_cast<off_t>(offset + done));
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            m_error = errno;
+            return std::nullopt;
+        }
+        if (n == 0)
+            break;  // end of file
+        done += static_cast<std::size_t>(n);
+    }
+    return done;
+}
+
+bool File::writeAt(std::uint64_t offset, std::span<const std::uint8_t> data)
+{
+    std::size_t done = 0;
+    while (done < data.size()) {
+        const auto n = ::pwrite(m_fd, data.data() + done, data.size() - done,
+                                static_cast<off_t>(offset + done));
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            m_error = errno;
+            return false;
+        }
+        if (n == 0) {
+            m_error = EIO;
+            return false;
+        }
+        done += static_cast<std::size_t>(n);
+    }
+    return true;
+}
+
+std::optional<std::uint64_t> File::length()
+{
+    struct stat st {};
+    if (::fstat(m_fd, &st) != 0) {
+        m_error = errno;
+        return std::nullopt;
+    }
+    return static_cast<std::uint64_t>(st.st_size);
+}
+
+bool File::truncate(std::uint64_t newLength)
+{
+    int rc;
+    do {
+        rc = ::ftruncate(m_fd, static_cast<off_t>(newLength));
+    } while (rc != 0 && errno == EINTR);
+    if (rc != 0) {
+        m_error = errno;
+        return false;
+    }
+    return true;
+}
+
+bool File::reserve(std::uint64_t newLength)
+{
+    const auto old = length();
+    if (!old)
+        return false;
+    if (newLength <= *old)
+        return true;
+    // posix_fallocate reports a lack of space before anything is written; where the file system
+    // cannot allocate ahead, writing zeros does the same check the slow way.
+    const int rc = ::posix_fallocate(m_fd, static_cast<off_t>(*old),
+                                     static_cast<off_t>(newLength - *old));
+    if (rc == 0)
+        return true;
+    if (rc != EOPNOTSUPP && rc != EINVAL) {
+        m_error = rc;
+        (void)truncate(*old);  // fallocate may have grown the file before running out of space
+        m_error = rc;
+        return false;
+    }
+    static constexpr std::size_t kZeroBlock = 65536;
+    static const std::array<std::uint8_t, kZeroBlock> zeros{};
+    for (std::uint64_t pos = *old; pos < newLength;) {
+        const auto n = static_cast<std::size_t>(std::min<std::uint64_t>(kZeroBlock, newLength - pos));
+        if (!writeAt(pos, std::span(zeros.data(), n))) {
+            const int err = m_error;
+            (void)truncate(*old);
+            m_error = err;
+            return false;
+        }
+        pos += n;
+    }
+    return true;
+}
+
+std::string File::errorText() const
+{
+    return errorString(m_error);
+}
+
+Access testAccess(const std::string& path)
+{
+    struct stat st {};
+    if (::stat(path.c_str(), &st) != 0)
+        return Access::Missing;
+    // Root passes access() on any file, so a file without a single write bit counts as
+    // read-only too: the user marked it so on purpose.
+    if ((st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0)
+        return Access::ReadOnly;
+    if (::access(path.c_str(), R_OK | W_OK) != 0)
+        return errno == ENOENT ? Access::Missing : Access::ReadOnly;
+    return Access::ReadWrite;
+}
+
+std::string errorString(int err)
+{
+    if (err == 0)
+        return "Unknown error";
+    return std::strerror(err);
+}
+
+}  // namespace corvane::tags

@@ -1,0 +1,81 @@
+#pragma once
+// The one way the core touches files: positional, checked I/O with 64-bit offsets.
+// FileIo is the interface the codecs take (tests substitute a failing one); File is the real,
+// RAII-owned POSIX file.
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <string>
+
+namespace corvane::tags {
+
+class FileIo {
+public:
+    virtual ~FileIo() = default;
+
+    // Reads up to data.size() bytes at offset; fewer only at the end of the file.
+    // nullopt on an I/O error (errorText() says why).
+    [[nodiscard]] virtual std::optional<std::size_t> readAt(std::uint64_t offset,
+                                                            std::span<std::uint8_t> data) = 0;
+    // Writes all of data at offset, or fails.
+    [[nodiscard]] virtual bool writeAt(std::uint64_t offset,
+                                       std::span<const std::uint8_t> data) = 0;
+    [[nodiscard]] virtual std::optional<std::uint64_t> length() = 0;
+    // Cuts (or sparsely extends) the file to newLength.
+    [[nodiscard]] virtual bool truncate(std::uint64_t newLength) = 0;
+    // Grows the file to newLength with the disk space actually allocated, so that a later write
+    // into the new region cannot fail for lack of space. On failure the file keeps its length.
+    [[nodiscard]] virtual bool reserve(std::uint64_t newLength) = 0;
+    // The reason for the last failure, as a user-readable sentence fragment ("No space left on
+    // device").
+    [[nodiscard]] virtual std::string errorText() const = 0;
+
+    // readAt that succeeds only when all of data was read.
+    [[nodiscard]] bool readExactAt(std::uint64_t offset, std::span<std::uint8_t> data);
+};
+
+enum class OpenMode { Read, Update };
+
+class File final : public FileIo {
+public:
+    File() = default;
+    ~File() override;
+    File(File&& other) noexcept;
+    File& operator=(File&& other) noexcept;
+    File(const File&) = delete;
+    File& operator=(const File&) = delete;
+
+    // Opens an existing file. On failure the result is not open and error() says why.
+    [[nodiscard]] static File open(const std::string& path, OpenMode mode);
+
+    [[nodiscard]] bool isOpen() const { return m_fd >= 0; }
+    [[nodiscard]] int error() const { return m_error; }  // errno of the last failure
+    void close();
+
+    [[nodiscard]] std::optional<std::size_t> readAt(std::uint64_t offset,
+                                                    std::span<std::uint8_t> data) override;
+    [[nodiscard]] bool writeAt(std::uint64_t offset,
+                               std::span<const std::uint8_t> data) override;
+    [[nodiscard]] std::optional<std::uint64_t> length() override;
+    [[nodiscard]] bool truncate(std::uint64_t newLength) override;
+    [[nodiscard]] bool reserve(std::uint64_t newLength) override;
+    [[nodiscard]] std::string errorText() const override;
+
+private:
+    int m_fd = -1;
+    int m_error = 0;
+};
+
+enum class Access { ReadWrite, ReadOnly, Missing };
+
+// The read/write access test done before any write. A file is read-only when it cannot be
+// opened for reading and writing or has no write permission bit at all, so a file marked
+// read-only is refused even for root.
+[[nodiscard]] Access testAccess(const std::string& path);
+
+// The user-readable text of an errno value.
+[[nodiscard]] std::string errorString(int err);
+
+}  // namespace corvane::tags

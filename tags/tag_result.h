@@ -1,0 +1,39 @@
+#pragma once
+// Outcomes of the tag codecs. No exception crosses the core's interface: every reader and writer
+// returns one of these and the caller must look at it.
+
+#include <string>
+
+namespace corvane::tags {
+
+enum class TagRead {
+    Absent,       // the file has no such tag
+    Present,      // read
+    Unsupported,  // an ID3v2 tag of major version 4 or above (or below 2): not read
+    Failed,       // an I/O error stopped the read
+};
+
+enum class WriteStatus {
+    Ok,
+    IoError,      // a read, write, seek, truncation or extension failed (full disk, I/O error)
+    Malformed,    // the existing tag's sizes run past its end or the end of the file
+    Unsupported,  // the existing ID3v2 tag is not version 2.3
+};
+
+struct WriteResult {
+    WriteStatus status = WriteStatus::Ok;
+    std::string ioError;  // the system's reason, for IoError
+
+    [[nodiscard]] bool ok() const { return status == WriteStatus::Ok; }
+    [[nodiscard]] static WriteResult success() { return {}; }
+    [[nodiscard]] static WriteResult failure(WriteStatus s, std::string why = {})
+    {
+        return {s, std::move(why)};
+    }
+};
+
+// A short English reason for a failed write, for messages ("No space left on device",
+// "the ID3v2 tag is damaged", "the ID3v2 tag is of a version that cannot be rewritten").
+[[nodiscard]] std::string describe(const WriteResult& result);
+
+}  // namespace corvane::tags

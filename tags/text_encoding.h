@@ -1,0 +1,41 @@
+#pragma once
+// Conversions between the program's UTF-8 texts and the encodings of the tag formats.
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+
+namespace corvane::tags {
+
+// ID3v2 text encoding bytes.
+enum class TextEncoding : std::uint8_t { Latin1 = 0, Utf16Bom = 1, Utf16Be = 2, Utf8 = 3 };
+
+[[nodiscard]] std::string latin1ToUtf8(std::span<const std::uint8_t> bytes);
+[[nodiscard]] std::string latin1ToUtf8(std::string_view bytes);
+
+// True when every character of the UTF-8 text has an ISO-8859-1 form.
+[[nodiscard]] bool isLatin1(std::string_view utf8);
+// ISO-8859-1 bytes of a UTF-8 text; a character outside ISO-8859-1 becomes "?".
+[[nodiscard]] std::string utf8ToLatin1(std::string_view utf8);
+// UTF-16 little-endian with its byte-order mark FF FE, no terminator.
+[[nodiscard]] std::string utf8ToUtf16Bom(std::string_view utf8);
+
+// Decodes an ID3v2 string in the given encoding to UTF-8. The text ends at its terminator (one
+// zero byte, or two zero bytes on an even offset for UTF-16) or at the end of bytes. An unknown
+// encoding byte is read as ISO-8859-1. Malformed sequences become U+FFFD; never throws.
+[[nodiscard]] std::string decodeId3Text(std::uint8_t encoding, std::span<const std::uint8_t> bytes);
+
+// Length in bytes of the string at the start of bytes including its terminator (one zero byte;
+// two zero bytes on an even offset for UTF-16), or nullopt when no terminator is found.
+[[nodiscard]] std::optional<std::size_t> terminatedLength(std::uint8_t encoding,
+                                                         std::span<const std::uint8_t> bytes);
+
+// The longest prefix of a UTF-8 text with at most maxChars characters; never splits a character.
+[[nodiscard]] std::string_view utf8Prefix(std::string_view utf8, std::size_t maxChars);
+// Number of characters in a UTF-8 text.
+[[nodiscard]] std::size_t utf8Length(std::string_view utf8);
+
+}  // namespace corvane::tags
