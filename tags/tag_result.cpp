@@ -1,0 +1,20 @@
+#include "tags/tag_result.h"
+
+namespace corvane::tags {
+
+std::string describe(const WriteResult& result)
+{
+    switch (result.status) {
+    case WriteStatus::Ok:
+        return {};
+    case WriteStatus::IoError:
+        return result.ioError.empty() ? "an input/output error occurred" : result.ioError;
+    case WriteStatus::Malformed:
+        return "the ID3v2 tag is damaged";
+    case WriteStatus::Unsupported:
+        return "the ID3v2 tag is of a version that cannot be rewritten";
+    }
+    return {};
+}
+
+}  // namespace corvane::tags
