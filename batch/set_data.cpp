@@ -1,0 +1,103 @@
+#include "batch/set_data.h"
+
+#include "tags/id3v1.h"
+#include "tags/id3v2_write.h"
+#include "tags/text_encoding.h"
+
+#include <array>
+#include <utility>
+
+namespace corvane::batch {
+
+namespace {
+
+// The editor's fields by frame id, with the names it shows them under.
+constexpr std::array<std::pair<std::string_view, std::string_view>, 21> kEditorFields{{
+    {"TRCK", "Track No"},   {"TIT2", "Title"},          {"TPE1", "Artist"},
+    {"TALB", "Album"},      {"TYER", "Year"},           {"TCON", "Genre"},
+    {"COMM", "Comment"},    {"TCOM", "Composer"},       {"TEXT", "Lyricist"},
+    {"TCOP", "Copyright"},  {"WXXX", "URL"},            {"TENC", "Encoded By"},
+    {"TIT3", "Sub Title"},  {"TOPE", "Orig. Artist"},   {"TOAL", "Orig. Album"},
+    {"TORY", "Orig. Year"}, {"TOLY", "Orig. Lyricist"}, {"TPUB", "Publisher"},
+    {"TPE2", "Band"},       {"TPE3", "Conductor"},      {"PCNT", "Play Counter"},
+}};
+
+constexpr int kLastV1Column = static_cast<int>(tags::Column::Track);
+
+std::optional<tags::V1FieldNo> v1FieldOfColumn(tags::Column column)
+{
+    const int index = static_cast<int>(column);
+    if (index < 1 || index > kLastV1Column)
+        return std::nullopt;
+    // The ID3v1 field numbers follow the list columns Title .. Track one for one.
+    return static_cast<tags::V1FieldNo>(index);
+}
+
+}  // namespace
+
+FieldTarget fieldOfColumn(tags::Column column)
+{
+    const auto& def = tags::ColumnTable[static_cast<std::size_t>(column)];
+    return FieldTarget{std::string(def.frameId), v1FieldOfColumn(column), std::string(def.name)};
+}
+
+std::optional<FieldTarget> editorField(std::string_view frameId)
+{
+    for (const auto& [id, name] : kEditorFields) {
+        if (id != frameId)
+            continue;
+        FieldTarget target{std::string(id), std::nullopt, std::string(name)};
+        if (const auto column = tags::columnOfFrame(id))
+            target.v1Field = v1FieldOfColumn(*column);
+        return target;
+    }
+    return std::nullopt;
+}
+
+FileOutcome setData(tags::FileIo& file, const SetDataOptions& options, int presence)
+{
+    const bool toV2 = writesId3v2(options.choice, presence);
+    const bool toV1 = writesId3v1(options.choice, presence);
+    tags::SlotList v2List;
+    tags::SlotList v1List;
+    for (const auto& [field, value] : options.values) {
+        if (toV2)
+            v2List.push_back(tags::FieldSlot::frame(field.frameId, value));
+        if (toV1 && field.v1Field)
+            v1List.push_back(tags::FieldSlot::v1(*field.v1Field, value));
+    }
+    if (v2List.empty() && v1List.empty())
+        return FileOutcome::skipped("no chosen tag to write in this file");
+
+    FileOutcome outcome;
+    if (!v2List.empty()) {
+        const auto result = tags::writeId3v2(file, v2List, options.compact);
+        if (!result.ok())
+            return FileOutcome::failed(result);
+        outcome.wroteId3v2 = true;
+    }
+    if (!v1List.empty()) {
+        const auto result = tags::writeId3v1(file, v1List);
+        if (!result.ok()) {
+            auto failed = FileOutcome::failed(result);
+            failed.wroteId3v2 = outcome.wroteId3v2;
+            return failed;
+        }
+        outcome.wroteId3v1 = true;
+    }
+    outcome.status = FileStatus::Written;
+    return outcome;
+}
+
+std::string v1DisplayText(tags::Column column, std::string_view value)
+{
+    const int index = static_cast<int>(column);
+    // Id3v1FieldSizes runs Title .. Comment in column order; Genre and Track show as given.
+    if (index >= 1 && index <= static_cast<int>(tags::Column::Comment)) {
+        const auto width = static_cast<std::size_t>(tags::Id3v1FieldSizes[index - 1]);
+        return std::string(tags::utf8Prefix(value, width));
+    }
+    return std::string(value);
+}
+
+}  // namespace corvane::batch

@@ -1,0 +1,24 @@
+#pragma once
+// Update All: the editor's collected lists written into every file it was opened on, or the
+// removal of whole tags.
+
+#include "batch/field_lists.h"
+#include "batch/file_work.h"
+#include "tags/file.h"
+
+namespace corvane::batch {
+
+struct UpdateAllPlan {
+    CollectedList id3v1;
+    CollectedList id3v2;
+    bool compact = false;  // the editor's "Compact ID3v2 Tag" box
+};
+
+// Applies the plan to one open file: the ID3v2 part first, then the ID3v1 part (the two touch
+// different ends of the file, so the order changes no byte of the result, and a damaged or
+// unsupported ID3v2 tag is refused before anything is written). A Write list without entries
+// leaves its tag alone; Remove removes it (a file without it stays as it was). Skipped when
+// the plan touches neither tag.
+[[nodiscard]] FileOutcome updateAllFile(tags::FileIo& file, const UpdateAllPlan& plan);
+
+}  // namespace corvane::batch

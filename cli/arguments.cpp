@@ -1,0 +1,185 @@
+#include "cli/arguments.h"
+
+#include <array>
+#include <cstdio>
+
+namespace corvane::cli {
+
+bool ParsedArguments::has(std::string_view name) const
+{
+    for (const auto& option : options) {
+        if (option.first == name)
+            return true;
+    }
+    return false;
+}
+
+std::optional<std::string> ParsedArguments::value(std::string_view name) const
+{
+    std::optional<std::string> found;
+    for (const auto& option : options) {
+        if (option.first == name)
+            found = option.second;
+    }
+    return found;
+}
+
+namespace {
+
+const OptionSpec* findSpec(std::string_view name, std::span<const OptionSpec> specs)
+{
+    for (const auto& spec : specs) {
+        if (spec.name == name)
+            return &spec;
+    }
+    return nullptr;
+}
+
+}  // namespace
+
+std::optional<ParsedArguments> parseArguments(std::span<const std::string> args,
+                                              std::span<const OptionSpec> specs,
+                                              std::string& error)
+{
+    ParsedArguments parsed;
+    bool optionsEnded = false;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& arg = args[i];
+        if (optionsEnded || arg.size() < 2 || arg[0] != '-') {
+            parsed.operands.push_back(arg);
+            continue;
+        }
+        if (arg == "--") {
+            optionsEnded = true;
+            continue;
+        }
+        if (arg == "--help" || arg == "-h") {
+            parsed.help = true;
+            continue;
+        }
+        const auto equals = arg.find('=');
+        const std::string name = arg.substr(0, equals);
+        const OptionSpec* spec = findSpec(name, specs);
+        if (spec == nullptr) {
+            error = "unknown option " + name;
+            return std::nullopt;
+        }
+        if (!spec->takesValue) {
+            if (equals != std::string::npos) {
+                error = "option " + name + " takes no value";
+                return std::nullopt;
+            }
+            parsed.options.emplace_back(name, std::string());
+        } else if (equals != std::string::npos) {
+            parsed.options.emplace_back(name, arg.substr(equals + 1));
+        } else if (i + 1 < args.size()) {
+            parsed.options.emplace_back(name, args[++i]);
+        } else {
+            error = "option " + name + " needs a value";
+            return std::nullopt;
+        }
+    }
+    return parsed;
+}
+
+int usageError(std::string_view command, std::string_view message)
+{
+    std::fprintf(stderr, "corvane-tag: %.*s\nTry 'corvane-tag %.*s%s--help' for more information.\n",
+                 static_cast<int>(message.size()), message.data(),
+                 static_cast<int>(command.size()), command.data(), command.empty() ? "" : " ");
+    return kExitUsage;
+}
+
+namespace {
+
+constexpr std::string_view kProgramUsage =
+    "Usage: corvane-tag COMMAND [OPTIONS] ARGUMENTS...\n"
+    "Reads and writes the ID3v1 trailer and the ID3v2 tag of MP3 files.\n"
+    "\n"
+    "Commands:\n"
+    "  show [--json] FILE...                 show both tags and the audio properties\n"
+    "  list [--view v1|v2] [--columns NAME,...] DIR\n"
+    "                                        one line per MP3 file of a folder\n"
+    "  set [--v1] [--v2] [--compact] FIELD=VALUE... FILE...\n"
+    "                                        write fields\n"
+    "  remove [--v1] [--v2] FILE...          remove the ID3v1 trailer, the ID3v2 tag, or both\n"
+    "  compact FILE...                       drop the padding of the ID3v2 tag\n"
+    "  sync (--to-v2|--to-v1) [--keep] [--no-intelligent] [--compact] FILE...\n"
+    "                                        copy the common fields from one tag to the other\n"
+    "  number [--start N] [--zeros none|auto|N] [--v1] [--v2] [--compact] FILE...\n"
+    "                                        consecutive track numbers in the order given\n"
+    "\n"
+    "'corvane-tag COMMAND --help' describes one command.\n"
+    "Exit status: 0 when every file was handled, 1 when a file could not be read or written\n"
+    "(named on stderr; the other files are still handled), 2 for a usage error.\n";
+
+struct CommandHelp {
+    std::string_view command;
+    std::string_view text;
+};
+
+constexpr std::array<CommandHelp, 7> kCommandUsage{{
+    {"show",
+     "Usage: corvane-tag show [--json] FILE...\n"
+     "Shows the ID3v1 trailer, the ID3v2 frames and the MP3 specifics of each file, as the tag\n"
+     "editor shows them. --json prints one JSON array with one object per file.\n"},
+    {"list",
+     "Usage: corvane-tag list [--view v1|v2] [--columns NAME,NAME,...] DIR\n"
+     "One line per file of DIR whose name ends in .mp3 (any case), sorted by name: the tag\n"
+     "presence (0 none, 1 ID3v1, 2 ID3v2, 3 both), then one TAB-separated cell per column.\n"
+     "  --view v1|v2     which tag fills the cells (default v1)\n"
+     "  --columns LIST   Filename, Title, Artist, Album, Year, Comment, Genre, Track, Composer,\n"
+     "                   Orig. Artist, Copyright, URL, Encoded By (default\n"
+     "                   Filename,Title,Artist,Album; any case; orig-artist and encoded-by too)\n"
+     "TABs and line breaks inside a value are shown as spaces.\n"},
+    {"set",
+     "Usage: corvane-tag set [--v1] [--v2] [--compact] FIELD=VALUE... FILE...\n"
+     "Writes each FIELD=VALUE into every FILE. FIELD is title, artist, album, year, comment,\n"
+     "genre, track, composer, orig-artist, copyright, url, encoded-by, or the frame id of a\n"
+     "field of the tag editor (TIT3, TPE2, TEXT, PCNT, ...). An empty VALUE clears the field.\n"
+     "  --v1, --v2   write only that tag (default: both; fields without an ID3v1 form go to\n"
+     "               the ID3v2 tag only)\n"
+     "  --compact    give the ID3v2 tag's padding back (default: keep it)\n"
+     "The assignments come before the files; write a file whose name looks like one as\n"
+     "./NAME.\n"},
+    {"remove",
+     "Usage: corvane-tag remove [--v1] [--v2] FILE...\n"
+     "Removes the ID3v1 trailer (--v1), the ID3v2 tag (--v2), or both (no option).\n"},
+    {"compact",
+     "Usage: corvane-tag compact FILE...\n"
+     "Rewrites the ID3v2 tag without its padding; the frames stay as they are.\n"},
+    {"sync",
+     "Usage: corvane-tag sync (--to-v2|--to-v1) [--keep] [--no-intelligent] [--compact] FILE...\n"
+     "Copies track, title, artist, album, year, comment and genre from one tag to the other.\n"
+     "  --to-v2, --to-v1    the direction\n"
+     "  --keep              leave fields that already hold a value (default: overwrite)\n"
+     "  --no-intelligent    do not copy from the only tag a file has when it is the other one\n"
+     "  --compact           give the ID3v2 tag's padding back\n"},
+    {"number",
+     "Usage: corvane-tag number [--start N] [--zeros none|auto|N] [--v1] [--v2] [--compact]"
+     " FILE...\n"
+     "Gives the files consecutive track numbers in the order given, from N (default 1).\n"
+     "  --zeros none   no padding (default)\n"
+     "  --zeros auto   pad to the digit count of the number of files\n"
+     "  --zeros N      pad to N extra zeros before the starting number's digits (0..99)\n"
+     "  --v1, --v2     write only that tag (default: both)\n"
+     "A file that cannot be written still uses up its number.\n"},
+}};
+
+}  // namespace
+
+std::string_view programUsage()
+{
+    return kProgramUsage;
+}
+
+std::string_view commandUsage(std::string_view command)
+{
+    for (const auto& help : kCommandUsage) {
+        if (help.command == command)
+            return help.text;
+    }
+    return {};
+}
+
+}  // namespace corvane::cli

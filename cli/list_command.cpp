@@ -1,0 +1,164 @@
+// `list`: the file list of a folder as the desktop list shows it, one TAB-separated line a file.
+
+#include "cli/arguments.h"
+#include "cli/commands.h"
+
+#include "tags/field_catalogue.h"
+#include "tags/file.h"
+#include "tags/list_row_reader.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <array>
+#include <cstdio>
+#include <dirent.h>
+#include <iostream>
+#include <memory>
+#include <vector>
+
+namespace corvane::cli {
+
+namespace {
+
+char asciiLower(char c)
+{
+    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+bool equalsIgnoringCase(std::string_view a, std::string_view b)
+{
+    return a.size() == b.size() &&
+           std::equal(a.begin(), a.end(), b.begin(),
+                      [](char x, char y) { return asciiLower(x) == asciiLower(y); });
+}
+
+bool isMp3Name(std::string_view name)
+{
+    return name.size() >= 4 && equalsIgnoringCase(name.substr(name.size() - 4), ".mp3");
+}
+
+// Header names, also in the spelling `set` uses for its fields ("orig-artist").
+std::optional<tags::Column> columnByName(std::string_view name)
+{
+    for (int c = 0; c < tags::kColumnCount; ++c) {
+        const std::string_view header = tags::ColumnTable[static_cast<std::size_t>(c)].name;
+        std::string dashed;
+        for (const char ch : header) {
+            if (ch == '.')
+                continue;
+            dashed += ch == ' ' ? '-' : ch;
+        }
+        if (equalsIgnoringCase(name, header) || equalsIgnoringCase(name, dashed))
+            return static_cast<tags::Column>(c);
+    }
+    return std::nullopt;
+}
+
+std::optional<std::vector<tags::Column>> parseColumns(std::string_view list, std::string& error)
+{
+    std::vector<tags::Column> layout;
+    std::size_t start = 0;
+    while (true) {
+        const auto comma = list.find(',', start);
+        const auto name = list.substr(start, comma == std::string_view::npos ? comma : comma - start);
+        const auto column = columnByName(name);
+        if (!column) {
+            error = "unknown column \"" + std::string(name) + "\"";
+            return std::nullopt;
+        }
+        layout.push_back(*column);
+        if (comma == std::string_view::npos)
+            break;
+        start = comma + 1;
+    }
+    return layout;
+}
+
+struct DirCloser {
+    void operator()(DIR* dir) const { ::closedir(dir); }
+};
+
+// The names of the folder's entries that end in .mp3, sorted byte-wise. Folders so named are
+// listed too, as the desktop list shows them (without tags).
+std::optional<std::vector<std::string>> mp3Names(const std::string& folder, std::string& error)
+{
+    std::unique_ptr<DIR, DirCloser> dir(::opendir(folder.c_str()));
+    if (!dir) {
+        error = tags::errorString(errno);
+        return std::nullopt;
+    }
+    std::vector<std::string> names;
+    errno = 0;
+    while (const dirent* entry = ::readdir(dir.get())) {
+        const std::string_view name = entry->d_name;
+        if (isMp3Name(name))
+            names.emplace_back(name);
+    }
+    if (errno != 0) {
+        error = tags::errorString(errno);
+        return std::nullopt;
+    }
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+// A cell as one TAB-separated field: TABs and line breaks inside a value would split the line.
+void appendCell(std::string& line, std::string_view cell)
+{
+    for (const char c : cell)
+        line += (c == '\t' || c == '\n' || c == '\r') ? ' ' : c;
+}
+
+}  // namespace
+
+int runList(std::span<const std::string> args)
+{
+    static constexpr std::array<OptionSpec, 2> kSpecs{{{"--view", true}, {"--columns", true}}};
+    std::string error;
+    const auto parsed = parseArguments(args, kSpecs, error);
+    if (!parsed)
+        return usageError("list", error);
+    if (parsed->help) {
+        std::cout << commandUsage("list");
+        return kExitOk;
+    }
+    const std::string view = parsed->value("--view").value_or("v1");
+    if (view != "v1" && view != "v2")
+        return usageError("list", "--view must be v1 or v2");
+    const auto layout =
+        parseColumns(parsed->value("--columns").value_or("Filename,Title,Artist,Album"), error);
+    if (!layout)
+        return usageError("list", error);
+    if (parsed->operands.size() != 1)
+        return usageError("list", "give exactly one folder");
+
+    std::string folder = parsed->operands.front();
+    const auto names = mp3Names(folder, error);
+    if (!names) {
+        reportFileError(folder, error);
+        return kExitFileFailed;
+    }
+    if (folder.back() != '/')
+        folder += '/';
+    const bool v2 = view == "v2";
+    std::string line;
+    for (const auto& name : *names) {
+        const std::string path = folder + name;
+        const tags::ListRow row = v2 ? tags::readListRowV2(path, name, *layout)
+                                     : tags::readListRowV1(path, name, *layout);
+        line.assign(1, static_cast<char>('0' + row.presence));
+        for (std::size_t i = 0; i < layout->size(); ++i) {
+            std::string_view cell = i < row.cells.size() ? row.cells[i] : std::string_view();
+            // The ID3v2 view shows a genre without its leading "(n)" reference.
+            if (v2 && (*layout)[i] == tags::Column::Genre)
+                cell.remove_prefix(std::min(cell.size(), tags::parseGenreRef(cell).consumed));
+            line += '\t';
+            appendCell(line, cell);
+        }
+        line += '\n';
+        std::fwrite(line.data(), 1, line.size(), stdout);
+    }
+    return std::fflush(stdout) == 0 ? kExitOk : kExitFileFailed;
+}
+
+}  // namespace corvane::cli

@@ -1,0 +1,244 @@
+// `show`: each file read exactly as the tag editor loads it: the trailer, the ID3v2 frames of
+// the editor's record, and the MP3 specifics text.
+
+#include "cli/arguments.h"
+#include "cli/commands.h"
+#include "cli/json_writer.h"
+
+#include "tags/field_catalogue.h"
+#include "tags/id3v1.h"
+#include "tags/id3v2_read.h"
+#include "tags/mpeg_info.h"
+#include "tags/slot_list.h"
+
+#include <array>
+#include <cstdio>
+#include <filesystem>
+#include <iostream>
+
+namespace corvane::cli {
+
+namespace {
+
+using tags::RecordSlot;
+
+struct LoadedFile {
+    tags::TagRecord record;
+    bool hasV1 = false;
+    bool hasV2 = false;
+    std::optional<tags::Id3v2Header> unsupportedV2;  // a tag the editor does not read
+    tags::Id3v2Header header;
+    std::string specifics;
+    std::string error;  // set when the file could not be read
+};
+
+LoadedFile loadFile(const std::string& path)
+{
+    LoadedFile loaded;
+    std::error_code ec;
+    if (std::filesystem::is_directory(path, ec)) {
+        loaded.error = "is a folder, not a file";
+        return loaded;
+    }
+    auto file = tags::File::open(path, tags::OpenMode::Read);
+    if (!file.isOpen()) {
+        loaded.error = tags::errorString(file.error());
+        return loaded;
+    }
+    auto& slots = loaded.record.slots();
+    const auto v1 = tags::readId3v1(file, slots, false);
+    const auto v2 = tags::readId3v2(file, slots);
+    if (v1 == tags::TagRead::Failed || v2.status == tags::TagRead::Failed) {
+        loaded.error = file.errorText();
+        return loaded;
+    }
+    loaded.hasV1 = v1 == tags::TagRead::Present;
+    loaded.hasV2 = v2.status == tags::TagRead::Present;
+    if (v2.status == tags::TagRead::Unsupported)
+        loaded.unsupportedV2 = v2.header;
+    loaded.header = v2.header;
+    loaded.record.setHasId3v1(loaded.hasV1);
+    loaded.record.setHasId3v2(loaded.hasV2);
+    loaded.specifics = tags::buildMpegSpecifics(file, path, loaded.record,
+                                                loaded.hasV2 ? v2.header.tagSize : 0);
+    return loaded;
+}
+
+// The record slots that hold ID3v2 frames the editor shows, in the editor's order.
+std::vector<int> frameSlots()
+{
+    std::vector<int> slots;
+    for (int s = static_cast<int>(RecordSlot::Track); s <= static_cast<int>(RecordSlot::PlayCounter);
+         ++s)
+        slots.push_back(s);
+    slots.push_back(static_cast<int>(RecordSlot::Genre));
+    return slots;
+}
+
+int genreByte(const tags::TagRecord& record)
+{
+    const std::string& raw = record[RecordSlot::V1GenreByte].text();
+    return raw.empty() ? tags::kNoGenre : static_cast<std::uint8_t>(raw[0]);
+}
+
+std::string versionText(const tags::Id3v2Header& header)
+{
+    return "2." + std::to_string(header.major) + "." + std::to_string(header.revision);
+}
+
+struct V1Field {
+    std::string_view jsonName;
+    std::string_view label;
+    RecordSlot slot;
+};
+constexpr std::array<V1Field, 6> kV1Fields{{
+    {"title", "Title", RecordSlot::V1Title},
+    {"artist", "Artist", RecordSlot::V1Artist},
+    {"album", "Album", RecordSlot::V1Album},
+    {"year", "Year", RecordSlot::V1Year},
+    {"comment", "Comment", RecordSlot::V1Comment},
+    {"track", "Track No", RecordSlot::V1Track},
+}};
+
+constexpr std::array<std::string_view, tags::kTagRecordSize> kSlotLabels{
+    "", "", "", "", "", "",
+    "Track No", "Title", "Artist", "Album", "Year", "Comment", "Composer", "Lyricist",
+    "Copyright", "URL", "Encoded By", "Sub Title", "Orig. Artist", "Orig. Album", "Orig. Year",
+    "Orig. Lyricist", "Publisher", "Band", "Conductor", "Play Counter", "", "", "", "Genre"};
+
+std::string jsonObject(const std::string& path, const LoadedFile& loaded)
+{
+    std::string out = "  {\"file\": " + jsonString(path);
+    if (!loaded.error.empty())
+        return out + ", \"error\": " + jsonString(loaded.error) + "}";
+    const auto& record = loaded.record;
+    out += ",\n   \"id3v1\": ";
+    if (loaded.hasV1) {
+        out += "{";
+        for (const auto& field : kV1Fields)
+            out += jsonString(field.jsonName) + ": " + jsonString(record[field.slot].text()) + ", ";
+        const int genre = genreByte(record);
+        out += "\"genre\": " + jsonString(tags::genreName(genre)) +
+               ", \"genre_byte\": " + std::to_string(genre) + "}";
+    } else {
+        out += "null";
+    }
+    out += ",\n   \"id3v2\": ";
+    if (loaded.hasV2) {
+        out += "{\"version\": " + jsonString(versionText(loaded.header)) +
+               ", \"size\": " + std::to_string(loaded.header.tagSize) + ", \"frames\": {";
+        bool first = true;
+        for (const int s : frameSlots()) {
+            const auto& slot = record.slots()[static_cast<std::size_t>(s)];
+            if (!slot.hasValue())
+                continue;
+            out += (first ? "" : ", ") + jsonString(slot.key) + ": " + jsonString(slot.text());
+            first = false;
+        }
+        out += "}}";
+    } else {
+        out += "null";
+    }
+    if (loaded.unsupportedV2)
+        out += ",\n   \"id3v2_unsupported\": " + jsonString(versionText(*loaded.unsupportedV2));
+    out += ",\n   \"specifics\": " + jsonString(loaded.specifics) + "}";
+    return out;
+}
+
+// The specifics text ends its lines in "\r\n"; a terminal wants "\n".
+std::string withoutCarriageReturns(std::string_view text)
+{
+    std::string out;
+    for (const char c : text) {
+        if (c != '\r')
+            out += c;
+    }
+    return out;
+}
+
+std::string textBlock(const std::string& path, const LoadedFile& loaded)
+{
+    const auto& record = loaded.record;
+    std::string out = path + "\n";
+    if (loaded.hasV1) {
+        out += "  ID3v1:\n";
+        for (const auto& field : kV1Fields)
+            out += "    " + std::string(field.label) + ": " + record[field.slot].text() + "\n";
+        const int genre = genreByte(record);
+        out += "    Genre: " + std::string(tags::genreName(genre)) + " (" + std::to_string(genre) +
+               ")\n";
+    } else {
+        out += "  ID3v1: none\n";
+    }
+    if (loaded.hasV2) {
+        out += "  ID3v2 " + versionText(loaded.header) + ", " +
+               std::to_string(loaded.header.tagSize) + " bytes:\n";
+        for (const int s : frameSlots()) {
+            const auto& slot = record.slots()[static_cast<std::size_t>(s)];
+            if (slot.hasValue())
+                out += "    " + slot.key + " " + std::string(kSlotLabels[static_cast<std::size_t>(s)]) +
+                       ": " + slot.text() + "\n";
+        }
+    } else if (loaded.unsupportedV2) {
+        out += "  ID3v2: version " + versionText(*loaded.unsupportedV2) + ", not read\n";
+    } else {
+        out += "  ID3v2: none\n";
+    }
+    out += "  MP3 Specifics:\n";
+    std::string_view rest = loaded.specifics;
+    const std::string plain = withoutCarriageReturns(rest);
+    std::size_t start = 0;
+    while (start < plain.size()) {
+        const auto end = plain.find('\n', start);
+        const auto line = plain.substr(start, end == std::string::npos ? end : end - start);
+        if (!line.empty())
+            out += "    " + line + "\n";
+        if (end == std::string::npos)
+            break;
+        start = end + 1;
+    }
+    return out;
+}
+
+}  // namespace
+
+int runShow(std::span<const std::string> args)
+{
+    static constexpr std::array<OptionSpec, 1> kSpecs{{{"--json", false}}};
+    std::string error;
+    const auto parsed = parseArguments(args, kSpecs, error);
+    if (!parsed)
+        return usageError("show", error);
+    if (parsed->help) {
+        std::cout << commandUsage("show");
+        return kExitOk;
+    }
+    if (parsed->operands.empty())
+        return usageError("show", "no file given");
+    const bool json = parsed->has("--json");
+
+    int status = kExitOk;
+    if (json)
+        std::cout << "[\n";
+    bool first = true;
+    for (const auto& path : parsed->operands) {
+        const LoadedFile loaded = loadFile(path);
+        if (!loaded.error.empty()) {
+            reportFileError(path, loaded.error);
+            status = kExitFileFailed;
+            if (!json)
+                continue;
+        }
+        if (json)
+            std::cout << (first ? "" : ",\n") << jsonObject(path, loaded);
+        else
+            std::cout << (first ? "" : "\n") << textBlock(path, loaded);
+        first = false;
+    }
+    if (json)
+        std::cout << "\n]\n";
+    std::cout.flush();
+    return status;
+}
+
+}  // namespace corvane::cli
