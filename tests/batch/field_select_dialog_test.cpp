@@ -1,0 +1,213 @@
+#include "batch/field_select_dialog.h"
+
+#include "tests/gui_support/scripted_prompter.h"
+
+#include <QApplication>
+#include <QHeaderView>
+#include <QIcon>
+#include <QImage>
+#include <QPushButton>
+#include <QTest>
+#include <QTreeWidget>
+
+#include <gtest/gtest.h>
+
+namespace corvane {
+namespace {
+
+using test::ScriptedPrompter;
+
+FieldSelectTexts editorTexts(int tagMask = kFieldSelectId3v1 | kFieldSelectId3v2)
+{
+    FieldSelectTexts texts;
+    for (std::size_t i = 0; i < texts.fields.size(); ++i)
+        texts.fields[i] = "text " + std::to_string(i);
+    texts.fields[7] = std::string(300, 'x');
+    texts.id3v1Genre = "Rock";
+    texts.id3v2Genre = "(17)Rock";
+    texts.tagMask = tagMask;
+    return texts;
+}
+
+FieldSelection noneSelected()
+{
+    FieldSelection s{};
+    s.fill(false);
+    return s;
+}
+
+class FieldSelectDialogTest : public ::testing::Test {
+protected:
+    void TearDown() override
+    {
+        for (QWidget* w : QApplication::topLevelWidgets())
+            EXPECT_FALSE(w->isVisible()) << "left open: " << w->windowTitle().toStdString();
+    }
+
+    static QTreeWidget* list(QDialog& d, int which)
+    {
+        return d.findChild<QTreeWidget*>(which == 1 ? "id3v1List" : "id3v2List");
+    }
+    // The "Select All" / "Invert" / "Select None" button beside list 1 or 2.
+    static void clickButton(QDialog& d, int which, const QString& text)
+    {
+        QWidget* group = list(d, which)->parentWidget();
+        for (auto* button : group->findChildren<QPushButton*>()) {
+            if (button->text() == text)
+                return QTest::mouseClick(button, Qt::LeftButton);
+        }
+        ADD_FAILURE() << "no button " << text.toStdString();
+    }
+    static void click(QDialog& d, const QString& text)
+    {
+        for (auto* button : d.findChildren<QPushButton*>()) {
+            if (button->text() == text)
+                return QTest::mouseClick(button, Qt::LeftButton);
+        }
+        ADD_FAILURE() << "no button " << text.toStdString();
+    }
+    static std::vector<int> selectedRows(QTreeWidget* l)
+    {
+        std::vector<int> rows;
+        for (int r = 0; r < l->topLevelItemCount(); ++r) {
+            if (l->topLevelItem(r)->isSelected())
+                rows.push_back(r);
+        }
+        return rows;
+    }
+    static QImage picture(const QIcon& icon) { return icon.pixmap(13, 13).toImage(); }
+
+    ScriptedPrompter prompter;
+};
+
+TEST_F(FieldSelectDialogTest, ListsShowTheEditorsFieldsWithTicksForChosenRows)
+{
+    FieldSelection selection = noneSelected();
+    selection[25] = true;  // ID3v1 genre
+    selection[12] = true;  // ID3v2 Composer
+    FieldSelectDialog dialog(editorTexts(), selection, prompter);
+    dialog.show();
+    EXPECT_EQ(dialog.windowTitle(), "Select MP3 Fields to Update");
+
+    QTreeWidget* v1 = list(dialog, 1);
+    ASSERT_EQ(v1->topLevelItemCount(), 7);
+    EXPECT_EQ(v1->headerItem()->text(0), "Field");
+    EXPECT_EQ(v1->headerItem()->text(1), "Data");
+    EXPECT_EQ(v1->header()->sectionSize(0), 75);
+    EXPECT_EQ(v1->topLevelItem(5)->text(0), "Genre");
+    EXPECT_EQ(v1->topLevelItem(5)->text(1), "Rock");
+    EXPECT_EQ(v1->topLevelItem(6)->text(0), "Comment");
+    EXPECT_EQ(v1->topLevelItem(6)->text(1), "text 5");
+    EXPECT_EQ(selectedRows(v1), std::vector<int>{5});
+
+    QTreeWidget* v2 = list(dialog, 2);
+    ASSERT_EQ(v2->topLevelItemCount(), 20);
+    EXPECT_EQ(v2->topLevelItem(0)->text(1), "text 6");
+    EXPECT_EQ(v2->topLevelItem(1)->text(1), QString(259, QChar('x')));
+    EXPECT_EQ(v2->topLevelItem(5)->text(1), "(17)Rock");
+    EXPECT_EQ(v2->topLevelItem(7)->text(0), "Composer");
+    EXPECT_EQ(v2->topLevelItem(19)->text(0), "Conductor");
+    EXPECT_EQ(v2->topLevelItem(19)->text(1), "text 24");
+    EXPECT_EQ(selectedRows(v2), std::vector<int>{7});
+
+    const QImage ticked = picture(QIcon(":/icons/field_ticked.svg"));
+    const QImage unticked = picture(QIcon(":/icons/field_unticked.svg"));
+    ASSERT_NE(ticked, unticked);
+    EXPECT_EQ(picture(v2->topLevelItem(7)->icon(0)), ticked);
+    EXPECT_EQ(picture(v2->topLevelItem(8)->icon(0)), unticked);
+
+    // A click chooses one more row and ticks it, without dropping the others.
+    QTest::mouseClick(v2->viewport(), Qt::LeftButton, {},
+                      v2->visualItemRect(v2->topLevelItem(8)).center());
+    EXPECT_EQ(selectedRows(v2), (std::vector<int>{7, 8}));
+    EXPECT_EQ(picture(v2->topLevelItem(8)->icon(0)), ticked);
+    click(dialog, "Update");
+    EXPECT_EQ(dialog.result(), QDialog::Accepted);
+    EXPECT_TRUE(selection[13]);
+    EXPECT_TRUE(selection[12]);
+    EXPECT_TRUE(selection[25]);
+    EXPECT_FALSE(selection[0]);
+}
+
+TEST_F(FieldSelectDialogTest, InvertOnTheFirstFiveRowsChoosesTheRest)
+{
+    FieldSelection selection = noneSelected();
+    for (int flag : {6, 7, 8, 9, 10})
+        selection[static_cast<std::size_t>(flag)] = true;
+    FieldSelectDialog dialog(editorTexts(), selection, prompter);
+    dialog.show();
+    EXPECT_EQ(selectedRows(list(dialog, 2)), (std::vector<int>{0, 1, 2, 3, 4}));
+    clickButton(dialog, 2, "Invert");
+
+    std::vector<int> rest;
+    for (int r = 5; r < 20; ++r)
+        rest.push_back(r);
+    EXPECT_EQ(selectedRows(list(dialog, 2)), rest);
+    EXPECT_TRUE(selectedRows(list(dialog, 1)).empty());
+    click(dialog, "Update");
+    for (int flag = 6; flag <= 10; ++flag)
+        EXPECT_FALSE(selection[static_cast<std::size_t>(flag)]) << flag;
+    for (int flag = 11; flag <= 26; ++flag) {
+        if (flag != 25)
+            EXPECT_TRUE(selection[static_cast<std::size_t>(flag)]) << flag;
+    }
+}
+
+TEST_F(FieldSelectDialogTest, NothingChosenIsRefusedAndCancelKeepsTheClearedRows)
+{
+    FieldSelection selection = allFieldsSelected();
+    {
+        FieldSelectDialog dialog(editorTexts(), selection, prompter);
+        dialog.show();
+        clickButton(dialog, 1, "Select None");
+        clickButton(dialog, 2, "Select None");
+        click(dialog, "Update");
+        ASSERT_EQ(prompter.asked().size(), 1u);
+        EXPECT_EQ(prompter.asked()[0].text,
+                  "At least one field must be selected in order to update your chosen MP3 Tags");
+        EXPECT_EQ(prompter.asked()[0].icon, PromptIcon::Stop);
+        EXPECT_TRUE(dialog.isVisible());
+        click(dialog, "Cancel");
+        EXPECT_EQ(dialog.result(), QDialog::Rejected);
+    }
+    EXPECT_EQ(selection, noneSelected());
+
+    FieldSelectDialog again(editorTexts(), selection, prompter);
+    again.show();
+    EXPECT_TRUE(selectedRows(list(again, 1)).empty());
+    clickButton(again, 1, "Select All");
+    EXPECT_EQ(selectedRows(list(again, 1)).size(), 7u);
+    click(again, "Update");
+    EXPECT_EQ(again.result(), QDialog::Accepted);
+}
+
+TEST_F(FieldSelectDialogTest, ClearedTagBoxOffersRemovalAndLeavesHiddenFlagsAlone)
+{
+    FieldSelection selection = noneSelected();
+    selection[2] = true;  // ID3v1 Artist, not shown while the ID3v1 box is cleared
+    FieldSelectDialog dialog(editorTexts(kFieldSelectId3v2), selection, prompter);
+    dialog.show();
+    QTreeWidget* v1 = list(dialog, 1);
+    ASSERT_EQ(v1->topLevelItemCount(), 1);
+    EXPECT_EQ(v1->columnCount(), 1);
+    EXPECT_EQ(v1->topLevelItem(0)->text(0), "Remove ID3v1 Tag");
+    EXPECT_EQ(v1->header()->sectionSize(0), 225);
+    EXPECT_EQ(list(dialog, 2)->topLevelItemCount(), 20);
+
+    clickButton(dialog, 1, "Select All");
+    click(dialog, "Update");
+    EXPECT_EQ(dialog.result(), QDialog::Accepted);
+    EXPECT_TRUE(selection[kRemoveId3v1Flag]);
+    EXPECT_TRUE(selection[2]);
+
+    // The removal row shares its flag with Track No, so it starts chosen next time.
+    FieldSelectDialog both(editorTexts(0), selection, prompter);
+    both.show();
+    EXPECT_EQ(selectedRows(list(both, 1)), std::vector<int>{0});
+    EXPECT_EQ(list(both, 2)->topLevelItem(0)->text(0), "Remove ID3v2 Tag");
+    EXPECT_TRUE(selectedRows(list(both, 2)).empty());
+    both.close();
+}
+
+}  // namespace
+}  // namespace corvane
