@@ -1,0 +1,147 @@
+#include "tests/cli/cli_runner.h"
+#include "tests/support/id3_builder.h"
+#include "tests/support/mutagen.h"
+
+#include <gtest/gtest.h>
+
+namespace corvane::test {
+namespace {
+
+// UTF-16 with a byte-order mark, little-endian, for code points below U+10000.
+Bytes utf16Frame(std::string_view id, std::u16string_view text)
+{
+    Bytes body{1, 0xFF, 0xFE};
+    for (const char16_t c : text) {
+        body.push_back(static_cast<std::uint8_t>(c & 0xFF));
+        body.push_back(static_cast<std::uint8_t>(c >> 8));
+    }
+    return frame(id, body);
+}
+
+// Parses the JSON with Python's strict parser and prints the values the test asks for, one per
+// line, as Python's repr, so that a malformed document fails the test.
+std::string queryJson(const TempDir& dir, const std::string& json, const std::string& expression)
+{
+    const auto path = dir.file("out.json");
+    writeFile(path, bytesOf(json));
+    const auto run = runPython(
+        "import json, sys\n"
+        "d = json.load(open(sys.argv[1], encoding='utf-8'))\n"
+        "for v in eval(sys.argv[2]): print(ascii(v))\n",
+        {path, expression});
+    EXPECT_EQ(run.exitCode, 0) << run.err;
+    return run.out;
+}
+
+class CliShow : public ::testing::Test {
+protected:
+    TempDir m_dir;
+};
+
+TEST_F(CliShow, JsonOfBothOneAndNoTag)
+{
+    const std::vector<Bytes> frames{textFrame("TIT2", "Hello \"quoted\"\\"),
+                                    textFrame("TCON", "(17)Rock"), frame("PCNT", Bytes{0, 0, 1, 0})};
+    std::size_t tagSize = 100;
+    for (const auto& f : frames)
+        tagSize += f.size();
+    writeFile(m_dir.file("both.mp3"),
+              mp3(tag(frames, 100), mpegAudio(4000),
+                  trailer("V1 Title", "Artist", "", "1999", "c", 7, 17)));
+    writeFile(m_dir.file("v1.mp3"), mp3({}, mpegAudio(4000), trailer("Only", "", "", "", "", 0, 255)));
+    writeFile(m_dir.file("none.mp3"), mpegAudio(4000));
+    const auto run = runCli(m_dir, {"show", "--json", "both.mp3", "v1.mp3", "none.mp3"});
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_EQ(run.err, "");
+    EXPECT_EQ(queryJson(m_dir, run.out,
+                        "[len(d), d[0]['file'], d[0]['id3v1']['title'], d[0]['id3v1']['track'],"
+                        " d[0]['id3v1']['genre'], d[0]['id3v1']['genre_byte'],"
+                        " d[0]['id3v2']['version'], d[0]['id3v2']['size'],"
+                        " d[0]['id3v2']['frames']]"),
+              "3\n'both.mp3'\n'V1 Title'\n'7'\n'Rock'\n17\n'2.3.0'\n" +
+                  std::to_string(tagSize) + "\n"
+              "{'TIT2': 'Hello \"quoted\"\\\\', 'PCNT': '256', 'TCON': '(17)Rock'}\n");
+    EXPECT_EQ(queryJson(m_dir, run.out,
+                        "[d[1]['id3v2'], d[1]['id3v1']['genre'], d[1]['id3v1']['track'],"
+                        " d[2]['id3v1'], d[2]['id3v2'], d[2]['specifics'].split('\\r\\n')[2]]"),
+              "None\n''\n''\nNone\nNone\n'MPEG V1 layer III'\n");
+}
+
+TEST_F(CliShow, Utf16AndNonLatin1TextsComeOutAsUtf8)
+{
+    writeFile(m_dir.file("u.mp3"),
+              mp3(tag({utf16Frame("TIT2", u"\u041f\u0440\u0438\u0432\u0435\u0442"),
+                       utf16Frame("TPE1", u"Caf\u00e9\tTab")}),
+                  mpegAudio(2000)));
+    const auto run = runCli(m_dir, {"show", "--json", "u.mp3"});
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_NE(run.out.find("\"TIT2\": \"\u041f\u0440\u0438\u0432\u0435\u0442\""), std::string::npos)
+        << run.out;
+    EXPECT_NE(run.out.find("Caf\u00e9\\tTab"), std::string::npos) << run.out;
+    EXPECT_EQ(queryJson(m_dir, run.out, "[d[0]['id3v2']['frames']['TPE1']]"), "'Caf\\xe9\\tTab'\n");
+}
+
+TEST_F(CliShow, UnsupportedMalformedAndMissingFiles)
+{
+    writeFile(m_dir.file("v24.mp3"), mp3(tag({textFrame("TIT2", "x")}, 0, 4), mpegAudio(2000)));
+    Bytes damaged = tag({textFrame("TIT2", "Partial")});
+    damaged[7] = 0x7F;  // the size runs far past the end of the file
+    writeFile(m_dir.file("bad.mp3"), mp3(damaged, audioBytes(64)));
+    const auto run = runCli(m_dir, {"show", "--json", "v24.mp3", "bad.mp3", "gone.mp3"});
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_NE(run.err.find("gone.mp3"), std::string::npos) << run.err;
+    EXPECT_EQ(run.err.find("bad.mp3"), std::string::npos) << run.err;
+    EXPECT_EQ(queryJson(m_dir, run.out,
+                        "[d[0]['id3v2'], d[0]['id3v2_unsupported'], d[1]['id3v2']['frames'],"
+                        " d[2]['file'], 'error' in d[2]]"),
+              "None\n'2.4.0'\n{'TIT2': 'Partial'}\n'gone.mp3'\nTrue\n");
+}
+
+TEST_F(CliShow, PlainTextNamesTheFields)
+{
+    writeFile(m_dir.file("a.mp3"), mp3(tag({textFrame("TPE2", "The Band")}), mpegAudio(2000)));
+    const auto run = runCli(m_dir, {"show", "a.mp3"});
+    ASSERT_EQ(run.exitCode, 0);
+    EXPECT_NE(run.out.find("TPE2 Band: The Band\n"), std::string::npos) << run.out;
+    EXPECT_NE(run.out.find("ID3v1: none"), std::string::npos);
+    EXPECT_EQ(run.out.find('\r'), std::string::npos);
+}
+
+TEST(CliList, BothViewsWithChosenColumns)
+{
+    TempDir dir;
+    writeFile(dir.file("b.mp3"), mp3(tag({textFrame("TIT2", "Tag B"), textFrame("TCON", "(17)Rock"),
+                                          textFrame("TRCK", "4")}),
+                                     mpegAudio(1000), trailer("Trailer B", "", "", "", "", 2, 13)));
+    writeFile(dir.file("A.MP3"), mp3({}, mpegAudio(1000), trailer("Trailer\tA")));
+    writeFile(dir.file("c.mp3"), mpegAudio(1000));
+    writeFile(dir.file("notes.txt"), bytesOf("not an mp3"));
+
+    const auto v1 = runCli(dir, {"list", "--columns", "Filename,Title,Genre,Track", "."});
+    ASSERT_EQ(v1.exitCode, 0) << v1.err;
+    EXPECT_EQ(v1.out,
+              "1\tA.MP3\tTrailer A\t\t\n"
+              "3\tb.mp3\tTrailer B\tPop\t2\n"
+              "0\tc.mp3\t\t\t\n");
+
+    const auto v2 = runCli(dir, {"list", "--view", "v2", "--columns=title,genre,track,encoded-by", "."});
+    ASSERT_EQ(v2.exitCode, 0) << v2.err;
+    EXPECT_EQ(v2.out,
+              "1\t\t\t\t\n"
+              "3\tTag B\tRock\t4\t\n"
+              "0\t\t\t\t\n");
+}
+
+TEST(CliList, UnknownColumnOrViewIsAUsageError)
+{
+    TempDir dir;
+    EXPECT_EQ(runCli(dir, {"list", "--columns", "Title,Mood", "."}).exitCode, 2);
+    EXPECT_EQ(runCli(dir, {"list", "--view", "v3", "."}).exitCode, 2);
+    EXPECT_EQ(runCli(dir, {"list"}).exitCode, 2);
+    const auto missing = runCli(dir, {"list", "no-such-folder"});
+    EXPECT_EQ(missing.exitCode, 1);
+    EXPECT_NE(missing.err.find("no-such-folder"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace corvane::test

@@ -1,0 +1,239 @@
+#include "tests/cli/cli_runner.h"
+#include "tests/support/id3_builder.h"
+#include "tests/support/mutagen.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+namespace corvane::test {
+namespace {
+
+namespace fs = std::filesystem;
+
+class CliWrite : public ::testing::Test {
+protected:
+    std::string make(const std::string& name, const Bytes& tagBytes, const Bytes& trailerBytes = {})
+    {
+        const auto path = m_dir.file(name);
+        writeFile(path, mp3(tagBytes, mpegAudio(6000), trailerBytes));
+        return path;
+    }
+    // The ID3v1 trailer's bytes, or an empty vector when there is none.
+    Bytes trailerOf(const std::string& name)
+    {
+        const Bytes bytes = readFile(m_dir.file(name));
+        if (bytes.size() < 128 || bytes[bytes.size() - 128] != 'T')
+            return {};
+        return Bytes(bytes.end() - 128, bytes.end());
+    }
+    std::string v1Field(const std::string& name, std::size_t offset, std::size_t width)
+    {
+        const Bytes t = trailerOf(name);
+        if (t.empty())
+            return "<none>";
+        std::string text(t.begin() + static_cast<std::ptrdiff_t>(offset),
+                         t.begin() + static_cast<std::ptrdiff_t>(offset + width));
+        return text.substr(0, text.find('\0'));
+    }
+    CliRun run(std::vector<std::string> args) { return runCli(m_dir, std::move(args)); }
+
+    TempDir m_dir;
+};
+
+TEST_F(CliWrite, SetEveryFieldKindAndMutagenReadsIt)
+{
+    make("a.mp3", tag({textFrame("TIT2", "Old"), textFrame("TPE1", "Gone")}, 500), trailer("Old", "Gone"));
+    make("b.mp3", {});
+    const auto size = fs::file_size(m_dir.file("a.mp3"));
+    const auto result = run({"set", "title=Stra\u00dfe", "genre=rock", "track=7", "composer=Bach",
+                             "artist=", "TPE2=\u041e\u0440\u043a\u0435\u0441\u0442\u0440",
+                             "a.mp3", "b.mp3"});
+    ASSERT_EQ(result.exitCode, 0) << result.err;
+    EXPECT_EQ(result.err, "");
+    EXPECT_EQ(fs::file_size(m_dir.file("a.mp3")), size);  // padding kept
+    for (const char* name : {"a.mp3", "b.mp3"}) {
+        const auto frames = mutagenFrames(m_dir.file(name));
+        EXPECT_EQ(frames.at("TIT2"), "Stra\u00dfe") << name;
+        // Stored as "(17)rock", which mutagen reads as the genre reference and the text.
+        EXPECT_EQ(frames.at("TCON"), "Rock/rock") << name;
+        EXPECT_EQ(frames.at("TRCK"), "7") << name;
+        EXPECT_EQ(frames.at("TCOM"), "Bach") << name;
+        EXPECT_EQ(frames.at("TPE2"), "\u041e\u0440\u043a\u0435\u0441\u0442\u0440") << name;
+        EXPECT_EQ(frames.count("TPE1"), 0u) << name;
+        EXPECT_EQ(v1Field(name, 3, 30), "Stra\xdf" "e") << name;  // ISO-8859-1 in the trailer
+        EXPECT_EQ(trailerOf(name)[126], 7) << name;
+        EXPECT_EQ(trailerOf(name)[127], 17) << name;
+        EXPECT_EQ(v1Field(name, 33, 30), "") << name;
+    }
+}
+
+TEST_F(CliWrite, SetCompactAndSingleTagOptions)
+{
+    make("a.mp3", tag({textFrame("TIT2", "Old")}, 2000), trailer("Old"));
+    const auto size = fs::file_size(m_dir.file("a.mp3"));
+    ASSERT_EQ(run({"set", "--v2", "--compact", "title=New", "a.mp3"}).exitCode, 0);
+    EXPECT_EQ(fs::file_size(m_dir.file("a.mp3")), size - 2000);
+    EXPECT_EQ(mutagenFrames(m_dir.file("a.mp3")).at("TIT2"), "New");
+    EXPECT_EQ(v1Field("a.mp3", 3, 30), "Old");
+
+    ASSERT_EQ(run({"set", "--v1", "year=2024", "a.mp3"}).exitCode, 0);
+    EXPECT_EQ(v1Field("a.mp3", 93, 4), "2024");
+    EXPECT_EQ(mutagenFrames(m_dir.file("a.mp3")).count("TYER"), 0u);
+}
+
+TEST_F(CliWrite, FailedFilesAreNamedLeftAsTheyWereAndTheRestIsWritten)
+{
+    make("first.mp3", {});
+    make("locked.mp3", tag({textFrame("TIT2", "x")}), trailer("x"));
+    fs::permissions(m_dir.file("locked.mp3"), fs::perms::owner_read | fs::perms::group_read);
+    Bytes damaged = tag({textFrame("TIT2", "x")});
+    damaged[7] = 0x7F;
+    writeFile(m_dir.file("bad.mp3"), mp3(damaged, audioBytes(100), trailer("x")));
+    make("last.mp3", {});
+    const Bytes locked = readFile(m_dir.file("locked.mp3"));
+    const Bytes bad = readFile(m_dir.file("bad.mp3"));
+
+    const auto result = run({"set", "title=Done", "first.mp3", "locked.mp3", "missing.mp3",
+                             "bad.mp3", "last.mp3"});
+    EXPECT_EQ(result.exitCode, 1);
+    for (const char* name : {"locked.mp3", "missing.mp3", "bad.mp3"})
+        EXPECT_NE(result.err.find("corvane-tag: " + std::string(name) + ": "), std::string::npos)
+            << result.err;
+    EXPECT_EQ(std::count(result.err.begin(), result.err.end(), '\n'), 3);
+    EXPECT_EQ(readFile(m_dir.file("locked.mp3")), locked);
+    EXPECT_EQ(readFile(m_dir.file("bad.mp3")), bad);
+    EXPECT_FALSE(fs::exists(m_dir.file("missing.mp3")));
+    EXPECT_EQ(mutagenFrames(m_dir.file("first.mp3")).at("TIT2"), "Done");
+    EXPECT_EQ(mutagenFrames(m_dir.file("last.mp3")).at("TIT2"), "Done");
+}
+
+TEST_F(CliWrite, RemoveAndCompact)
+{
+    const Bytes tagBytes = tag({textFrame("TIT2", "x")}, 1000);
+    make("both.mp3", tagBytes, trailer("t"));
+    make("v1.mp3", tagBytes, trailer("t"));
+    make("plain.mp3", {});
+    const Bytes plain = readFile(m_dir.file("plain.mp3"));
+    ASSERT_EQ(run({"remove", "both.mp3", "plain.mp3"}).exitCode, 0);
+    EXPECT_EQ(readFile(m_dir.file("both.mp3")), mpegAudio(6000));
+    EXPECT_EQ(readFile(m_dir.file("plain.mp3")), plain);
+    ASSERT_EQ(run({"remove", "--v1", "v1.mp3"}).exitCode, 0);
+    EXPECT_EQ(readFile(m_dir.file("v1.mp3")), mp3(tagBytes, mpegAudio(6000)));
+
+    ASSERT_EQ(run({"compact", "v1.mp3", "plain.mp3"}).exitCode, 0);
+    EXPECT_EQ(readFile(m_dir.file("v1.mp3")), mp3(tag({textFrame("TIT2", "x")}), mpegAudio(6000)));
+    EXPECT_EQ(readFile(m_dir.file("plain.mp3")), plain);
+}
+
+TEST_F(CliWrite, SyncBothDirectionsWithKeepAndWithoutTheIntelligentRule)
+{
+    const Bytes v2Tag = tag({textFrame("TIT2", "Tag Title"), textFrame("TRCK", "3/12"),
+                             textFrame("TCON", "Rock")}, 200);
+    make("v2only.mp3", v2Tag);
+    make("v1only.mp3", {}, trailer("Trailer", "Band", "Album", "1999", "", 4, 17));
+    make("both.mp3", tag({textFrame("TIT2", "Kept")}, 200), trailer("Trailer", "Band"));
+    const Bytes v2only = readFile(m_dir.file("v2only.mp3"));
+
+    ASSERT_EQ(run({"sync", "--to-v2", "--no-intelligent", "v2only.mp3"}).exitCode, 0);
+    EXPECT_EQ(readFile(m_dir.file("v2only.mp3")), v2only);
+
+    ASSERT_EQ(run({"sync", "--to-v2", "v2only.mp3", "v1only.mp3"}).exitCode, 0);
+    EXPECT_EQ(v1Field("v2only.mp3", 3, 30), "Tag Title");
+    EXPECT_EQ(trailerOf("v2only.mp3")[126], 3);
+    EXPECT_EQ(trailerOf("v2only.mp3")[127], 17);
+    const auto fromV1 = mutagenFrames(m_dir.file("v1only.mp3"));
+    EXPECT_EQ(fromV1.at("TIT2"), "Trailer");
+    EXPECT_EQ(fromV1.at("TPE1"), "Band");
+    EXPECT_EQ(fromV1.at("TRCK"), "4");
+    EXPECT_EQ(fromV1.at("TCON"), "Rock");  // "(17)Rock"
+
+    ASSERT_EQ(run({"sync", "--to-v2", "--keep", "both.mp3"}).exitCode, 0);
+    const auto kept = mutagenFrames(m_dir.file("both.mp3"));
+    EXPECT_EQ(kept.at("TIT2"), "Kept");
+    EXPECT_EQ(kept.at("TPE1"), "Band");
+
+    ASSERT_EQ(run({"sync", "--to-v1", "both.mp3"}).exitCode, 0);
+    EXPECT_EQ(v1Field("both.mp3", 3, 30), "Kept");
+}
+
+TEST_F(CliWrite, NumberInEachZerosMode)
+{
+    std::vector<std::string> names;
+    for (int i = 0; i < 3; ++i) {
+        names.push_back("n" + std::to_string(i) + ".mp3");
+        make(names.back(), {}, trailer("t"));
+    }
+    auto number = [&](std::vector<std::string> options) {
+        options.insert(options.begin(), "number");
+        options.insert(options.end(), names.begin(), names.end());
+        return run(options);
+    };
+    auto tracks = [&] {
+        std::string all;
+        for (const auto& name : names)
+            all += mutagenFrames(m_dir.file(name)).at("TRCK") + " ";
+        return all;
+    };
+    ASSERT_EQ(number({}).exitCode, 0);
+    EXPECT_EQ(tracks(), "1 2 3 ");
+    ASSERT_EQ(number({"--start", "9", "--zeros", "2"}).exitCode, 0);
+    EXPECT_EQ(tracks(), "009 010 011 ");
+    EXPECT_EQ(trailerOf(names[1])[126], 10);
+    ASSERT_EQ(number({"--zeros=auto", "--start=8", "--v2"}).exitCode, 0);
+    EXPECT_EQ(tracks(), "8 9 10 ");
+    EXPECT_EQ(trailerOf(names[2])[126], 11);  // --v2 left the trailer alone
+
+    // A file that cannot be written keeps its number's place.
+    fs::permissions(m_dir.file(names[1]), fs::perms::owner_read);
+    const auto result = number({"--zeros", "none", "--start", "5"});
+    EXPECT_EQ(result.exitCode, 1);
+    EXPECT_EQ(tracks(), "5 9 7 ");
+}
+
+TEST_F(CliWrite, UsageErrorsExitWithTwo)
+{
+    make("a.mp3", {});
+    const Bytes before = readFile(m_dir.file("a.mp3"));
+    const std::vector<std::vector<std::string>> bad{
+        {},
+        {"frobnicate", "a.mp3"},
+        {"set", "a.mp3"},
+        {"set", "mood=happy", "a.mp3"},
+        {"set", "--v1", "composer=x", "a.mp3"},
+        {"set", "--bogus", "title=x", "a.mp3"},
+        {"set", "PCNT=lots", "a.mp3"},
+        {"sync", "a.mp3"},
+        {"sync", "--to-v1", "--to-v2", "a.mp3"},
+        {"number", "--zeros", "many", "a.mp3"},
+        {"number", "--start", "0", "a.mp3"},
+        {"number", "--start"},
+        {"show"},
+        {"remove"},
+    };
+    for (const auto& args : bad) {
+        const auto result = run(args);
+        EXPECT_EQ(result.exitCode, 2) << (args.empty() ? "" : args[0]);
+        EXPECT_FALSE(result.err.empty());
+        EXPECT_EQ(result.out, "");
+    }
+    EXPECT_EQ(readFile(m_dir.file("a.mp3")), before);
+
+    for (const std::vector<std::string>& help :
+         {std::vector<std::string>{"--help"}, {"set", "--help"}, {"help", "number"}}) {
+        const auto result = run(help);
+        EXPECT_EQ(result.exitCode, 0);
+        EXPECT_NE(result.out.find("Usage: corvane-tag"), std::string::npos);
+        EXPECT_EQ(result.err, "");
+    }
+}
+
+TEST_F(CliWrite, PlayCounterIsWrittenAsMutagenReadsIt)
+{
+    make("a.mp3", tag({}, 100));
+    ASSERT_EQ(run({"set", "pcnt=1234567890123", "a.mp3"}).exitCode, 0);
+    EXPECT_EQ(mutagenFrames(m_dir.file("a.mp3")).at("PCNT"), "1234567890123");
+}
+
+}  // namespace
+}  // namespace corvane::test
