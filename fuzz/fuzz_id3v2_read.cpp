@@ -14,10 +14,8 @@ namespace {
 void checkTexts(const tags::SlotList& list, std::size_t skip)
 {
     for (std::size_t i = 0; i < list.size(); ++i) {
-        if (i == skip || !list[i].value)
-            continue;
-        if (!fuzz::isValidUtf8(*list[i].value))
-            fuzz::fail("a slot holds text that is not UTF-8");
+        if (i == skip || !list[i].value) continue;
+        if (!fuzz::isValidUtf8(*list[i].value)) fuzz::fail("a slot holds text that is not UTF-8");
     }
 }
 
@@ -29,11 +27,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     tags::TagRecord record;
     const auto result = tags::readId3v2(file, record.slots());
-    if (result.status == tags::TagRead::Failed)
-        fuzz::fail("a read from memory cannot fail");
+    if (result.status == tags::TagRead::Failed) fuzz::fail("a read from memory cannot fail");
     const auto v1 = tags::readId3v1(file, record.slots(), false);
-    if (v1 == tags::TagRead::Failed)
-        fuzz::fail("a trailer read from memory cannot fail");
+    if (v1 == tags::TagRead::Failed) fuzz::fail("a trailer read from memory cannot fail");
     checkTexts(record.slots(), static_cast<std::size_t>(tags::RecordSlot::V1GenreByte));
 
     tags::SlotList shortList{tags::FieldSlot::frame("TIT2"), tags::FieldSlot::frame("COMM"),

@@ -1,19 +1,19 @@
 #include "harness.h"
 
+#include <unistd.h>
+
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
-#include <unistd.h>
 
 namespace corvane::fuzz {
 
 std::optional<std::size_t> MemoryFile::readAt(std::uint64_t offset, std::span<std::uint8_t> data)
 {
-    if (offset >= m_bytes.size())
-        return 0;
+    if (offset >= m_bytes.size()) return 0;
     const auto start = static_cast<std::size_t>(offset);
     const std::size_t n = std::min(data.size(), m_bytes.size() - start);
     std::copy_n(m_bytes.begin() + static_cast<std::ptrdiff_t>(start), n, data.begin());
@@ -26,8 +26,7 @@ ScratchFile::ScratchFile()
                                  ? std::string("/dev/shm")
                                  : std::filesystem::temp_directory_path().string();
     std::string pattern = base + "/corvane-fuzz-XXXXXX";
-    if (::mkdtemp(pattern.data()) == nullptr)
-        fail("cannot create a scratch folder");
+    if (::mkdtemp(pattern.data()) == nullptr) fail("cannot create a scratch folder");
     m_folder = pattern;
     m_path = m_folder + "/input.mp3";
 }
@@ -41,9 +40,9 @@ ScratchFile::~ScratchFile()
 void ScratchFile::write(std::span<const std::uint8_t> bytes) const
 {
     std::ofstream out(m_path, std::ios::binary | std::ios::trunc);
-    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-    if (!out)
-        fail("cannot write the scratch file");
+    out.write(reinterpret_cast<const char*>(bytes.data()),
+              static_cast<std::streamsize>(bytes.size()));
+    if (!out) fail("cannot write the scratch file");
 }
 
 Bytes ScratchFile::read() const
@@ -73,17 +72,14 @@ bool isValidUtf8(std::string_view text)
         } else {
             return false;
         }
-        if (i + extra >= text.size())
-            return false;
+        if (i + extra >= text.size()) return false;
         for (std::size_t k = 1; k <= extra; ++k) {
             const auto c = static_cast<unsigned char>(text[i + k]);
-            if ((c & 0xC0) != 0x80)
-                return false;
+            if ((c & 0xC0) != 0x80) return false;
             cp = (cp << 6) | (c & 0x3Fu);
         }
         static constexpr std::uint32_t kMin[] = {0, 0x80, 0x800, 0x10000};
-        if (cp < kMin[extra] || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF))
-            return false;
+        if (cp < kMin[extra] || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) return false;
         i += extra + 1;
     }
     return true;
@@ -91,7 +87,8 @@ bool isValidUtf8(std::string_view text)
 
 void fail(std::string_view what)
 {
-    std::fprintf(stderr, "fuzz invariant broken: %.*s\n", static_cast<int>(what.size()), what.data());
+    std::fprintf(stderr, "fuzz invariant broken: %.*s\n", static_cast<int>(what.size()),
+                 what.data());
     std::abort();
 }
 

@@ -2,14 +2,14 @@
 // What the fuzz targets share: a read-only in-memory file, a scratch file on disk for the code
 // that opens paths itself, and the checks whose failure is a finding.
 
-#include "tags/file.h"
-
 #include <cstddef>
 #include <cstdint>
 #include <span>
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "tags/file.h"
 
 namespace corvane::fuzz {
 

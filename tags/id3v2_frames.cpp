@@ -1,9 +1,9 @@
 #include "tags/id3v2_frames.h"
 
-#include "tags/text_encoding.h"
-
 #include <algorithm>
 #include <utility>
+
+#include "tags/text_encoding.h"
 
 namespace corvane::tags {
 
@@ -24,8 +24,7 @@ constexpr std::uint8_t kV22CompressionFlag = 0x40;
 std::uint32_t bigEndian(std::span<const std::uint8_t> bytes)
 {
     std::uint32_t value = 0;
-    for (const auto b : bytes)
-        value = (value << 8) | b;
+    for (const auto b : bytes) value = (value << 8) | b;
     return value;
 }
 
@@ -45,8 +44,7 @@ std::size_t frameHeaderSize(std::uint8_t major)
 std::optional<std::string_view> v23FrameId(std::string_view v22Id)
 {
     for (const auto& [v22, v23] : kV22Ids) {
-        if (v22 == v22Id)
-            return v23;
+        if (v22 == v22Id) return v23;
     }
     return std::nullopt;
 }
@@ -55,8 +53,7 @@ std::optional<FrameRef> parseFrameHeader(std::span<const std::uint8_t> bytes, st
                                          std::uint64_t offset)
 {
     const std::size_t headerSize = frameHeaderSize(major);
-    if (bytes.size() < headerSize)
-        return std::nullopt;
+    if (bytes.size() < headerSize) return std::nullopt;
     FrameRef ref;
     ref.offset = offset;
     ref.headerSize = static_cast<std::uint8_t>(headerSize);
@@ -77,11 +74,9 @@ std::optional<FrameRef> parseFrameHeader(std::span<const std::uint8_t> bytes, st
     return ref;
 }
 
-std::optional<std::span<const std::uint8_t>> MemoryTagBytes::at(std::uint64_t offset,
-                                                                std::size_t n)
+std::optional<std::span<const std::uint8_t>> MemoryTagBytes::at(std::uint64_t offset, std::size_t n)
 {
-    if (offset >= m_body.size())
-        return std::span<const std::uint8_t>{};
+    if (offset >= m_body.size()) return std::span<const std::uint8_t>{};
     const auto start = static_cast<std::size_t>(offset);
     return m_body.subspan(start, std::min(n, m_body.size() - start));
 }
@@ -115,8 +110,7 @@ bool FrameWalk::skipExtendedHeader()
 
 std::optional<FrameRef> FrameWalk::next()
 {
-    if (m_end != WalkEnd::Running)
-        return std::nullopt;
+    if (m_end != WalkEnd::Running) return std::nullopt;
     if (!m_started) {
         m_started = true;
         if (m_header.major == 2 && (m_header.flags & kV22CompressionFlag) != 0)
@@ -124,20 +118,16 @@ std::optional<FrameRef> FrameWalk::next()
         if (m_header.major != 2 && m_header.hasExtendedHeader() && !skipExtendedHeader())
             return std::nullopt;
     }
-    if (m_position >= m_header.tagSize)
-        return stop(WalkEnd::TagEnd);
+    if (m_position >= m_header.tagSize) return stop(WalkEnd::TagEnd);
     const std::size_t headerSize = frameHeaderSize(m_header.major);
     const auto bytes = m_bytes.at(m_position, headerSize);
-    if (!bytes)
-        return stop(WalkEnd::IoError);
+    if (!bytes) return stop(WalkEnd::IoError);
     // Padding need not fill whole frame headers, so look at the first byte before the rest.
-    if (!bytes->empty() && (*bytes)[0] == 0)
-        return stop(WalkEnd::Padding);
+    if (!bytes->empty() && (*bytes)[0] == 0) return stop(WalkEnd::Padding);
     if (m_position + headerSize > m_limit || bytes->size() < headerSize)
         return stop(WalkEnd::Truncated);
     const auto ref = parseFrameHeader(*bytes, m_header.major, m_position);
-    if (!ref || ref->endOffset() > m_limit)
-        return stop(WalkEnd::Truncated);
+    if (!ref || ref->endOffset() > m_limit) return stop(WalkEnd::Truncated);
     m_position = ref->endOffset();
     return ref;
 }
@@ -147,38 +137,32 @@ TerminatedText splitTerminated(std::uint8_t encoding, std::span<const std::uint8
     const std::size_t step = isWide(encoding) ? 2 : 1;
     for (std::size_t k = 0; k + step <= bytes.size(); k += step) {
         const bool zero = bytes[k] == 0 && (step == 1 || bytes[k + 1] == 0);
-        if (zero)
-            return {decodeId3Text(encoding, bytes.first(k)), bytes.subspan(k + step), true};
+        if (zero) return {decodeId3Text(encoding, bytes.first(k)), bytes.subspan(k + step), true};
     }
     return {decodeId3Text(encoding, bytes), {}, false};
 }
 
 std::string textFrameValue(std::span<const std::uint8_t> body)
 {
-    if (body.empty())
-        return {};
+    if (body.empty()) return {};
     return decodeId3Text(body[0], body.subspan(1));
 }
 
 std::string commentFrameValue(std::span<const std::uint8_t> body)
 {
     // encoding(1) language(3) description(terminated) text
-    if (body.size() < 4)
-        return {};
+    if (body.size() < 4) return {};
     const auto description = splitTerminated(body[0], body.subspan(4));
-    if (!description.terminated)
-        return {};
+    if (!description.terminated) return {};
     return decodeId3Text(body[0], description.rest);
 }
 
 std::string userUrlFrameValue(std::span<const std::uint8_t> body)
 {
     // encoding(1) description(terminated) URL (always ISO-8859-1)
-    if (body.empty())
-        return {};
+    if (body.empty()) return {};
     const auto description = splitTerminated(body[0], body.subspan(1));
-    if (!description.terminated)
-        return {};
+    if (!description.terminated) return {};
     return latin1ToUtf8(description.rest);
 }
 
@@ -187,31 +171,23 @@ std::string counterFrameValue(std::span<const std::uint8_t> body)
     // Only the low 64 bits fit; a longer counter is taken by its last eight bytes.
     const auto digits = body.size() > 8 ? body.last(8) : body;
     std::uint64_t count = 0;
-    for (const auto b : digits)
-        count = (count << 8) | b;
+    for (const auto b : digits) count = (count << 8) | b;
     return std::to_string(count);
 }
 
 std::optional<std::string> frameValue(std::string_view id, std::span<const std::uint8_t> body)
 {
-    if (id.empty())
-        return std::nullopt;
-    if (id == "COMM")
-        return commentFrameValue(body);
-    if (id == "WXXX")
-        return userUrlFrameValue(body);
-    if (id == "PCNT")
-        return counterFrameValue(body);
+    if (id.empty()) return std::nullopt;
+    if (id == "COMM") return commentFrameValue(body);
+    if (id == "WXXX") return userUrlFrameValue(body);
+    if (id == "PCNT") return counterFrameValue(body);
     if (id == "TXXX") {
-        if (body.empty())
-            return std::string{};
+        if (body.empty()) return std::string{};
         return decodeId3Text(body[0], splitTerminated(body[0], body.subspan(1)).rest);
     }
-    if (id[0] == 'T')
-        return textFrameValue(body);
+    if (id[0] == 'T') return textFrameValue(body);
     // The other URL frames hold nothing but an ISO-8859-1 URL.
-    if (id[0] == 'W')
-        return latin1ToUtf8(body);
+    if (id[0] == 'W') return latin1ToUtf8(body);
     return std::nullopt;
 }
 

@@ -7,8 +7,6 @@
 // Offsets in this unit count from the start of the tag body, i.e. the first byte after the
 // 10-byte tag header.
 
-#include "tags/id3v2_read.h"
-
 #include <array>
 #include <cstddef>
 #include <cstdint>
@@ -17,6 +15,8 @@
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "tags/id3v2_read.h"
 
 namespace corvane::tags {
 
@@ -57,14 +57,14 @@ public:
     // Up to n bytes at offset; fewer only where the available bytes end. nullopt on an I/O
     // error. The span stays valid until the next call.
     [[nodiscard]] virtual std::optional<std::span<const std::uint8_t>> at(std::uint64_t offset,
-                                                                        std::size_t n) = 0;
+                                                                          std::size_t n) = 0;
 };
 
 class MemoryTagBytes final : public TagBytes {
 public:
     explicit MemoryTagBytes(std::span<const std::uint8_t> body) : m_body(body) {}
     [[nodiscard]] std::optional<std::span<const std::uint8_t>> at(std::uint64_t offset,
-                                                                std::size_t n) override;
+                                                                  std::size_t n) override;
 
 private:
     std::span<const std::uint8_t> m_body;

@@ -1,10 +1,10 @@
 #include "tags/id3v2_read.h"
 
-#include "tags/id3v2_frames.h"
-
 #include <algorithm>
 #include <array>
 #include <vector>
+
+#include "tags/id3v2_frames.h"
 
 namespace corvane::tags {
 
@@ -21,11 +21,9 @@ void fillSlots(FrameWalk& walk, std::span<const std::uint8_t> body, SlotList& li
 {
     while (const auto frame = walk.next()) {
         FieldSlot* slot = findSlot(frame->id(), list);
-        if (slot == nullptr)
-            continue;
+        if (slot == nullptr) continue;
         const auto bytes = body.subspan(static_cast<std::size_t>(frame->bodyOffset()), frame->size);
-        if (auto value = frameValue(frame->id(), bytes))
-            slot->value = std::move(*value);
+        if (auto value = frameValue(frame->id(), bytes)) slot->value = std::move(*value);
     }
 }
 
@@ -47,8 +45,7 @@ std::optional<Id3v2Header> parseId3v2Header(std::span<const std::uint8_t> bytes)
 std::optional<Id3v2Header> readId3v2Header(FileIo& file)
 {
     std::array<std::uint8_t, kId3v2HeaderSize> bytes{};
-    if (!file.readExactAt(0, bytes))
-        return std::nullopt;
+    if (!file.readExactAt(0, bytes)) return std::nullopt;
     return parseId3v2Header(bytes);
 }
 
@@ -62,8 +59,7 @@ Id3v2ReadResult readId3v2(FileIo& file, SlotList& list)
         return result;
     }
     const auto header = parseId3v2Header(std::span(headerBytes).first(*got));
-    if (!header)
-        return result;
+    if (!header) return result;
     result.header = *header;
     if (!header->isSupported()) {
         result.status = TagRead::Unsupported;

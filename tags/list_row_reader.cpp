@@ -1,14 +1,14 @@
 #include "tags/list_row_reader.h"
 
+#include <algorithm>
+#include <array>
+#include <vector>
+
 #include "tags/file.h"
 #include "tags/id3v1.h"
 #include "tags/id3v2_frames.h"
 #include "tags/id3v2_read.h"
 #include "tags/text_encoding.h"
-
-#include <algorithm>
-#include <array>
-#include <vector>
 
 namespace corvane::tags {
 
@@ -31,23 +31,19 @@ constexpr std::size_t kTrackAt = 126, kGenreAt = 127;
 // system call, one outside it moves the window there. Nothing past `available` is read.
 class WindowedTagBytes final : public TagBytes {
 public:
-    WindowedTagBytes(File& file, std::span<const std::uint8_t> firstWindow,
-                     std::uint64_t available)
+    WindowedTagBytes(File& file, std::span<const std::uint8_t> firstWindow, std::uint64_t available)
         : m_file(file), m_available(available), m_window(firstWindow.begin(), firstWindow.end())
     {
-        if (m_window.size() > available)
-            m_window.resize(static_cast<std::size_t>(available));
+        if (m_window.size() > available) m_window.resize(static_cast<std::size_t>(available));
     }
 
     std::optional<std::span<const std::uint8_t>> at(std::uint64_t offset, std::size_t n) override
     {
-        if (offset >= m_available)
-            return std::span<const std::uint8_t>{};
+        if (offset >= m_available) return std::span<const std::uint8_t>{};
         const std::size_t wanted =
             static_cast<std::size_t>(std::min<std::uint64_t>(n, m_available - offset));
         if (offset < m_start || offset + wanted > m_start + m_window.size()) {
-            if (!load(offset, wanted))
-                return std::nullopt;
+            if (!load(offset, wanted)) return std::nullopt;
         }
         // The file may have shrunk since its length was taken: give what the window holds.
         const auto from = static_cast<std::size_t>(offset - m_start);
@@ -62,8 +58,7 @@ private:
             std::min<std::uint64_t>(std::max(wanted, kWindowSize), m_available - offset));
         m_window.resize(size);
         const auto got = m_file.readAt(kId3v2HeaderSize + offset, m_window);
-        if (!got)
-            return false;
+        if (!got) return false;
         m_window.resize(*got);
         m_start = offset;
         return true;
@@ -82,19 +77,16 @@ std::string describedValue(std::string_view id, std::span<const std::uint8_t> bo
 {
     const bool comment = id == "COMM";
     const std::size_t prefix = comment ? 4 : 1;
-    if (body.size() < prefix)
-        return {};
+    if (body.size() < prefix) return {};
     const std::uint8_t encoding = body[0];
     auto description = splitTerminated(encoding, body.subspan(prefix));
-    if (!description.text.empty())
-        return std::move(description.text);
+    if (!description.text.empty()) return std::move(description.text);
     return comment ? decodeId3Text(encoding, description.rest) : latin1ToUtf8(description.rest);
 }
 
 std::string cellValue(std::string_view id, std::span<const std::uint8_t> body)
 {
-    if (id == "COMM" || id == "WXXX")
-        return describedValue(id, body);
+    if (id == "COMM" || id == "WXXX") return describedValue(id, body);
     return frameValue(id, body).value_or(std::string{});
 }
 
@@ -123,11 +115,10 @@ bool isTrailer(std::span<const std::uint8_t> bytes)
 }
 
 // The last 128 bytes of the file, taken from head when it already holds them.
-std::optional<std::array<std::uint8_t, kId3v1Size>> readTrailer(
-    File& file, std::uint64_t length, std::span<const std::uint8_t> head)
+std::optional<std::array<std::uint8_t, kId3v1Size>> readTrailer(File& file, std::uint64_t length,
+                                                                std::span<const std::uint8_t> head)
 {
-    if (length < kId3v1Size)
-        return std::nullopt;
+    if (length < kId3v1Size) return std::nullopt;
     std::array<std::uint8_t, kId3v1Size> trailer{};
     const std::uint64_t at = length - kId3v1Size;
     if (at + kId3v1Size <= head.size()) {
@@ -135,8 +126,7 @@ std::optional<std::array<std::uint8_t, kId3v1Size>> readTrailer(
     } else if (!file.readExactAt(at, trailer)) {
         return std::nullopt;
     }
-    if (!isTrailer(trailer))
-        return std::nullopt;
+    if (!isTrailer(trailer)) return std::nullopt;
     return trailer;
 }
 
@@ -163,12 +153,10 @@ void fillFromFrames(ListRow& row, std::span<const Column> layout, File& file,
     FrameWalk walk(bytes, header, available);
     while (const auto frame = walk.next()) {
         const int col = columnForFrame(frame->id(), layout);
-        if (col < 0)
-            continue;
+        if (col < 0) continue;
         const auto body =
             bytes.at(frame->bodyOffset(), std::min<std::size_t>(frame->size, kValueReadLimit));
-        if (!body)
-            return;  // a read error mid-walk: show what was found so far
+        if (!body) return;  // a read error mid-walk: show what was found so far
         row.cells[static_cast<std::size_t>(col)] =
             std::string(utf8Prefix(cellValue(frame->id(), *body), kMaxCellChars));
     }
@@ -179,8 +167,7 @@ void fillFromFrames(ListRow& row, std::span<const Column> layout, File& file,
 int columnForFrame(std::string_view frameId, std::span<const Column> layout)
 {
     const auto column = columnOfFrame(frameId);
-    if (!column)
-        return -1;
+    if (!column) return -1;
     const auto it = std::find(layout.begin(), layout.end(), *column);
     return it == layout.end() ? -1 : static_cast<int>(it - layout.begin());
 }
@@ -188,11 +175,9 @@ int columnForFrame(std::string_view frameId, std::span<const Column> layout)
 void setCellText(ListRow& row, std::span<const Column> layout, Column field, std::string_view text)
 {
     const auto it = std::find(layout.begin(), layout.end(), field);
-    if (it == layout.end())
-        return;
+    if (it == layout.end()) return;
     const auto index = static_cast<std::size_t>(it - layout.begin());
-    if (row.cells.size() < layout.size())
-        row.cells.resize(layout.size());
+    if (row.cells.size() < layout.size()) row.cells.resize(layout.size());
     row.cells[index] = std::string(utf8Prefix(text, kMaxCellChars));
 }
 
@@ -201,17 +186,14 @@ ListRow readListRowV1(const std::string& path, std::string_view fileName,
 {
     ListRow row = emptyRow(fileName, layout);
     File file = File::open(path, OpenMode::Read);
-    if (!file.isOpen())
-        return row;  // an unreadable file is listed without tags
+    if (!file.isOpen()) return row;  // an unreadable file is listed without tags
     const auto length = file.length();
-    if (!length)
-        return row;
+    if (!length) return row;
     if (const auto trailer = readTrailer(file, *length, {})) {
         fillFromTrailer(row, layout, *trailer);
         row.presence |= kPresenceId3v1;
     }
-    if (hasReadableTag(readId3v2Header(file)))
-        row.presence |= kPresenceId3v2;
+    if (hasReadableTag(readId3v2Header(file))) row.presence |= kPresenceId3v2;
     return row;
 }
 
@@ -220,25 +202,20 @@ ListRow readListRowV2(const std::string& path, std::string_view fileName,
 {
     ListRow row = emptyRow(fileName, layout);
     File file = File::open(path, OpenMode::Read);
-    if (!file.isOpen())
-        return row;  // an unreadable file is listed without tags
+    if (!file.isOpen()) return row;  // an unreadable file is listed without tags
     const auto length = file.length();
-    if (!length)
-        return row;
-    std::vector<std::uint8_t> head(static_cast<std::size_t>(std::min<std::uint64_t>(
-        *length, kId3v2HeaderSize + kWindowSize)));
+    if (!length) return row;
+    std::vector<std::uint8_t> head(
+        static_cast<std::size_t>(std::min<std::uint64_t>(*length, kId3v2HeaderSize + kWindowSize)));
     const auto got = file.readAt(0, head);
-    if (!got)
-        return row;
+    if (!got) return row;
     head.resize(*got);
     const auto header = parseId3v2Header(head);
     if (hasReadableTag(header)) {
         row.presence |= kPresenceId3v2;
-        if (header->isSupported())
-            fillFromFrames(row, layout, file, *header, head, *length);
+        if (header->isSupported()) fillFromFrames(row, layout, file, *header, head, *length);
     }
-    if (readTrailer(file, *length, head))
-        row.presence |= kPresenceId3v1;
+    if (readTrailer(file, *length, head)) row.presence |= kPresenceId3v1;
     return row;
 }
 

@@ -1,11 +1,11 @@
 #include "tags/id3v2_read.h"
 
-#include "tests/support/id3_builder.h"
-#include "tests/support/mutagen.h"
-
 #include <gtest/gtest.h>
 
 #include <algorithm>
+
+#include "tests/support/id3_builder.h"
+#include "tests/support/mutagen.h"
 
 namespace corvane::tags {
 namespace {
@@ -16,8 +16,7 @@ using test::bytesOf;
 Bytes concat(std::initializer_list<Bytes> parts)
 {
     Bytes out;
-    for (const auto& p : parts)
-        test::append(out, p);
+    for (const auto& p : parts) test::append(out, p);
     return out;
 }
 
@@ -70,8 +69,7 @@ protected:
         EXPECT_TRUE(file.isOpen());
         RecordingIo io(file);
         const auto result = readId3v2(io, m_record.slots());
-        if (largestRead)
-            *largestRead = io.largestRead();
+        if (largestRead) *largestRead = io.largestRead();
         return result;
     }
     std::string value(RecordSlot s) const { return m_record[s].text(); }
@@ -123,9 +121,10 @@ TEST_F(Id3v2Read, DescriptionsAndCountersOfEveryLength)
 
     // A counter longer than 8 bytes counts by its last 8 instead of overflowing.
     SlotList counter{FieldSlot::frame("PCNT")};
-    test::writeFile(path, test::mp3(test::tag({test::frame(
-                                        "PCNT", {0xFF, 0xFF, 0, 0, 0, 0, 0, 0, 0x01, 0x00})}),
-                                    m_audio));
+    test::writeFile(
+        path,
+        test::mp3(test::tag({test::frame("PCNT", {0xFF, 0xFF, 0, 0, 0, 0, 0, 0, 0x01, 0x00})}),
+                  m_audio));
     File again = File::open(path, OpenMode::Read);
     ASSERT_EQ(readId3v2(again, counter).status, TagRead::Present);
     EXPECT_EQ(counter[0].text(), "256");
@@ -136,8 +135,8 @@ TEST_F(Id3v2Read, PaddingExtendedHeaderAndRepeatedFrames)
     const auto padded = read(test::mp3(test::tag({}, 500), m_audio));
     ASSERT_EQ(padded.status, TagRead::Present);
     EXPECT_EQ(padded.header.tagSize, 500u);
-    for (int s = static_cast<int>(RecordSlot::Track); s <= static_cast<int>(RecordSlot::PlayCounter);
-         ++s)
+    for (int s = static_cast<int>(RecordSlot::Track);
+         s <= static_cast<int>(RecordSlot::PlayCounter); ++s)
         EXPECT_FALSE(m_record.slots()[static_cast<std::size_t>(s)].hasValue()) << s;
     EXPECT_FALSE(m_record[RecordSlot::Genre].hasValue());
 
@@ -195,10 +194,10 @@ TEST_F(Id3v2Read, Version22FramesMapToTheirLaterNames)
 TEST_F(Id3v2Read, DecodesEveryTextEncoding)
 {
     // "Grüße 日本" in each encoding.
-    const Bytes utf16le{0xFF, 0xFE, 'G', 0, 'r', 0, 0xFC, 0, 0xDF, 0, 'e', 0, ' ', 0, 0xE5, 0x65,
-                        0x2C, 0x67};
-    const Bytes utf16be{0xFE, 0xFF, 0, 'G', 0, 'r', 0, 0xFC, 0, 0xDF, 0, 'e', 0, ' ', 0x65, 0xE5,
-                        0x67, 0x2C};
+    const Bytes utf16le{0xFF, 0xFE, 'G', 0,   'r', 0,    0xFC, 0,    0xDF,
+                        0,    'e',  0,   ' ', 0,   0xE5, 0x65, 0x2C, 0x67};
+    const Bytes utf16be{0xFE, 0xFF, 0,   'G', 0,   'r',  0,    0xFC, 0,
+                        0xDF, 0,    'e', 0,   ' ', 0x65, 0xE5, 0x67, 0x2C};
     const Bytes bareBe{0, 'G', 0, 'r', 0, 0xFC, 0, 0xDF, 0, 'e', 0, ' ', 0x65, 0xE5, 0x67, 0x2C};
     const std::string expected = "Gr\u00FC\u00DFe \u65E5\u672C";
     const Bytes tagBytes = test::tag(
@@ -237,8 +236,11 @@ TEST_F(Id3v2Read, AbsurdSizesEndTheWalkWithoutLargeReads)
     // A tag size of nearly 256 MB in a small file: the frames that are there are read, the one
     // cut off by the end of the file is not taken.
     m_record.clear();
-    Bytes cut = concat({bytesOf("ID3"), {3, 0, 0}, test::syncsafe(0x0FFFFFFF),
-                        test::textFrame("TIT2", "In file"), test::textFrame("TPE1", "Cut off")});
+    Bytes cut = concat({bytesOf("ID3"),
+                        {3, 0, 0},
+                        test::syncsafe(0x0FFFFFFF),
+                        test::textFrame("TIT2", "In file"),
+                        test::textFrame("TPE1", "Cut off")});
     cut.resize(cut.size() - 3);
     ASSERT_EQ(read(cut, &largest).status, TagRead::Present);
     EXPECT_EQ(value(RecordSlot::Title), "In file");
@@ -289,8 +291,9 @@ tag.save(sys.argv[1], v2_version=3, padding=lambda info: 1000)
     // The audio starts right after the tag, where mutagen put it.
     const Bytes bytes = test::readFile(path);
     ASSERT_GE(bytes.size(), 10 + result.header.tagSize + m_audio.size());
-    EXPECT_TRUE(std::equal(m_audio.begin(), m_audio.end(),
-                           bytes.begin() + 10 + static_cast<std::ptrdiff_t>(result.header.tagSize)));
+    EXPECT_TRUE(
+        std::equal(m_audio.begin(), m_audio.end(),
+                   bytes.begin() + 10 + static_cast<std::ptrdiff_t>(result.header.tagSize)));
 }
 
 }  // namespace

@@ -1,12 +1,12 @@
 #include "tags/list_row_reader.h"
 
-#include "tags/text_encoding.h"
-#include "tests/support/id3_builder.h"
-#include "tests/support/mutagen.h"
-
 #include <gtest/gtest.h>
 
 #include <vector>
+
+#include "tags/text_encoding.h"
+#include "tests/support/id3_builder.h"
+#include "tests/support/mutagen.h"
 
 namespace corvane::tags {
 namespace {
@@ -17,8 +17,7 @@ using test::bytesOf;
 Bytes concat(std::initializer_list<Bytes> parts)
 {
     Bytes out;
-    for (const auto& p : parts)
-        test::append(out, p);
+    for (const auto& p : parts) test::append(out, p);
     return out;
 }
 
@@ -40,19 +39,20 @@ protected:
     std::string cell(const ListRow& row, Column c) const
     {
         const int at = columnForFrame(ColumnTable[static_cast<std::size_t>(c)].frameId, m_layout);
-        if (c == Column::Filename)
-            return row.cells.at(0);
+        if (c == Column::Filename) return row.cells.at(0);
         EXPECT_GE(at, 0);
         return row.cells.at(static_cast<std::size_t>(at));
     }
 
     test::TempDir m_dir;
     Bytes m_audio = test::mpegAudio(2000);
-    Bytes m_tag = test::tag({test::textFrame("TIT2", "Tag Title"), test::textFrame("TPE1", "Tag Artist"),
-                             test::textFrame("TCON", "(17)Rock"), test::textFrame("TRCK", "4/12"),
-                             test::frame("APIC", Bytes(9000, 7)), test::textFrame("TALB", "Tag Album")},
-                            600);
-    Bytes m_trailer = test::trailer("V1 Title", "V1 Artist", "V1 Album", "1999", "V1 Comment", 9, 13);
+    Bytes m_tag =
+        test::tag({test::textFrame("TIT2", "Tag Title"), test::textFrame("TPE1", "Tag Artist"),
+                   test::textFrame("TCON", "(17)Rock"), test::textFrame("TRCK", "4/12"),
+                   test::frame("APIC", Bytes(9000, 7)), test::textFrame("TALB", "Tag Album")},
+                  600);
+    Bytes m_trailer =
+        test::trailer("V1 Title", "V1 Artist", "V1 Album", "1999", "V1 Comment", 9, 13);
 };
 
 TEST_F(ListRowReader, BothViewsOfAFileWithBothTags)
@@ -135,13 +135,11 @@ TEST_F(ListRowReader, LongValuesAreCutOnCharacterBoundaries)
     const std::string longTitle(400, 'x');
     // 300 characters of three UTF-8 bytes each, stored as UTF-16 with a byte-order mark.
     std::string wide;
-    for (int i = 0; i < 300; ++i)
-        wide += "\u65E5";
+    for (int i = 0; i < 300; ++i) wide += "\u65E5";
     const std::string wideUtf16 = utf8ToUtf16Bom(wide);
     // Characters outside the basic plane are two UTF-16 units; the cut must not split them.
     std::string astral;
-    for (int i = 0; i < 300; ++i)
-        astral += "\U0001F3B5";
+    for (int i = 0; i < 300; ++i) astral += "\U0001F3B5";
     const Bytes file = test::mp3(
         test::tag({test::textFrame("TIT2", longTitle), test::textFrame("TPE1", "Next"),
                    test::frame("TALB", concat({{1}, bytesOf(wideUtf16)})),
@@ -162,8 +160,8 @@ TEST_F(ListRowReader, CommentAndUrlShowADescriptionWhenThereIsOne)
 {
     const Bytes utf16Text = bytesOf(utf8ToUtf16Bom("W\u00F6rter"));
     const auto rowFor = [&](const Bytes& comm, const Bytes& wxxx) {
-        return v2(test::mp3(test::tag({test::frame("COMM", comm), test::frame("WXXX", wxxx)}),
-                            m_audio));
+        return v2(
+            test::mp3(test::tag({test::frame("COMM", comm), test::frame("WXXX", wxxx)}), m_audio));
     };
     ListRow plain = rowFor(concat({{0}, bytesOf("eng"), {0}, bytesOf("Nice")}),
                            concat({{0}, {0}, bytesOf("http://a/")}));
@@ -192,8 +190,11 @@ TEST_F(ListRowReader, DamagedSizesKeepWhatCameBefore)
     EXPECT_EQ(cell(row, Column::Artist), "");
     EXPECT_EQ(cell(row, Column::Album), "");
 
-    Bytes cut = concat({bytesOf("ID3"), {3, 0, 0}, test::syncsafe(0x0FFFFFFF),
-                        test::textFrame("TIT2", "In file"), test::textFrame("TPE1", "Cut off")});
+    Bytes cut = concat({bytesOf("ID3"),
+                        {3, 0, 0},
+                        test::syncsafe(0x0FFFFFFF),
+                        test::textFrame("TIT2", "In file"),
+                        test::textFrame("TPE1", "Cut off")});
     cut.resize(cut.size() - 2);
     const ListRow partial = v2(cut);
     EXPECT_EQ(partial.presence, 2);
