@@ -25,7 +25,7 @@ constexpr std::size_t kFrameHeaderSize = 10;
 constexpr std::uint64_t kMaxTagSize = (std::uint64_t{1} << 28) - 1;
 // One read usually brings in the header and the whole tag, so that a write that fits in the
 // padding costs one read and one write.
-constexpr std::size_t kFirstRead = 16384;
+constexpr std::size_t kFirstRead = 8192;
 
 // ---- Building frames ------------------------------------------------------------------------
 
@@ -320,7 +320,7 @@ Bytes newTagImage(std::vector<Entry>& entries, bool compact)
 
 class Mover {
 public:
-    explicit Mover(FileIo& file) : m_file(file), m_buffer(CopyChunkSize) {}
+    explicit Mover(FileIo& file) : m_file(file) {}
 
     // Moves [from, end) to start at to: toward the end back to front, toward the start front to
     // back, so that overlapping source and destination never clobber unread bytes. On failure
@@ -340,6 +340,9 @@ private:
     bool moveDown(std::uint64_t from, std::uint64_t end, std::uint64_t delta, bool undoing);
     std::span<std::uint8_t> block(std::uint64_t size)
     {
+        // Only a write that moves audio needs the block; one that fits the tag never does.
+        if (m_buffer.empty())
+            m_buffer.resize(CopyChunkSize);
         return std::span(m_buffer.data(), static_cast<std::size_t>(size));
     }
 
@@ -402,12 +405,19 @@ bool Mover::moveDown(std::uint64_t from, std::uint64_t end, std::uint64_t delta,
 // rest of image always written), in one write.
 bool writeChanged(FileIo& file, const Bytes& image, const Bytes& old)
 {
+    // Compared a cache line at a time: most of a tag is padding that stays as it is.
+    constexpr std::size_t kStep = 64;
     const std::size_t common = std::min(image.size(), old.size());
     std::size_t first = 0;
+    while (first + kStep <= common && std::memcmp(&image[first], &old[first], kStep) == 0)
+        first += kStep;
     while (first < common && image[first] == old[first])
         ++first;
     std::size_t last = image.size();
     if (image.size() <= old.size()) {
+        while (last >= first + kStep &&
+               std::memcmp(&image[last - kStep], &old[last - kStep], kStep) == 0)
+            last -= kStep;
         while (last > first && image[last - 1] == old[last - 1])
             --last;
     }
@@ -420,13 +430,23 @@ bool writeChanged(FileIo& file, const Bytes& image, const Bytes& old)
 
 // Replaces [0, oldImage.size()) of a file of the given length with image, moving what follows.
 // On failure the file is put back as it was, as far as the file lets us.
-WriteResult replaceTag(FileIo& file, const Bytes& oldImage, const Bytes& image,
-                       std::uint64_t length)
+WriteResult replaceTag(FileIo& file, const Bytes& oldImage, const Bytes& image)
 {
     const std::uint64_t oldEnd = oldImage.size();
     const std::uint64_t newEnd = image.size();
-    const std::uint64_t newLength = length - oldEnd + newEnd;
     Mover mover(file);
+    if (newEnd == oldEnd) {
+        if (writeChanged(file, image, oldImage))
+            return WriteResult::success();
+        mover.noteFailure();
+        (void)file.writeAt(0, oldImage);
+        return WriteResult::failure(WriteStatus::IoError, mover.error());
+    }
+    const auto fileLength = file.length();
+    if (!fileLength)
+        return WriteResult::failure(WriteStatus::IoError, file.errorText());
+    const std::uint64_t length = *fileLength;
+    const std::uint64_t newLength = length - oldEnd + newEnd;
     auto fail = [&](bool audioMoved) {
         mover.noteFailure();
         if (audioMoved)
@@ -437,11 +457,6 @@ WriteResult replaceTag(FileIo& file, const Bytes& oldImage, const Bytes& image,
         return WriteResult::failure(WriteStatus::IoError, mover.error());
     };
 
-    if (newEnd == oldEnd) {
-        if (!writeChanged(file, image, oldImage))
-            return fail(false);
-        return WriteResult::success();
-    }
     if (newEnd > oldEnd) {
         // Claim the space first: a full disk is found before a byte of the file has changed.
         if (!file.reserve(newLength)) {
@@ -467,25 +482,22 @@ WriteResult replaceTag(FileIo& file, const Bytes& oldImage, const Bytes& image,
 
 struct ExistingTag {
     WriteStatus status = WriteStatus::Ok;
-    std::uint64_t length = 0;  // of the file
-    Bytes image;               // [0, tag end); empty when the file has no tag
+    Bytes image;  // [0, tag end); empty when the file has no tag
     Id3v2Header header;
 };
 
+// Reads the whole tag, usually in one read. The size field is trusted only as far as the file
+// goes: a tag that claims more than the file holds is damaged, and nothing is allocated for it.
 ExistingTag readExistingTag(FileIo& file, bool withFooter)
 {
     ExistingTag tag;
-    const auto length = file.length();
-    if (!length) {
+    Bytes head(kFirstRead);
+    const auto got = file.readAt(0, head);
+    if (!got) {
         tag.status = WriteStatus::IoError;
         return tag;
     }
-    tag.length = *length;
-    Bytes head(static_cast<std::size_t>(std::min<std::uint64_t>(kFirstRead, *length)));
-    if (!file.readExactAt(0, head)) {
-        tag.status = WriteStatus::IoError;
-        return tag;
-    }
+    head.resize(*got);
     const auto header = parseId3v2Header(head);
     if (!header)
         return tag;
@@ -494,17 +506,24 @@ ExistingTag readExistingTag(FileIo& file, bool withFooter)
     // A version 4 tag may end in a ten-byte footer that belongs to it.
     if (withFooter && header->major == 4 && (header->flags & 0x10) != 0)
         end += kHeaderSize;
-    if (end > *length) {
-        tag.status = WriteStatus::Malformed;
-        return tag;
+    if (end > head.size()) {
+        const auto length = *got < kFirstRead ? std::optional<std::uint64_t>(*got) : file.length();
+        if (!length) {
+            tag.status = WriteStatus::IoError;
+            return tag;
+        }
+        if (end > *length) {
+            tag.status = WriteStatus::Malformed;
+            return tag;
+        }
+        const auto have = head.size();
+        head.resize(static_cast<std::size_t>(end));
+        if (!file.readExactAt(have, std::span(head.data() + have, head.size() - have))) {
+            tag.status = WriteStatus::IoError;
+            return tag;
+        }
     }
-    const auto have = head.size();
     head.resize(static_cast<std::size_t>(end));
-    if (end > have &&
-        !file.readExactAt(have, std::span(head.data() + have, head.size() - have))) {
-        tag.status = WriteStatus::IoError;
-        return tag;
-    }
     tag.image = std::move(head);
     return tag;
 }
@@ -544,7 +563,7 @@ WriteResult writeId3v2(FileIo& file, const SlotList& writeList, bool compact)
         return WriteResult::failure(WriteStatus::IoError,
                                     "the ID3v2 tag would be larger than 256 MB");
     putSyncsafe(image.data() + 6, static_cast<std::uint32_t>(image.size() - kHeaderSize));
-    return replaceTag(file, tag.image, image, tag.length);
+    return replaceTag(file, tag.image, image);
 }
 
 WriteResult removeId3v2(FileIo& file)
@@ -556,7 +575,7 @@ WriteResult removeId3v2(FileIo& file)
         return WriteResult::failure(tag.status);
     if (tag.image.empty())
         return WriteResult::success();
-    return replaceTag(file, tag.image, {}, tag.length);
+    return replaceTag(file, tag.image, {});
 }
 
 }  // namespace corvane::tags
