@@ -91,8 +91,8 @@ protected:
 
 private:
     struct Drag {
-        int band = -1;        // band whose grip is under the pointer or being dragged
-        int grabOffset = 0;   // pointer x minus the band's left edge at the press
+        int band = -1;       // band whose grip is under the pointer or being dragged
+        int grabOffset = 0;  // pointer x minus the band's left edge at the press
         QPoint pressPoint;
         bool pressed = false;  // the left button went down on the grip and is still down
         bool moving = false;   // the pointer went far enough to make it a drag, not a click
@@ -119,6 +119,7 @@ private:
     Drag m_drag;
     QTimer m_clickTimer;
     std::vector<BandTarget> m_clickTargets;
+    int m_clickStep = 0;  // pixels per step of the current grip-click slide
 };
 
 }  // namespace corvane

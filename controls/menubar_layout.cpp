@@ -15,12 +15,10 @@ constexpr int kGripVerticalMargin = 2;
 
 int MenubarLayout::height() const
 {
-    if (m_bands.empty())
-        return 0;
+    if (m_bands.empty()) return 0;
     int height = kEdge;
     for (const MenubarRow& row : m_rows) {
-        if (row.height != 0)
-            height += row.height + kEdge;
+        if (row.height != 0) height += row.height + kEdge;
     }
     return height;
 }
@@ -35,8 +33,7 @@ int MenubarLayout::rowOfBand(int band) const
 {
     for (int r = 0; r < rowCount(); ++r) {
         const std::vector<int>& bands = m_rows[static_cast<std::size_t>(r)].bands;
-        if (std::find(bands.begin(), bands.end(), band) != bands.end())
-            return r;
+        if (std::find(bands.begin(), bands.end(), band) != bands.end()) return r;
     }
     return -1;
 }
@@ -52,8 +49,7 @@ int MenubarLayout::rowTop(int index) const
     int top = kEdge;
     for (int r = 0; r < index && r < rowCount(); ++r) {
         const int h = m_rows[static_cast<std::size_t>(r)].height;
-        if (h != 0)
-            top += h + kEdge;
+        if (h != 0) top += h + kEdge;
     }
     return top;
 }
@@ -61,8 +57,7 @@ int MenubarLayout::rowTop(int index) const
 int MenubarLayout::rowWidthSum(int row) const
 {
     int sum = 0;
-    for (int b : m_rows.at(static_cast<std::size_t>(row)).bands)
-        sum += band(b).naturalWidth;
+    for (int b : m_rows.at(static_cast<std::size_t>(row)).bands) sum += band(b).naturalWidth;
     return sum;
 }
 
@@ -85,12 +80,10 @@ void MenubarLayout::resizeBand(int band, int naturalWidth, int tallestItem)
 void MenubarLayout::takeOutOfRow(int band)
 {
     const int row = rowOfBand(band);
-    if (row < 0)
-        return;
+    if (row < 0) return;
     std::vector<int>& bands = m_rows[static_cast<std::size_t>(row)].bands;
     bands.erase(std::find(bands.begin(), bands.end(), band));
-    if (bands.empty())
-        removeEmptyRow(row);
+    if (bands.empty()) removeEmptyRow(row);
 }
 
 void MenubarLayout::removeEmptyRow(int row)
@@ -105,15 +98,13 @@ void MenubarLayout::placeBand(int band)
     MenubarBand& b = m_bands.at(static_cast<std::size_t>(band));
     int target = -1;
     for (int r = 0; r < rowCount() && target < 0; ++r) {
-        if (m_width - rowWidthSum(r) > b.naturalWidth)
-            target = r;
+        if (m_width - rowWidthSum(r) > b.naturalWidth) target = r;
     }
     if (target < 0) {
         // Too wide for every row, even an empty one: it still gets a row of its own, so that
         // it is shown and can be dragged, instead of lying unlisted on top of another band.
         for (int r = 0; r < rowCount() && target < 0; ++r) {
-            if (m_rows[static_cast<std::size_t>(r)].bands.empty())
-                target = r;
+            if (m_rows[static_cast<std::size_t>(r)].bands.empty()) target = r;
         }
     }
     b.left = rowWidthSum(target);
@@ -126,10 +117,8 @@ void MenubarLayout::computeRowHeights()
 {
     for (MenubarRow& row : m_rows) {
         row.height = 0;
-        for (int b : row.bands)
-            row.height = std::max(row.height, band(b).tallestItem);
-        for (int b : row.bands)
-            m_bands[static_cast<std::size_t>(b)].height = row.height;
+        for (int b : row.bands) row.height = std::max(row.height, band(b).tallestItem);
+        for (int b : row.bands) m_bands[static_cast<std::size_t>(b)].height = row.height;
     }
 }
 
@@ -137,36 +126,28 @@ void MenubarLayout::restack()
 {
     int y = kEdge;
     for (const MenubarRow& row : m_rows) {
-        for (int b : row.bands)
-            m_bands[static_cast<std::size_t>(b)].top = y;
-        if (row.height != 0)
-            y += row.height + kEdge;
+        for (int b : row.bands) m_bands[static_cast<std::size_t>(b)].top = y;
+        if (row.height != 0) y += row.height + kEdge;
     }
 }
 
 int MenubarLayout::slotWidth(int band) const
 {
     const int row = rowOfBand(band);
-    if (row < 0)
-        return this->band(band).naturalWidth;
+    if (row < 0) return this->band(band).naturalWidth;
     const std::vector<int>& bands = m_rows[static_cast<std::size_t>(row)].bands;
     const auto position = static_cast<std::size_t>(positionInRow(band, row));
     const int left = this->band(band).left;
-    if (position + 1 < bands.size())
-        return this->band(bands[position + 1]).left - left;
+    if (position + 1 < bands.size()) return this->band(bands[position + 1]).left - left;
     return m_width - left - kEdge;
 }
 
-int MenubarLayout::slack(int band) const
-{
-    return slotWidth(band) - this->band(band).naturalWidth;
-}
+int MenubarLayout::slack(int band) const { return slotWidth(band) - this->band(band).naturalWidth; }
 
 int MenubarLayout::gripAt(QPoint p) const
 {
     for (int i = 0; i < bandCount(); ++i) {
-        if (rowOfBand(i) < 0)
-            continue;
+        if (rowOfBand(i) < 0) continue;
         const MenubarBand& b = band(i);
         const int bottom = b.top + b.height;
         if (b.left + kGripLeftMargin < p.x() && p.x() < b.left + kGripRightLimit &&
@@ -178,15 +159,12 @@ int MenubarLayout::gripAt(QPoint p) const
 
 int MenubarLayout::rowAt(int y) const
 {
-    if (y < 0 || m_rows.empty())
-        return 0;
+    if (y < 0 || m_rows.empty()) return 0;
     int sum = 0;
     for (int r = 0; r < rowCount(); ++r) {
         const int h = m_rows[static_cast<std::size_t>(r)].height;
-        if (h != 0)
-            sum += h + kEdge;
-        if (y < sum || h == 0)
-            return r;
+        if (h != 0) sum += h + kEdge;
+        if (y < sum || h == 0) return r;
     }
     return rowCount() - 1;
 }
@@ -201,12 +179,10 @@ RowMove MenubarLayout::moveToRow(int band, int target)
         target = source;
         while (target < rowCount() && !m_rows[static_cast<std::size_t>(target)].bands.empty())
             ++target;
-        if (m_rows[static_cast<std::size_t>(source)].bands.size() == 1)
-            return RowMove::Unchanged;
+        if (m_rows[static_cast<std::size_t>(source)].bands.size() == 1) return RowMove::Unchanged;
     }
     MenubarBand& moving = m_bands[static_cast<std::size_t>(band)];
-    if (rowWidthSum(target) + moving.naturalWidth >= m_width - kEdge)
-        return RowMove::NoRoom;
+    if (rowWidthSum(target) + moving.naturalWidth >= m_width - kEdge) return RowMove::NoRoom;
 
     // Out of its row: the bands after it close the hole it leaves.
     const int slot = slotWidth(band);
@@ -216,8 +192,7 @@ RowMove MenubarLayout::moveToRow(int band, int target)
     sourceBands.erase(sourceBands.begin() + static_cast<std::ptrdiff_t>(position));
     if (sourceBands.empty()) {
         removeEmptyRow(source);
-        if (target > source)
-            --target;
+        if (target > source) --target;
     }
 
     // Into the target row: its bands pack from the left, the newcomer takes the right end.
@@ -248,8 +223,7 @@ int MenubarLayout::takeSlackRight(const std::vector<int>& bands, std::size_t pos
     for (std::size_t j = position; j < bands.size() && total < wanted; ++j) {
         const int take = std::min(std::max(slack(bands[j]), 0), wanted - total);
         // Free space after a later band is reached by pushing the bands up to it to the right.
-        if (j > position)
-            shiftBands(bands, position + 1, j + 1, take);
+        if (j > position) shiftBands(bands, position + 1, j + 1, take);
         total += take;
     }
     return total;
@@ -270,8 +244,7 @@ int MenubarLayout::takeSlackLeft(const std::vector<int>& bands, std::size_t posi
 void MenubarLayout::moveWithinRow(int band, int pointerX, int grabOffset)
 {
     const int row = rowOfBand(band);
-    if (row < 0)
-        return;
+    if (row < 0) return;
     const auto position = static_cast<std::size_t>(positionInRow(band, row));
     const int dx = pointerX - grabOffset - this->band(band).left;
     if (dx > 0)
@@ -286,15 +259,13 @@ void MenubarLayout::moveRight(int row, std::size_t position, int pointerX, int d
     MenubarBand& moving = m_bands[static_cast<std::size_t>(bands[position])];
     // The first band of a row keeps x = 0 and only moves right by trading places.
     if (position > 0) {
-        if (dx > std::max(slack(bands[position]), 0))
-            dx = takeSlackRight(bands, position, dx);
+        if (dx > std::max(slack(bands[position]), 0)) dx = takeSlackRight(bands, position, dx);
         if (dx > 0) {
             moving.left += dx;
             return;
         }
     }
-    if (position + 1 >= bands.size() || moving.left + slotWidth(bands[position]) > pointerX)
-        return;
+    if (position + 1 >= bands.size() || moving.left + slotWidth(bands[position]) > pointerX) return;
     const int next = bands[position + 1];
     const int movingSlot = slotWidth(bands[position]);
     const int nextSlot = slotWidth(next);
@@ -310,14 +281,12 @@ void MenubarLayout::moveLeft(int row, std::size_t position, int pointerX, int dx
     const MenubarBand* previous =
         position > 0 ? &m_bands[static_cast<std::size_t>(bands[position - 1])] : nullptr;
     const int limit = previous ? previous->left + previous->naturalWidth : 0;
-    if (moving.left + dx < limit)
-        dx = -takeSlackLeft(bands, position, -dx);
+    if (moving.left + dx < limit) dx = -takeSlackLeft(bands, position, -dx);
     if (dx < 0) {
         moving.left += dx;
         return;
     }
-    if (!previous || pointerX >= previous->left)
-        return;
+    if (!previous || pointerX >= previous->left) return;
     const int previousIndex = bands[position - 1];
     const int previousLeft = previous->left;
     m_bands[static_cast<std::size_t>(previousIndex)].left += slotWidth(bands[position]);
@@ -329,12 +298,10 @@ std::vector<BandTarget> MenubarLayout::gripClickTargets(int band) const
 {
     std::vector<BandTarget> targets;
     const int row = rowOfBand(band);
-    if (row < 0)
-        return targets;
+    if (row < 0) return targets;
     const std::vector<int>& bands = m_rows[static_cast<std::size_t>(row)].bands;
     const auto position = static_cast<std::size_t>(positionInRow(band, row));
-    if (position + 1 >= bands.size())
-        return targets;
+    if (position + 1 >= bands.size()) return targets;
 
     const MenubarBand& clicked = this->band(band);
     const int gap = this->band(bands[position + 1]).left - (clicked.left + clicked.naturalWidth);
@@ -353,8 +320,7 @@ std::vector<BandTarget> MenubarLayout::gripClickTargets(int band) const
     const bool moves = std::any_of(targets.begin(), targets.end(), [this](const BandTarget& t) {
         return t.left != this->band(t.band).left;
     });
-    if (!moves || targets.back().left < clicked.left + clicked.naturalWidth)
-        targets.clear();
+    if (!moves || targets.back().left < clicked.left + clicked.naturalWidth) targets.clear();
     return targets;
 }
 
@@ -362,8 +328,7 @@ bool MenubarLayout::stepTowards(const std::vector<BandTarget>& targets, int step
 {
     bool arrived = true;
     for (const BandTarget& target : targets) {
-        if (target.band < 0 || target.band >= bandCount())
-            continue;
+        if (target.band < 0 || target.band >= bandCount()) continue;
         MenubarBand& b = m_bands[static_cast<std::size_t>(target.band)];
         b.left += std::clamp(target.left - b.left, -step, step);
         arrived = arrived && b.left == target.left;
@@ -374,8 +339,7 @@ bool MenubarLayout::stepTowards(const std::vector<BandTarget>& targets, int step
 QPoint MenubarLayout::anchor(int band, int itemLeft) const
 {
     const int row = rowOfBand(band);
-    if (row < 0)
-        return QPoint(itemLeft, height());
+    if (row < 0) return QPoint(itemLeft, height());
     const int rowHeight = m_rows[static_cast<std::size_t>(row)].height;
     return QPoint(this->band(band).left + itemLeft, rowTop(row) + rowHeight + kEdge);
 }

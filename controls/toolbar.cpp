@@ -23,8 +23,8 @@ constexpr int kPictureInset = 3;
 QFont toolbarFont()
 {
     static const QString kPreferred = QStringLiteral("Tahoma");
-    QFont font = QFontDatabase::families().contains(kPreferred) ? QFont(kPreferred)
-                                                                : QApplication::font();
+    QFont font =
+        QFontDatabase::families().contains(kPreferred) ? QFont(kPreferred) : QApplication::font();
     font.setPointSizeF(kFontPointSize);
     return font;
 }
@@ -68,35 +68,28 @@ void Toolbar::appendItem(ToolbarItem item)
 
 void Toolbar::setBarHeight(int height)
 {
-    if (!m_layout.setBarHeight(height))
-        return;
+    if (!m_layout.setBarHeight(height)) return;
     resize(m_layout.barWidth(), m_layout.barHeight());
     updateGeometry();
     update();
 }
 
-QSize Toolbar::sizeHint() const
-{
-    return QSize(m_layout.barWidth(), m_layout.barHeight());
-}
+QSize Toolbar::sizeHint() const { return QSize(m_layout.barWidth(), m_layout.barHeight()); }
 
 void Toolbar::paintEvent(QPaintEvent* event)
 {
     QPainter painter(this);
     painter.fillRect(event->rect(), palette().color(QPalette::Button));
-    if (event->rect().left() < ToolbarLayout::kFirstItemLeft)
-        paintGrip(painter);
+    if (event->rect().left() < ToolbarLayout::kFirstItemLeft) paintGrip(painter);
     for (int i = 0; i < m_layout.itemCount(); ++i) {
-        if (m_layout.itemColumn(i).intersects(event->rect()))
-            paintItem(painter, i);
+        if (m_layout.itemColumn(i).intersects(event->rect())) paintItem(painter, i);
     }
 }
 
 void Toolbar::paintGrip(QPainter& painter) const
 {
     const int h = m_layout.barHeight();
-    if (h <= 0)
-        return;
+    if (h <= 0) return;
     const QColor light = palette().color(QPalette::Light);
     const QColor shadow = palette().color(QPalette::Dark);
     // An etched line at the left edge, then a raised bar from y = 2 to h - 3 at x = 4..6.
@@ -128,8 +121,9 @@ void Toolbar::paintItem(QPainter& painter, int index) const
     }
 
     if (item.kind == ToolbarItemKind::Picture) {
-        painter.drawPixmap(QPoint(r.left() + kPictureInset + shift, r.top() + kPictureInset + shift),
-                           item.picture);
+        painter.drawPixmap(
+            QPoint(r.left() + kPictureInset + shift, r.top() + kPictureInset + shift),
+            item.picture);
         return;
     }
 
@@ -142,7 +136,8 @@ void Toolbar::paintItem(QPainter& painter, int index) const
     if (item.underlineWidth > 0) {
         // Just below the baseline, but never on the frame of the item.
         const int baseline = textTop + metrics.ascent();
-        const int y = std::min(baseline + std::max(1, metrics.underlinePos()), r.bottom() - 2 + shift);
+        const int y =
+            std::min(baseline + std::max(1, metrics.underlinePos()), r.bottom() - 2 + shift);
         pixel::hline(painter, textLeft + item.underlineOffset,
                      textLeft + item.underlineOffset + item.underlineWidth - 1, y,
                      palette().color(QPalette::ButtonText));
@@ -154,22 +149,19 @@ void Toolbar::mousePressEvent(QMouseEvent* event)
     // Accepted even off the items, so that a press here never reaches the window behind us
     // (where it would start dragging the pane divider).
     event->accept();
-    if (event->button() == Qt::LeftButton)
-        pressAt(event->position().toPoint());
+    if (event->button() == Qt::LeftButton) pressAt(event->position().toPoint());
 }
 
 void Toolbar::mouseDoubleClickEvent(QMouseEvent* event)
 {
     event->accept();
-    if (event->button() == Qt::LeftButton)
-        pressAt(event->position().toPoint());
+    if (event->button() == Qt::LeftButton) pressAt(event->position().toPoint());
 }
 
 void Toolbar::pressAt(QPoint p)
 {
     const int index = m_layout.hitTest(p.x());
-    if (index < 0)
-        return;
+    if (index < 0) return;
     // The pointer is on the item as it goes down, also when no move preceded the press (a tap
     // on a touch screen, a synthesised click).
     changeHot(index);
@@ -181,15 +173,13 @@ void Toolbar::pressAt(QPoint p)
 void Toolbar::mouseReleaseEvent(QMouseEvent* event)
 {
     event->accept();
-    if (event->button() != Qt::LeftButton)
-        return;
+    if (event->button() != Qt::LeftButton) return;
     const bool clicked = m_pressed && m_hover && m_hot >= 0;
     const int command = clicked ? m_layout.item(m_hot).command : 0;
     m_pressed = false;
     updateItem(m_hot);
     // Last, because the receiver may open a popup with its own event loop.
-    if (clicked)
-        emit commandTriggered(command);
+    if (clicked) emit commandTriggered(command);
 }
 
 void Toolbar::mouseMoveEvent(QMouseEvent* event)
@@ -200,8 +190,7 @@ void Toolbar::mouseMoveEvent(QMouseEvent* event)
 
 void Toolbar::moveTo(QPoint p, Qt::MouseButtons buttons)
 {
-    if (!(buttons & Qt::LeftButton))
-        m_pressed = false;
+    if (!(buttons & Qt::LeftButton)) m_pressed = false;
     const int under = p.y() < 0 || p.y() >= m_layout.barHeight() ? -1 : m_layout.hitTest(p.x());
 
     if (m_pressed) {
@@ -222,15 +211,13 @@ void Toolbar::moveTo(QPoint p, Qt::MouseButtons buttons)
 
 void Toolbar::leaveEvent(QEvent* event)
 {
-    if (!m_pressed)
-        setHover(false);
+    if (!m_pressed) setHover(false);
     QWidget::leaveEvent(event);
 }
 
 void Toolbar::changeHot(int index)
 {
-    if (index == m_hot)
-        return;
+    if (index == m_hot) return;
     const int previous = m_hot;
     m_hot = index;
     updateItem(previous);
@@ -239,16 +226,14 @@ void Toolbar::changeHot(int index)
 
 void Toolbar::setHover(bool hover)
 {
-    if (hover == m_hover)
-        return;
+    if (hover == m_hover) return;
     m_hover = hover;
     updateItem(m_hot);
 }
 
 void Toolbar::updateItem(int index)
 {
-    if (index >= 0 && index < m_layout.itemCount())
-        update(m_layout.itemColumn(index));
+    if (index >= 0 && index < m_layout.itemCount()) update(m_layout.itemColumn(index));
 }
 
 }  // namespace corvane

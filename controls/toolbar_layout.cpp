@@ -7,7 +7,7 @@ namespace corvane {
 
 namespace {
 
-constexpr int kTextPadding = 15;    // 8 before the text, 7 after it
+constexpr int kTextPadding = 15;  // 8 before the text, 7 after it
 constexpr int kPictureWidthPadding = 7;
 constexpr int kPictureHeightPadding = 6;
 constexpr int kTextVerticalPadding = 4;  // keeps a tall font inside the hover frame
@@ -45,8 +45,7 @@ ToolbarItem makeTextItem(const QString& caption, int command, const QFontMetrics
     item.accessIndex = parts.accessIndex;
     item.command = command;
     item.width = metrics.horizontalAdvance(item.text) + kTextPadding;
-    item.height =
-        std::max(ToolbarLayout::kTextItemHeight, metrics.height() + kTextVerticalPadding);
+    item.height = std::max(ToolbarLayout::kTextItemHeight, metrics.height() + kTextVerticalPadding);
     if (item.accessIndex >= 0 && item.accessIndex < item.text.size()) {
         // A letter outside the basic plane is two code units; underline both halves together.
         const qsizetype letterLength = item.text.at(item.accessIndex).isHighSurrogate() ? 2 : 1;
@@ -76,8 +75,7 @@ QPixmap withTransparentColour(const QPixmap& picture, const QColor& colour)
     for (int y = 0; y < image.height(); ++y) {
         auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
         for (int x = 0; x < image.width(); ++x) {
-            if ((line[x] & RGB_MASK) == key)
-                line[x] = qRgba(0, 0, 0, 0);
+            if ((line[x] & RGB_MASK) == key) line[x] = qRgba(0, 0, 0, 0);
         }
     }
     QPixmap result = QPixmap::fromImage(image);
@@ -94,8 +92,7 @@ void ToolbarLayout::append(ToolbarItem item)
 
 bool ToolbarLayout::setBarHeight(int height)
 {
-    if (height == m_barHeight)
-        return false;
+    if (height == m_barHeight) return false;
     m_barHeight = height;
     return true;
 }
@@ -103,8 +100,7 @@ bool ToolbarLayout::setBarHeight(int height)
 int ToolbarLayout::tallestItem() const
 {
     int tallest = 0;
-    for (const ToolbarItem& item : m_items)
-        tallest = std::max(tallest, item.height);
+    for (const ToolbarItem& item : m_items) tallest = std::max(tallest, item.height);
     return tallest;
 }
 
@@ -132,8 +128,7 @@ int ToolbarLayout::hitTest(int x) const
     int left = kFirstItemLeft;
     for (int i = 0; i < itemCount(); ++i) {
         const int width = m_items[static_cast<std::size_t>(i)].width;
-        if (x >= left && x < left + width)
-            return i;
+        if (x >= left && x < left + width) return i;
         left += width;
     }
     return -1;

@@ -15,11 +15,11 @@ enum class ToolbarItemKind { Text, Picture };
 // One button of a toolbar.
 struct ToolbarItem {
     ToolbarItemKind kind = ToolbarItemKind::Text;
-    QString text;           // the caption without its access marks (text items)
-    int accessIndex = -1;   // position in text of the underlined letter, -1 for none
+    QString text;          // the caption without its access marks (text items)
+    int accessIndex = -1;  // position in text of the underlined letter, -1 for none
     int underlineOffset = 0;
     int underlineWidth = 0;  // 0 when nothing is underlined
-    QPixmap picture;        // picture items
+    QPixmap picture;         // picture items
     int command = 0;
     int width = 0;
     int height = 0;
