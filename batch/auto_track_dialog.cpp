@@ -1,13 +1,12 @@
 #include "batch/auto_track_dialog.h"
 
+#include <QLineEdit>
+#include <algorithm>
+
 #include "app/prompt.h"
 #include "batch/leading_integer.h"
 #include "batch/tag_boxes_dialog.h"
 #include "ui_auto_track_dialog.h"
-
-#include <QLineEdit>
-
-#include <algorithm>
 
 namespace corvane {
 
@@ -21,15 +20,9 @@ TrackNumberEdit::TrackNumberEdit(QWidget* parent) : QAbstractSpinBox(parent)
     connect(lineEdit(), &QLineEdit::textChanged, this, [this] { update(); });
 }
 
-void TrackNumberEdit::setText(const QString& text)
-{
-    lineEdit()->setText(text);
-}
+void TrackNumberEdit::setText(const QString& text) { lineEdit()->setText(text); }
 
-QString TrackNumberEdit::numberText() const
-{
-    return lineEdit()->text();
-}
+QString TrackNumberEdit::numberText() const { return lineEdit()->text(); }
 
 int TrackNumberEdit::currentNumber() const
 {
@@ -60,14 +53,11 @@ QSize TrackNumberEdit::sizeHint() const
 
 QAbstractSpinBox::StepEnabled TrackNumberEdit::stepEnabled() const
 {
-    if (isReadOnly())
-        return StepNone;
+    if (isReadOnly()) return StepNone;
     const int number = currentNumber();
     StepEnabled enabled = StepNone;
-    if (number < kMaximum)
-        enabled |= StepUpEnabled;
-    if (number > kMinimum)
-        enabled |= StepDownEnabled;
+    if (number < kMaximum) enabled |= StepUpEnabled;
+    if (number > kMinimum) enabled |= StepDownEnabled;
     return enabled;
 }
 
@@ -113,9 +103,6 @@ void AutoTrackDialog::accept()
     QDialog::accept();
 }
 
-AutoTrackOptions AutoTrackDialog::options() const
-{
-    return m_options;
-}
+AutoTrackOptions AutoTrackDialog::options() const { return m_options; }
 
 }  // namespace corvane

@@ -2,14 +2,13 @@
 // "Auto Track Numbering": the starting number, the zero padding and the tags that the
 // numbering run writes.
 
-#include "batch/tag_choice.h"
-#include "batch/track_numbering.h"
-
 #include <QAbstractSpinBox>
 #include <QDialog>
-
 #include <cstdint>
 #include <memory>
+
+#include "batch/tag_choice.h"
+#include "batch/track_numbering.h"
 
 namespace Ui {
 class AutoTrackDialog;
@@ -21,8 +20,8 @@ class Prompter;
 
 // What the dialog hands to the numbering run.
 struct AutoTrackOptions {
-    std::int64_t start = 1;                // the first track number, 1 or more
-    int zeroMode = batch::kZerosNone;      // kZerosNone, kZerosAutomatic or n > 0 extra zeros
+    std::int64_t start = 1;            // the first track number, 1 or more
+    int zeroMode = batch::kZerosNone;  // kZerosNone, kZerosAutomatic or n > 0 extra zeros
     batch::TagChoice choice = 0;
 };
 

@@ -1,15 +1,16 @@
 #include "batch/field_select_dialog.h"
 
+#include <QHeaderView>
+#include <QIcon>
+#include <QItemSelectionModel>
+#include <QTreeWidget>
+#include <algorithm>
+
 #include "app/prompt.h"
 #include "app/resources.h"
 #include "batch/set_value_dialog.h"
 #include "tags/field_catalogue.h"
 #include "ui_field_select_dialog.h"
-
-#include <QHeaderView>
-#include <QIcon>
-#include <QItemSelectionModel>
-#include <QTreeWidget>
 
 namespace corvane {
 
@@ -35,18 +36,14 @@ QString dataText(const FieldSelectTexts& texts, int flag)
 void invertRows(QTreeWidget& list)
 {
     const int rows = list.topLevelItemCount();
-    if (rows == 0)
-        return;
+    if (rows == 0) return;
     const QModelIndex first = list.model()->index(0, 0);
     const QModelIndex last = list.model()->index(rows - 1, 0);
     list.selectionModel()->select(QItemSelection(first, last),
                                   QItemSelectionModel::Toggle | QItemSelectionModel::Rows);
 }
 
-bool anyRowChosen(const QTreeWidget& list)
-{
-    return !list.selectedItems().isEmpty();
-}
+bool anyRowChosen(const QTreeWidget& list) { return !list.selectedItems().isEmpty(); }
 
 }  // namespace
 
@@ -56,8 +53,8 @@ FieldSelectDialog::FieldSelectDialog(const FieldSelectTexts& texts, FieldSelecti
       m_ui(std::make_unique<Ui::FieldSelectDialog>()),
       m_selection(selection),
       m_prompter(prompter),
-      m_ticked((initResources(), QIcon(QStringLiteral(":/icons/field_ticked.svg")))),
-      m_unticked(QStringLiteral(":/icons/field_unticked.svg"))
+      m_ticked((initResources(), QIcon(QStringLiteral(":/icons/field-ticked.svg")))),
+      m_unticked(QStringLiteral(":/icons/field-unticked.svg"))
 {
     m_ui->setupUi(this);
     for (QTreeWidget* list : {m_ui->id3v1List, m_ui->id3v2List}) {
@@ -86,20 +83,21 @@ FieldSelectDialog::FieldSelectDialog(const FieldSelectTexts& texts, FieldSelecti
 FieldSelectDialog::~FieldSelectDialog() = default;
 
 void FieldSelectDialog::fillFieldRows(QTreeWidget& list, const FieldSelectTexts& texts,
-                                      const std::vector<int>& flags, int fieldWidth,
-                                      int dataWidth)
+                                      const std::vector<int>& flags, int fieldWidth, int dataWidth)
 {
     // Both lists show the editor's labels in the editor's order; the ID3v1 list only the first
     // seven of them.
     list.setColumnCount(2);
     list.setHeaderLabels({QStringLiteral("Field"), QStringLiteral("Data")});
-    list.header()->resizeSection(0, fieldWidth);
-    list.header()->resizeSection(1, dataWidth);
     for (std::size_t row = 0; row < flags.size(); ++row) {
         auto* item = new QTreeWidgetItem(&list, {fieldName(row), dataText(texts, flags[row])});
         item->setIcon(0, m_unticked);
         item->setSelected(m_selection[static_cast<std::size_t>(flags[row])]);
     }
+    // The labels must be readable whatever the font; the widths are only the least we give.
+    list.resizeColumnToContents(0);
+    list.header()->resizeSection(0, std::max(fieldWidth, list.header()->sectionSize(0)));
+    list.header()->resizeSection(1, dataWidth);
 }
 
 void FieldSelectDialog::fillRemoveRow(QTreeWidget& list, const QString& text, int flag)

@@ -3,15 +3,14 @@
 // file the editor was opened on, or, for a tag whose box is cleared in the editor, whether that
 // tag is removed from every file.
 
-#include "app/field_selection.h"
-
 #include <QDialog>
 #include <QIcon>
-
 #include <array>
 #include <memory>
 #include <string>
 #include <vector>
+
+#include "app/field_selection.h"
 
 class QTreeWidget;
 

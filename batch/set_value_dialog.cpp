@@ -1,13 +1,14 @@
+// Before any Qt header: see the note in set_value_dialog.h.
 #include "batch/set_value_dialog.h"
 
-#include "app/prompt.h"
-#include "batch/tag_boxes_dialog.h"
-#include "ui_set_value_dialog.h"
-
 #include <QLineEdit>
-
 #include <algorithm>
 #include <vector>
+
+#include "app/prompt.h"
+#include "batch/set_data.h"
+#include "batch/tag_boxes_dialog.h"
+#include "ui_set_value_dialog.h"
 
 namespace corvane {
 
@@ -70,15 +71,13 @@ void SetValueDialog::setUpGenreBox(const QString& startValue)
     // The empty entry comes first, then the names in alphabetical order, each carrying its
     // genre number so a selection can be told apart from typed text that happens to match.
     std::vector<int> order(tags::kGenreCount);
-    for (int i = 0; i < tags::kGenreCount; ++i)
-        order[static_cast<std::size_t>(i)] = i;
+    for (int i = 0; i < tags::kGenreCount; ++i) order[static_cast<std::size_t>(i)] = i;
     std::sort(order.begin(), order.end(), [](int a, int b) {
         return QString::compare(toQString(tags::genreName(a)), toQString(tags::genreName(b)),
                                 Qt::CaseInsensitive) < 0;
     });
     box.addItem(QString(), static_cast<int>(tags::kNoGenre));
-    for (const int genre : order)
-        box.addItem(toQString(tags::genreName(genre)), genre);
+    for (const int genre : order) box.addItem(toQString(tags::genreName(genre)), genre);
     box.lineEdit()->setMaxLength(kMaxSetValueLength);
 
     int match = 0;
@@ -90,8 +89,7 @@ void SetValueDialog::setUpGenreBox(const QString& startValue)
     }
     box.setCurrentIndex(match);
     // A genre text that is not in the table is kept as it stands rather than lost.
-    if (match == 0)
-        box.setEditText(startValue);
+    if (match == 0) box.setEditText(startValue);
     box.setFocus();
 }
 
@@ -107,8 +105,7 @@ void SetValueDialog::setUpValueEdit(const QString& startValue)
 
 QString SetValueDialog::enteredText() const
 {
-    const QString text =
-        isGenreField() ? m_ui->genreBox->currentText() : m_ui->valueEdit->text();
+    const QString text = isGenreField() ? m_ui->genreBox->currentText() : m_ui->valueEdit->text();
     return leftCharacters(text, kMaxSetValueLength);
 }
 

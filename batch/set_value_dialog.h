@@ -2,18 +2,23 @@
 // "Set <field>": the value that Set Data writes into one field of every selected file, and the
 // tags it goes into.
 
-#include "batch/set_data.h"
-#include "batch/tag_choice.h"
-#include "tags/field_catalogue.h"
-
 #include <QDialog>
-
 #include <memory>
 #include <string>
+
+#include "batch/tag_choice.h"
+#include "tags/field_catalogue.h"
 
 namespace Ui {
 class SetValueDialog;
 }
+
+namespace corvane::batch {
+// Declared only: its header brings in the tag record, whose slots() clashes with Qt's "slots"
+// keyword once a Qt header has been read. Include "batch/set_data.h" before any Qt header to
+// call options().
+struct SetDataOptions;
+}  // namespace corvane::batch
 
 namespace corvane {
 

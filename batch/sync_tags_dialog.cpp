@@ -1,5 +1,7 @@
+// Before any Qt header: see the note in sync_tags_dialog.h.
 #include "batch/sync_tags_dialog.h"
 
+#include "batch/sync_tags.h"
 #include "ui_sync_tags_dialog.h"
 
 namespace corvane {

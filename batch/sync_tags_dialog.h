@@ -2,15 +2,19 @@
 // "Synchronise Tags": the direction of the copy, whether existing values are kept, and whether
 // a file with only one tag is copied from that tag whatever the direction.
 
-#include "batch/sync_tags.h"
-
 #include <QDialog>
-
 #include <memory>
 
 namespace Ui {
 class SyncTagsDialog;
 }
+
+namespace corvane::batch {
+// Declared only: its header brings in the tag record, whose slots() clashes with Qt's "slots"
+// keyword once a Qt header has been read. Include "batch/sync_tags.h" before any Qt header to
+// call options().
+struct SyncOptions;
+}  // namespace corvane::batch
 
 namespace corvane {
 

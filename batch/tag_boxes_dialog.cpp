@@ -11,20 +11,28 @@ void applySetup(QCheckBox& box, const batch::TagBoxSetup& setup)
     box.setEnabled(setup.enabled);
     box.setTristate(setup.threeState);
     switch (setup.state) {
-    case batch::BoxState::Unchecked: box.setCheckState(Qt::Unchecked); break;
-    case batch::BoxState::Checked: box.setCheckState(Qt::Checked); break;
-    case batch::BoxState::Indeterminate: box.setCheckState(Qt::PartiallyChecked); break;
+        case batch::BoxState::Unchecked:
+            box.setCheckState(Qt::Unchecked);
+            break;
+        case batch::BoxState::Checked:
+            box.setCheckState(Qt::Checked);
+            break;
+        case batch::BoxState::Indeterminate:
+            box.setCheckState(Qt::PartiallyChecked);
+            break;
     }
 }
 
 batch::BoxState stateOf(const QCheckBox& box)
 {
-    if (!box.isEnabled())
-        return batch::BoxState::Unchecked;
+    if (!box.isEnabled()) return batch::BoxState::Unchecked;
     switch (box.checkState()) {
-    case Qt::Checked: return batch::BoxState::Checked;
-    case Qt::PartiallyChecked: return batch::BoxState::Indeterminate;
-    case Qt::Unchecked: break;
+        case Qt::Checked:
+            return batch::BoxState::Checked;
+        case Qt::PartiallyChecked:
+            return batch::BoxState::Indeterminate;
+        case Qt::Unchecked:
+            break;
     }
     return batch::BoxState::Unchecked;
 }

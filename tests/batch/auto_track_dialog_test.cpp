@@ -1,6 +1,6 @@
 #include "batch/auto_track_dialog.h"
 
-#include "tests/gui_support/scripted_prompter.h"
+#include <gtest/gtest.h>
 
 #include <QApplication>
 #include <QCheckBox>
@@ -9,7 +9,7 @@
 #include <QRadioButton>
 #include <QTest>
 
-#include <gtest/gtest.h>
+#include "tests/gui_support/scripted_prompter.h"
 
 namespace corvane {
 namespace {
@@ -22,8 +22,7 @@ template <class T>
 T* withText(QWidget& parent, const QString& text)
 {
     for (T* child : parent.findChildren<T*>()) {
-        if (child->text() == text)
-            return child;
+        if (child->text() == text) return child;
     }
     return nullptr;
 }
@@ -38,7 +37,13 @@ protected:
             EXPECT_FALSE(w->isVisible()) << "left open: " << w->windowTitle().toStdString();
     }
 
-    void click(const QString& text) { QTest::mouseClick(withText<QAbstractButton>(dialog, text), Qt::LeftButton); }
+    // Clicks near the left edge: a stretched check box takes clicks only on its indicator and
+    // text.
+    void click(const QString& text)
+    {
+        QAbstractButton* button = withText<QAbstractButton>(dialog, text);
+        QTest::mouseClick(button, Qt::LeftButton, {}, QPoint(6, button->height() / 2));
+    }
     void typeStart(const QString& text)
     {
         auto* start = dialog.findChild<TrackNumberEdit*>();

@@ -1,6 +1,6 @@
 #include "batch/field_select_dialog.h"
 
-#include "tests/gui_support/scripted_prompter.h"
+#include <gtest/gtest.h>
 
 #include <QApplication>
 #include <QHeaderView>
@@ -10,7 +10,7 @@
 #include <QTest>
 #include <QTreeWidget>
 
-#include <gtest/gtest.h>
+#include "tests/gui_support/scripted_prompter.h"
 
 namespace corvane {
 namespace {
@@ -53,16 +53,14 @@ protected:
     {
         QWidget* group = list(d, which)->parentWidget();
         for (auto* button : group->findChildren<QPushButton*>()) {
-            if (button->text() == text)
-                return QTest::mouseClick(button, Qt::LeftButton);
+            if (button->text() == text) return QTest::mouseClick(button, Qt::LeftButton);
         }
         ADD_FAILURE() << "no button " << text.toStdString();
     }
     static void click(QDialog& d, const QString& text)
     {
         for (auto* button : d.findChildren<QPushButton*>()) {
-            if (button->text() == text)
-                return QTest::mouseClick(button, Qt::LeftButton);
+            if (button->text() == text) return QTest::mouseClick(button, Qt::LeftButton);
         }
         ADD_FAILURE() << "no button " << text.toStdString();
     }
@@ -70,8 +68,7 @@ protected:
     {
         std::vector<int> rows;
         for (int r = 0; r < l->topLevelItemCount(); ++r) {
-            if (l->topLevelItem(r)->isSelected())
-                rows.push_back(r);
+            if (l->topLevelItem(r)->isSelected()) rows.push_back(r);
         }
         return rows;
     }
@@ -93,7 +90,9 @@ TEST_F(FieldSelectDialogTest, ListsShowTheEditorsFieldsWithTicksForChosenRows)
     ASSERT_EQ(v1->topLevelItemCount(), 7);
     EXPECT_EQ(v1->headerItem()->text(0), "Field");
     EXPECT_EQ(v1->headerItem()->text(1), "Data");
-    EXPECT_EQ(v1->header()->sectionSize(0), 75);
+    EXPECT_GE(v1->header()->sectionSize(0), 75);
+    // No label is cut off, whatever the font.
+    EXPECT_GT(v1->header()->sectionSize(0), v1->fontMetrics().horizontalAdvance("Track No") + 13);
     EXPECT_EQ(v1->topLevelItem(5)->text(0), "Genre");
     EXPECT_EQ(v1->topLevelItem(5)->text(1), "Rock");
     EXPECT_EQ(v1->topLevelItem(6)->text(0), "Comment");
@@ -107,11 +106,13 @@ TEST_F(FieldSelectDialogTest, ListsShowTheEditorsFieldsWithTicksForChosenRows)
     EXPECT_EQ(v2->topLevelItem(5)->text(1), "(17)Rock");
     EXPECT_EQ(v2->topLevelItem(7)->text(0), "Composer");
     EXPECT_EQ(v2->topLevelItem(19)->text(0), "Conductor");
+    EXPECT_GT(v2->header()->sectionSize(0),
+              v2->fontMetrics().horizontalAdvance("Orig. Lyricist") + 13);
     EXPECT_EQ(v2->topLevelItem(19)->text(1), "text 24");
     EXPECT_EQ(selectedRows(v2), std::vector<int>{7});
 
-    const QImage ticked = picture(QIcon(":/icons/field_ticked.svg"));
-    const QImage unticked = picture(QIcon(":/icons/field_unticked.svg"));
+    const QImage ticked = picture(QIcon(":/icons/field-ticked.svg"));
+    const QImage unticked = picture(QIcon(":/icons/field-unticked.svg"));
     ASSERT_NE(ticked, unticked);
     EXPECT_EQ(picture(v2->topLevelItem(7)->icon(0)), ticked);
     EXPECT_EQ(picture(v2->topLevelItem(8)->icon(0)), unticked);
@@ -132,24 +133,22 @@ TEST_F(FieldSelectDialogTest, ListsShowTheEditorsFieldsWithTicksForChosenRows)
 TEST_F(FieldSelectDialogTest, InvertOnTheFirstFiveRowsChoosesTheRest)
 {
     FieldSelection selection = noneSelected();
-    for (int flag : {6, 7, 8, 9, 10})
-        selection[static_cast<std::size_t>(flag)] = true;
+    for (int flag : {6, 7, 8, 9, 10}) selection[static_cast<std::size_t>(flag)] = true;
     FieldSelectDialog dialog(editorTexts(), selection, prompter);
     dialog.show();
     EXPECT_EQ(selectedRows(list(dialog, 2)), (std::vector<int>{0, 1, 2, 3, 4}));
     clickButton(dialog, 2, "Invert");
 
     std::vector<int> rest;
-    for (int r = 5; r < 20; ++r)
-        rest.push_back(r);
+    for (int r = 5; r < 20; ++r) rest.push_back(r);
     EXPECT_EQ(selectedRows(list(dialog, 2)), rest);
     EXPECT_TRUE(selectedRows(list(dialog, 1)).empty());
     click(dialog, "Update");
     for (int flag = 6; flag <= 10; ++flag)
         EXPECT_FALSE(selection[static_cast<std::size_t>(flag)]) << flag;
     for (int flag = 11; flag <= 26; ++flag) {
-        if (flag != 25)
-            EXPECT_TRUE(selection[static_cast<std::size_t>(flag)]) << flag;
+        const bool id3v1Genre = flag == 25;
+        EXPECT_NE(selection[static_cast<std::size_t>(flag)], id3v1Genre) << flag;
     }
 }
 
@@ -191,7 +190,6 @@ TEST_F(FieldSelectDialogTest, ClearedTagBoxOffersRemovalAndLeavesHiddenFlagsAlon
     ASSERT_EQ(v1->topLevelItemCount(), 1);
     EXPECT_EQ(v1->columnCount(), 1);
     EXPECT_EQ(v1->topLevelItem(0)->text(0), "Remove ID3v1 Tag");
-    EXPECT_EQ(v1->header()->sectionSize(0), 225);
     EXPECT_EQ(list(dialog, 2)->topLevelItemCount(), 20);
 
     clickButton(dialog, 1, "Select All");

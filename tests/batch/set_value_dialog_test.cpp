@@ -1,7 +1,7 @@
+// Before any Qt header: the tag record's slots() clashes with Qt's "slots" keyword.
 #include "batch/set_value_dialog.h"
 
-#include "batch/tag_choice.h"
-#include "tests/gui_support/scripted_prompter.h"
+#include <gtest/gtest.h>
 
 #include <QApplication>
 #include <QCheckBox>
@@ -10,10 +10,11 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
-
-#include <gtest/gtest.h>
-
 #include <array>
+
+#include "batch/set_data.h"
+#include "batch/tag_choice.h"
+#include "tests/gui_support/scripted_prompter.h"
 
 namespace corvane {
 namespace {
@@ -28,8 +29,7 @@ template <class T>
 T* withText(QWidget& parent, const QString& text)
 {
     for (T* child : parent.findChildren<T*>()) {
-        if (child->text() == text)
-            return child;
+        if (child->text() == text) return child;
     }
     return nullptr;
 }
@@ -42,7 +42,10 @@ protected:
             EXPECT_FALSE(w->isVisible()) << "left open: " << w->windowTitle().toStdString();
     }
 
-    static void clickOk(QDialog& dialog) { QTest::mouseClick(withText<QPushButton>(dialog, "OK"), Qt::LeftButton); }
+    static void clickOk(QDialog& dialog)
+    {
+        QTest::mouseClick(withText<QPushButton>(dialog, "OK"), Qt::LeftButton);
+    }
     static QCheckBox* v1Box(QDialog& d) { return withText<QCheckBox>(d, "Set ID3v&1 Tag"); }
     static QCheckBox* v2Box(QDialog& d) { return withText<QCheckBox>(d, "Set ID3v&2 Tag"); }
 
@@ -52,8 +55,8 @@ protected:
 TEST_F(SetValueDialogTest, ComposerHasNoId3v1BoxAndWritesOnlyId3v2)
 {
     const std::array presences{3, 3};
-    SetValueDialog dialog(tags::Column::Composer, "Old",
-                          batch::initialTagChoice(presences, false), prompter);
+    SetValueDialog dialog(tags::Column::Composer, "Old", batch::initialTagChoice(presences, false),
+                          prompter);
     dialog.show();
     EXPECT_EQ(dialog.windowTitle(), "Set Composer");
     EXPECT_NE(withText<QLabel>(dialog, "Composer"), nullptr);

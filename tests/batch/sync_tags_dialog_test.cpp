@@ -1,4 +1,7 @@
+// Before any Qt header: the tag record's slots() clashes with Qt's "slots" keyword.
 #include "batch/sync_tags_dialog.h"
+
+#include <gtest/gtest.h>
 
 #include <QApplication>
 #include <QCheckBox>
@@ -8,7 +11,7 @@
 #include <QRadioButton>
 #include <QTest>
 
-#include <gtest/gtest.h>
+#include "batch/sync_tags.h"
 
 namespace corvane {
 namespace {
@@ -17,8 +20,7 @@ template <class T>
 T* withText(QWidget& parent, const QString& text)
 {
     for (T* child : parent.findChildren<T*>()) {
-        if (child->text() == text)
-            return child;
+        if (child->text() == text) return child;
     }
     return nullptr;
 }
@@ -30,9 +32,10 @@ TEST(SyncTagsDialog, ShowsItsTextsAndStartsFromV1ToV2Overwriting)
     EXPECT_EQ(dialog.windowTitle(), "Synchronise Tags");
     ASSERT_NE(dialog.findChild<QGroupBox*>(), nullptr);
     EXPECT_EQ(dialog.findChild<QGroupBox*>()->title(), "ID3 Tag Synchronisation");
-    EXPECT_NE(withText<QLabel>(dialog, "Note: If only one tag is defined data is copied from this "
-                                       "tag to the other.  If both tags are present then the "
-                                       "above selected option has precedence."),
+    EXPECT_NE(withText<QLabel>(dialog,
+                               "Note: If only one tag is defined data is copied from this "
+                               "tag to the other.  If both tags are present then the "
+                               "above selected option has precedence."),
               nullptr);
     for (const char* text : {"Copy from ID3v1 to ID3v2", "Copy from ID3v2 to ID3v1",
                              "Overwrite existing information", "Keep any existing information"})
