@@ -8,10 +8,9 @@
 //   folder: where the files are made (default: a new folder in the system's temporary folder);
 //   which: "scan", "padding" or "move" to run one group only.
 
-#include "tags/file.h"
-#include "tags/id3v2_write.h"
-#include "tags/list_row_reader.h"
-#include "tags/slot_list.h"
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <array>
@@ -24,9 +23,10 @@
 #include <string_view>
 #include <vector>
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
+#include "tags/file.h"
+#include "tags/id3v2_write.h"
+#include "tags/list_row_reader.h"
+#include "tags/slot_list.h"
 
 namespace {
 
@@ -61,8 +61,7 @@ Bytes audio(std::size_t size, std::uint32_t seed)
 {
     Bytes out(size);
     Filler filler(seed);
-    for (auto& b : out)
-        b = filler.next();
+    for (auto& b : out) b = filler.next();
     const std::array<std::uint8_t, 4> header{0xFF, 0xFB, 0x90, 0xC0};
     std::copy_n(header.begin(), std::min<std::size_t>(4, size), out.begin());
     return out;
@@ -92,8 +91,7 @@ void appendText(Bytes& body, std::string_view text, bool wide)
     }
     for (const char c : text) {
         body.push_back(static_cast<std::uint8_t>(c));
-        if (wide)
-            body.push_back(0);
+        if (wide) body.push_back(0);
     }
 }
 
@@ -118,13 +116,11 @@ Bytes commentBody(std::string_view text, bool wide)
 Bytes tag(const std::vector<Bytes>& frames, std::size_t padding)
 {
     std::size_t size = padding;
-    for (const auto& f : frames)
-        size += f.size();
+    for (const auto& f : frames) size += f.size();
     Bytes out{'I', 'D', '3', 3, 0, 0};
     for (int shift = 21; shift >= 0; shift -= 7)
         out.push_back(static_cast<std::uint8_t>((size >> shift) & 0x7F));
-    for (const auto& f : frames)
-        out.insert(out.end(), f.begin(), f.end());
+    for (const auto& f : frames) out.insert(out.end(), f.begin(), f.end());
     out.insert(out.end(), padding, 0);
     return out;
 }
@@ -161,8 +157,7 @@ std::vector<Bytes> typicalFrames(int n, bool wide, std::string_view title)
 bool writeWhole(const std::string& path, const std::vector<const Bytes*>& parts)
 {
     const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-    if (fd < 0)
-        return false;
+    if (fd < 0) return false;
     bool ok = true;
     for (const auto* part : parts)
         ok = ok && ::write(fd, part->data(), part->size()) == static_cast<ssize_t>(part->size());
@@ -179,13 +174,11 @@ std::vector<std::string> makeFolder(const fs::path& folder)
     const Bytes sound = audio(4096, 5);
     for (int n = 0; n < kFileCount; ++n) {
         auto frames = typicalFrames(n, n % 10 == 3, "Title of track " + std::to_string(n));
-        if (n % 100 == 42)
-            frames.push_back(picture);
+        if (n % 100 == 42) frames.push_back(picture);
         const Bytes head = tag(frames, 256 + static_cast<std::size_t>(n % 8) * 256);
         const Bytes tail = n % 5 == 0 ? Bytes{} : trailer("Title " + std::to_string(n));
         names.push_back("track" + std::to_string(n) + ".mp3");
-        if (!writeWhole((folder / names.back()).string(), {&head, &sound, &tail}))
-            return {};
+        if (!writeWhole((folder / names.back()).string(), {&head, &sound, &tail})) return {};
     }
     return names;
 }
@@ -220,11 +213,9 @@ Figure measure(std::string name, double goal, const std::function<void()>& job,
     std::vector<double> jobTimes, floorTimes;
     for (int run = 0; run < kRuns; ++run) {
         jobTimes.push_back(seconds(job));
-        if (afterJob)
-            afterJob();
+        if (afterJob) afterJob();
         floorTimes.push_back(seconds(floor));
-        if (afterFloor)
-            afterFloor();
+        if (afterFloor) afterFloor();
     }
     return {std::move(name), median(jobTimes), median(floorTimes), goal};
 }
@@ -232,8 +223,8 @@ Figure measure(std::string name, double goal, const std::function<void()>& job,
 void print(const Figure& f)
 {
     const double ratio = f.job / f.floor;
-    std::printf("%-44s %10.4f ms %10.4f ms %7.2fx   goal %.1fx %s\n", f.name.c_str(),
-                f.job * 1e3, f.floor * 1e3, ratio, f.goal, ratio <= f.goal ? "met" : "MISSED");
+    std::printf("%-44s %10.4f ms %10.4f ms %7.2fx   goal %.1fx %s\n", f.name.c_str(), f.job * 1e3,
+                f.floor * 1e3, ratio, f.goal, ratio <= f.goal ? "met" : "MISSED");
 }
 
 // ---- Floors: the bare system calls of each job -----------------------------------------------
@@ -265,15 +256,13 @@ int scanFloor(const std::string& path, bool walkFrames)
         const std::uint64_t end = 10 + ((buf[6] & 0x7Fu) << 21 | (buf[7] & 0x7Fu) << 14 |
                                         (buf[8] & 0x7Fu) << 7 | (buf[9] & 0x7Fu));
         for (std::uint64_t pos = 10; walkFrames && pos + 10 <= end;) {
-            if (::pread(fd, buf.data(), 10, static_cast<off_t>(pos)) != 10 || buf[0] == 0)
-                break;
+            if (::pread(fd, buf.data(), 10, static_cast<off_t>(pos)) != 10 || buf[0] == 0) break;
             pos += 10 + be32(buf.data() + 4);
         }
     }
     struct stat st {};
     ::fstat(fd, &st);
-    if (::pread(fd, buf.data(), 128, st.st_size - 128) == 128 && buf[0] == 'T')
-        found += 1;
+    if (::pread(fd, buf.data(), 128, st.st_size - 128) == 128 && buf[0] == 'T') found += 1;
     ::close(fd);
     return found;
 }
@@ -331,13 +320,12 @@ std::vector<Figure> scanFigures(const fs::path& folder, const std::vector<std::s
 {
     const std::vector<Column> defaults{Column::Filename, Column::Title, Column::Artist,
                                        Column::Album};
-    const std::vector<Column> wide{Column::Filename, Column::Title,    Column::Artist,
-                                   Column::Album,    Column::Year,     Column::Comment,
-                                   Column::Genre,    Column::Track,    Column::Composer,
+    const std::vector<Column> wide{Column::Filename,  Column::Title,    Column::Artist,
+                                   Column::Album,     Column::Year,     Column::Comment,
+                                   Column::Genre,     Column::Track,    Column::Composer,
                                    Column::Copyright, Column::EncodedBy};
     std::vector<std::string> paths;
-    for (const auto& name : names)
-        paths.push_back((folder / name).string());
+    for (const auto& name : names) paths.push_back((folder / name).string());
     long sink = 0;
     auto scan = [&](bool v2, const std::vector<Column>& layout) {
         return [&, v2] {
@@ -350,8 +338,7 @@ std::vector<Figure> scanFigures(const fs::path& folder, const std::vector<std::s
     };
     auto floor = [&](bool walk) {
         return [&, walk] {
-            for (const auto& path : paths)
-                sink += scanFloor(path, walk);
+            for (const auto& path : paths) sink += scanFloor(path, walk);
         };
     };
     std::vector<Figure> figures{
@@ -360,8 +347,7 @@ std::vector<Figure> scanFigures(const fs::path& folder, const std::vector<std::s
         measure("scan ID3v2 view, 4 columns", 1.5, scan(true, defaults), floor(true)),
         measure("scan ID3v2 view, 11 columns", 1.5, scan(true, wide), floor(true)),
     };
-    if (sink == 42)
-        std::puts("");  // keeps the rows from being optimised away
+    if (sink == 42) std::puts("");  // keeps the rows from being optimised away
     return figures;
 }
 
@@ -381,7 +367,8 @@ Figure paddingFigure(const fs::path& folder, std::size_t audioSize, const std::s
     const auto longTitle = title("A considerably longer title than before");
     std::vector<double> jobTimes, floorTimes;
     for (int i = 0; i < kSamples; ++i) {
-        jobTimes.push_back(seconds([&] { runTagJob(path, i % 2 ? shortTitle : longTitle, false); }));
+        jobTimes.push_back(
+            seconds([&] { runTagJob(path, i % 2 ? shortTitle : longTitle, false); }));
         floorTimes.push_back(seconds([&] {
             const int fd = openFd(path, O_RDWR);
             if (::pwrite(fd, head.data(), head.size(), 0) != static_cast<ssize_t>(head.size()))
@@ -417,8 +404,7 @@ std::vector<Figure> moveFigures(const fs::path& folder)
         compactFloor.push_back(seconds([&] {
             const int fd = openFd(path, O_RDWR);
             moveBytes(fd, shortEnd + delta, length + delta, -delta);
-            if (::ftruncate(fd, static_cast<off_t>(length)) != 0)
-                std::exit(2);
+            if (::ftruncate(fd, static_cast<off_t>(length)) != 0) std::exit(2);
             ::close(fd);
         }));
     }
@@ -442,15 +428,13 @@ std::vector<Figure> moveFigures(const fs::path& folder)
         "removal of the tag, 50 MB", 2.0,
         [&] {
             auto file = corvane::tags::File::open(path, corvane::tags::OpenMode::Update);
-            if (!corvane::tags::removeId3v2(file).ok())
-                std::exit(2);
+            if (!corvane::tags::removeId3v2(file).ok()) std::exit(2);
         },
         [&] {
             const std::uint64_t length = fileSize(path);
             const int fd = openFd(path, O_RDWR);
             moveBytes(fd, tagEnd, length, -static_cast<std::int64_t>(tagEnd));
-            if (::ftruncate(fd, static_cast<off_t>(length - tagEnd)) != 0)
-                std::exit(2);
+            if (::ftruncate(fd, static_cast<off_t>(length - tagEnd)) != 0) std::exit(2);
             ::close(fd);
         },
         putTagBack, putTagBack));
@@ -494,16 +478,14 @@ int main(int argc, char** argv)
     std::printf("Median of %d runs; floor = the bare system calls of the same job.\n\n", kRuns);
     std::printf("%-44s %13s %13s %8s\n", "job", "time", "floor", "ratio");
     if (wanted("scan")) {
-        for (const auto& f : scanFigures(folder.path(), names))
-            print(f);
+        for (const auto& f : scanFigures(folder.path(), names)) print(f);
     }
     if (wanted("padding")) {
         print(paddingFigure(folder.path(), 5u * 1024 * 1024, "5 MB"));
         print(paddingFigure(folder.path(), kBigAudio, "50 MB"));
     }
     if (wanted("move")) {
-        for (const auto& f : moveFigures(folder.path()))
-            print(f);
+        for (const auto& f : moveFigures(folder.path())) print(f);
     }
     return 0;
 }

@@ -1,9 +1,5 @@
 #include "tags/id3v2_write.h"
 
-#include "tags/field_catalogue.h"
-#include "tags/id3v2_frames.h"
-#include "tags/text_encoding.h"
-
 #include <algorithm>
 #include <array>
 #include <cstdint>
@@ -12,6 +8,10 @@
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "tags/field_catalogue.h"
+#include "tags/id3v2_frames.h"
+#include "tags/text_encoding.h"
 
 namespace corvane::tags {
 
@@ -40,17 +40,13 @@ struct Entry {
     [[nodiscard]] std::size_t frameSize() const { return kFrameHeaderSize + body.size(); }
 };
 
-bool isFrameIdChar(char c)
-{
-    return (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9');
-}
+bool isFrameIdChar(char c) { return (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9'); }
 
 // The keys "IDV1", "IDV2" and "GEN1" label in-memory slots of a TagRecord; a record handed over
 // whole must not leak them (or its six empty ID3v1 keys) into the file.
 bool isWritableId(std::string_view id)
 {
-    if (id.size() != 4 || !std::all_of(id.begin(), id.end(), isFrameIdChar))
-        return false;
+    if (id.size() != 4 || !std::all_of(id.begin(), id.end(), isFrameIdChar)) return false;
     return id != "IDV1" && id != "IDV2" && id != "GEN1";
 }
 
@@ -59,32 +55,31 @@ bool isWritableId(std::string_view id)
 std::size_t latin1PrefixSize(std::string_view id)
 {
     switch (id[0]) {
-    case 'T': return 1;
-    case 'W': return 2;
-    case 'C': return 5;
-    default: return 0;
+        case 'T':
+            return 1;
+        case 'W':
+            return 2;
+        case 'C':
+            return 5;
+        default:
+            return 0;
     }
 }
 
-void appendText(Bytes& to, std::string_view text)
-{
-    to.insert(to.end(), text.begin(), text.end());
-}
+void appendText(Bytes& to, std::string_view text) { to.insert(to.end(), text.begin(), text.end()); }
 
 // A URL field is ISO-8859-1 by definition; characters outside it are percent-encoded from their
 // UTF-8 bytes (as an IRI becomes a URI), so nothing is replaced by "?".
 std::string urlToLatin1(std::string_view utf8)
 {
-    if (isLatin1(utf8))
-        return utf8ToLatin1(utf8);
+    if (isLatin1(utf8)) return utf8ToLatin1(utf8);
     static constexpr char kHex[] = "0123456789ABCDEF";
     std::string out;
     std::size_t i = 0;
     while (i < utf8.size()) {
         std::size_t len = 1;
         const auto lead = static_cast<unsigned char>(utf8[i]);
-        if (lead >= 0xC0)
-            len = lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : 2;
+        if (lead >= 0xC0) len = lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : 2;
         len = std::min(len, utf8.size() - i);
         const auto one = utf8.substr(i, len);
         if (isLatin1(one)) {
@@ -109,26 +104,26 @@ Bytes encodeBody(std::string_view id, std::string_view value)
     const bool latin1 = isLatin1(value);
     Bytes body;
     switch (id[0]) {
-    case 'T':
-        body.push_back(latin1 ? 0 : 1);
-        appendText(body, latin1 ? utf8ToLatin1(value) : utf8ToUtf16Bom(value));
-        break;
-    case 'W':
-        body = {0, 0};
-        appendText(body, urlToLatin1(value));
-        break;
-    case 'C':
-        if (latin1) {
-            body = {0, 0, 0, 0, 0};
-            appendText(body, utf8ToLatin1(value));
-        } else {
-            body = {1, 0, 0, 0, 0xFF, 0xFE, 0, 0};
-            appendText(body, utf8ToUtf16Bom(value));
-        }
-        break;
-    default:  // "PCNT" and any frame without a prefix: the value is the body
-        appendText(body, value);
-        break;
+        case 'T':
+            body.push_back(latin1 ? 0 : 1);
+            appendText(body, latin1 ? utf8ToLatin1(value) : utf8ToUtf16Bom(value));
+            break;
+        case 'W':
+            body = {0, 0};
+            appendText(body, urlToLatin1(value));
+            break;
+        case 'C':
+            if (latin1) {
+                body = {0, 0, 0, 0, 0};
+                appendText(body, utf8ToLatin1(value));
+            } else {
+                body = {1, 0, 0, 0, 0xFF, 0xFE, 0, 0};
+                appendText(body, utf8ToUtf16Bom(value));
+            }
+            break;
+        default:  // "PCNT" and any frame without a prefix: the value is the body
+            appendText(body, value);
+            break;
     }
     return body;
 }
@@ -137,11 +132,9 @@ Bytes encodeBody(std::string_view id, std::string_view value)
 // readers that only know numbers still find it.
 std::string withGenreNumber(std::string_view id, const std::string& value)
 {
-    if (id != "TCON")
-        return value;
+    if (id != "TCON") return value;
     const auto index = findGenre(value);
-    if (!index)
-        return value;
+    if (!index) return value;
     return "(" + std::to_string(*index) + ")" + value;
 }
 
@@ -150,8 +143,7 @@ std::vector<Entry> encodeEntries(const SlotList& writeList)
     std::vector<Entry> entries;
     entries.reserve(writeList.size());
     for (const auto& slot : writeList) {
-        if (!isWritableId(slot.key))
-            continue;
+        if (!isWritableId(slot.key)) continue;
         Entry entry;
         entry.id = slot.key;
         entry.isRemoval = slot.text().empty();
@@ -190,19 +182,12 @@ void putFrame(std::uint8_t* at, const Entry& entry)
 Entry* firstPending(std::vector<Entry>& entries, std::string_view id)
 {
     for (auto& entry : entries) {
-        if (!entry.isDone && entry.id == id)
-            return &entry;
+        if (!entry.isDone && entry.id == id) return &entry;
     }
     return nullptr;
 }
 
 // ---- Merging the write list into the tag image ----------------------------------------------
-
-// The tag as it is on disk (oldImage, empty when the file has none) and as it will be (image).
-struct TagPlan {
-    Bytes oldImage;
-    Bytes image;
-};
 
 // The merge runs on an in-memory copy of the tag: image holds [0, tag end), written at W while
 // the frames are read at R >= W, so a write never reaches bytes not yet read.
@@ -234,14 +219,12 @@ bool Merger::mergeExisting(const Id3v2Header& header)
     FrameWalk walk(bytes, header, original.size());
     bool first = true;
     while (const auto frame = walk.next()) {
-        if (first)
-            m_write = kHeaderSize + static_cast<std::size_t>(frame->offset);
+        if (first) m_write = kHeaderSize + static_cast<std::size_t>(frame->offset);
         first = false;
         mergeFrame(kHeaderSize + static_cast<std::size_t>(frame->offset),
                    kHeaderSize + static_cast<std::size_t>(frame->endOffset()));
     }
-    if (first)
-        m_write = kHeaderSize + static_cast<std::size_t>(walk.position());
+    if (first) m_write = kHeaderSize + static_cast<std::size_t>(walk.position());
     return walk.end() == WalkEnd::Padding || walk.end() == WalkEnd::TagEnd;
 }
 
@@ -272,8 +255,7 @@ void Merger::writeEntry(Entry& entry)
 void Merger::fillFreeSpace()
 {
     for (auto& entry : m_entries) {
-        if (entry.isDone)
-            continue;
+        if (entry.isDone) continue;
         if (entry.isRemoval)
             entry.isDone = true;
         else if (entry.frameSize() <= end() - m_write)
@@ -283,14 +265,13 @@ void Merger::fillFreeSpace()
 
 void Merger::finish(bool compact)
 {
-    const bool pending = std::any_of(m_entries.begin(), m_entries.end(),
-                                     [](const Entry& e) { return !e.isDone; });
+    const bool pending =
+        std::any_of(m_entries.begin(), m_entries.end(), [](const Entry& e) { return !e.isDone; });
     if (pending) {
         // What still waits goes after the last frame; the tag then has no padding.
         m_image.resize(m_write);
         for (auto& entry : m_entries) {
-            if (entry.isDone)
-                continue;
+            if (entry.isDone) continue;
             m_image.resize(m_write + entry.frameSize());
             writeEntry(entry);
         }
@@ -330,8 +311,7 @@ public:
     // The reason of the first failure, kept across the undo steps that may fail after it.
     void noteFailure()
     {
-        if (m_error.empty())
-            m_error = m_file.errorText();
+        if (m_error.empty()) m_error = m_file.errorText();
     }
     [[nodiscard]] const std::string& error() const { return m_error; }
 
@@ -341,8 +321,7 @@ private:
     std::span<std::uint8_t> block(std::uint64_t size)
     {
         // Only a write that moves audio needs the block; one that fits the tag never does.
-        if (m_buffer.empty())
-            m_buffer.resize(CopyChunkSize);
+        if (m_buffer.empty()) m_buffer.resize(CopyChunkSize);
         return std::span(m_buffer.data(), static_cast<std::size_t>(size));
     }
 
@@ -353,10 +332,8 @@ private:
 
 bool Mover::move(std::uint64_t from, std::uint64_t end, std::uint64_t to)
 {
-    if (to > from)
-        return moveUp(from, end, to - from, false);
-    if (to < from)
-        return moveDown(from, end, from - to, false);
+    if (to > from) return moveUp(from, end, to - from, false);
+    if (to < from) return moveDown(from, end, from - to, false);
     return true;
 }
 
@@ -366,15 +343,12 @@ bool Mover::moveUp(std::uint64_t from, std::uint64_t end, std::uint64_t delta, b
         const auto n = std::min<std::uint64_t>(CopyChunkSize, pos - from);
         pos -= n;
         const bool read = m_file.readExactAt(pos, block(n));
-        if (read && m_file.writeAt(pos + delta, block(n)))
-            continue;
+        if (read && m_file.writeAt(pos + delta, block(n))) continue;
         noteFailure();
-        if (undoing)
-            return false;
+        if (undoing) return false;
         // A failed write may have reached into this block's source when delta < n; the buffer
         // still holds it. Everything above it already sits delta higher.
-        if (read)
-            (void)m_file.writeAt(pos, block(n));
+        if (read) (void)m_file.writeAt(pos, block(n));
         (void)moveDown(pos + n + delta, end + delta, delta, true);
         return false;
     }
@@ -391,10 +365,8 @@ bool Mover::moveDown(std::uint64_t from, std::uint64_t end, std::uint64_t delta,
             continue;
         }
         noteFailure();
-        if (undoing)
-            return false;
-        if (read)
-            (void)m_file.writeAt(pos, block(n));
+        if (undoing) return false;
+        if (read) (void)m_file.writeAt(pos, block(n));
         (void)moveUp(from - delta, pos - delta, delta, true);
         return false;
     }
@@ -411,18 +383,15 @@ bool writeChanged(FileIo& file, const Bytes& image, const Bytes& old)
     std::size_t first = 0;
     while (first + kStep <= common && std::memcmp(&image[first], &old[first], kStep) == 0)
         first += kStep;
-    while (first < common && image[first] == old[first])
-        ++first;
+    while (first < common && image[first] == old[first]) ++first;
     std::size_t last = image.size();
     if (image.size() <= old.size()) {
         while (last >= first + kStep &&
                std::memcmp(&image[last - kStep], &old[last - kStep], kStep) == 0)
             last -= kStep;
-        while (last > first && image[last - 1] == old[last - 1])
-            --last;
+        while (last > first && image[last - 1] == old[last - 1]) --last;
     }
-    if (first >= last)
-        return true;
+    if (first >= last) return true;
     return file.writeAt(first, std::span(image.data() + first, last - first));
 }
 
@@ -436,24 +405,20 @@ WriteResult replaceTag(FileIo& file, const Bytes& oldImage, const Bytes& image)
     const std::uint64_t newEnd = image.size();
     Mover mover(file);
     if (newEnd == oldEnd) {
-        if (writeChanged(file, image, oldImage))
-            return WriteResult::success();
+        if (writeChanged(file, image, oldImage)) return WriteResult::success();
         mover.noteFailure();
         (void)file.writeAt(0, oldImage);
         return WriteResult::failure(WriteStatus::IoError, mover.error());
     }
     const auto fileLength = file.length();
-    if (!fileLength)
-        return WriteResult::failure(WriteStatus::IoError, file.errorText());
+    if (!fileLength) return WriteResult::failure(WriteStatus::IoError, file.errorText());
     const std::uint64_t length = *fileLength;
     const std::uint64_t newLength = length - oldEnd + newEnd;
     auto fail = [&](bool audioMoved) {
         mover.noteFailure();
-        if (audioMoved)
-            (void)mover.move(newEnd, newLength, oldEnd);
+        if (audioMoved) (void)mover.move(newEnd, newLength, oldEnd);
         (void)file.writeAt(0, oldImage);
-        if (file.length() != length)
-            (void)file.truncate(length);
+        if (file.length() != length) (void)file.truncate(length);
         return WriteResult::failure(WriteStatus::IoError, mover.error());
     };
 
@@ -461,20 +426,15 @@ WriteResult replaceTag(FileIo& file, const Bytes& oldImage, const Bytes& image)
         // Claim the space first: a full disk is found before a byte of the file has changed.
         if (!file.reserve(newLength)) {
             mover.noteFailure();
-            if (file.length() != length)
-                (void)file.truncate(length);
+            if (file.length() != length) (void)file.truncate(length);
             return WriteResult::failure(WriteStatus::IoError, mover.error());
         }
-        if (!mover.move(oldEnd, length, newEnd))
-            return fail(false);
-        if (!file.writeAt(0, image))
-            return fail(true);
+        if (!mover.move(oldEnd, length, newEnd)) return fail(false);
+        if (!file.writeAt(0, image)) return fail(true);
         return WriteResult::success();
     }
-    if (!mover.move(oldEnd, length, newEnd))
-        return fail(false);
-    if (!writeChanged(file, image, oldImage) || !file.truncate(newLength))
-        return fail(true);
+    if (!mover.move(oldEnd, length, newEnd)) return fail(false);
+    if (!writeChanged(file, image, oldImage) || !file.truncate(newLength)) return fail(true);
     return WriteResult::success();
 }
 
@@ -499,13 +459,11 @@ ExistingTag readExistingTag(FileIo& file, bool withFooter)
     }
     head.resize(*got);
     const auto header = parseId3v2Header(head);
-    if (!header)
-        return tag;
+    if (!header) return tag;
     tag.header = *header;
     std::uint64_t end = kHeaderSize + std::uint64_t{header->tagSize};
     // A version 4 tag may end in a ten-byte footer that belongs to it.
-    if (withFooter && header->major == 4 && (header->flags & 0x10) != 0)
-        end += kHeaderSize;
+    if (withFooter && header->major == 4 && (header->flags & 0x10) != 0) end += kHeaderSize;
     if (end > head.size()) {
         const auto length = *got < kFirstRead ? std::optional<std::uint64_t>(*got) : file.length();
         if (!length) {
@@ -538,10 +496,8 @@ WriteResult ioFailure(FileIo& file)
 WriteResult writeId3v2(FileIo& file, const SlotList& writeList, bool compact)
 {
     ExistingTag tag = readExistingTag(file, false);
-    if (tag.status == WriteStatus::IoError)
-        return ioFailure(file);
-    if (tag.status != WriteStatus::Ok)
-        return WriteResult::failure(tag.status);
+    if (tag.status == WriteStatus::IoError) return ioFailure(file);
+    if (tag.status != WriteStatus::Ok) return WriteResult::failure(tag.status);
     // Frames of other versions have other header layouts; writing ours among them would
     // corrupt the tag.
     if (!tag.image.empty() && tag.header.major != 3)
@@ -554,8 +510,7 @@ WriteResult writeId3v2(FileIo& file, const SlotList& writeList, bool compact)
     } else {
         image = tag.image;
         Merger merger(image, entries);
-        if (!merger.mergeExisting(tag.header))
-            return WriteResult::failure(WriteStatus::Malformed);
+        if (!merger.mergeExisting(tag.header)) return WriteResult::failure(WriteStatus::Malformed);
         merger.fillFreeSpace();
         merger.finish(compact);
     }
@@ -569,12 +524,9 @@ WriteResult writeId3v2(FileIo& file, const SlotList& writeList, bool compact)
 WriteResult removeId3v2(FileIo& file)
 {
     const ExistingTag tag = readExistingTag(file, true);
-    if (tag.status == WriteStatus::IoError)
-        return ioFailure(file);
-    if (tag.status != WriteStatus::Ok)
-        return WriteResult::failure(tag.status);
-    if (tag.image.empty())
-        return WriteResult::success();
+    if (tag.status == WriteStatus::IoError) return ioFailure(file);
+    if (tag.status != WriteStatus::Ok) return WriteResult::failure(tag.status);
+    if (tag.image.empty()) return WriteResult::success();
     return replaceTag(file, tag.image, {});
 }
 

@@ -1,15 +1,15 @@
 // Writes that fail part-way, damaged tags and tags of other versions: the file must come out
 // exactly as it went in, and the failure must be reported.
-#include "tags/id3v2_write.h"
-#include "tests/support/id3_builder.h"
-#include "tests/support/temp_dir.h"
-
 #include <gtest/gtest.h>
+#include <sys/mount.h>
 
 #include <cerrno>
 #include <functional>
 #include <string>
-#include <sys/mount.h>
+
+#include "tags/id3v2_write.h"
+#include "tests/support/id3_builder.h"
+#include "tests/support/temp_dir.h"
 
 namespace corvane::tags {
 namespace {
@@ -39,8 +39,7 @@ public:
     }
     bool writeAt(std::uint64_t offset, std::span<const std::uint8_t> data) override
     {
-        if (++writes != failingWrite)
-            return m_real.writeAt(offset, data);
+        if (++writes != failingWrite) return m_real.writeAt(offset, data);
         (void)m_real.writeAt(offset, data.first(data.size() / 2));
         m_failed = true;
         return false;
@@ -68,8 +67,7 @@ private:
 SlotList entries(std::initializer_list<std::pair<std::string_view, std::string>> items)
 {
     SlotList list;
-    for (const auto& [id, value] : items)
-        list.push_back(FieldSlot::frame(id, value));
+    for (const auto& [id, value] : items) list.push_back(FieldSlot::frame(id, value));
     return list;
 }
 
@@ -77,9 +75,8 @@ using Job = std::function<WriteResult(FileIo&)>;
 
 Job writing(SlotList list, bool compact)
 {
-    return [list = std::move(list), compact](FileIo& file) {
-        return writeId3v2(file, list, compact);
-    };
+    return
+        [list = std::move(list), compact](FileIo& file) { return writeId3v2(file, list, compact); };
 }
 
 Job removing()
@@ -97,7 +94,8 @@ std::vector<FaultCase> faultCases()
 {
     const Bytes audio = mpegAudio(3 * CopyChunkSize + 123);
     const Bytes v1 = trailer("Trailer");
-    const Bytes tagged = mp3(tag({textFrame("TIT2", "Old"), textFrame("TPE1", "A")}, 300), audio, v1);
+    const Bytes tagged =
+        mp3(tag({textFrame("TIT2", "Old"), textFrame("TPE1", "A")}, 300), audio, v1);
     return {
         {"growth", tagged, writing(entries({{"TALB", std::string(2000, 'b')}}), false)},
         {"padding", tagged, writing(entries({{"TIT2", "Longer title"}}), false)},
@@ -216,8 +214,7 @@ public:
     }
     ~SmallFileSystem()
     {
-        if (m_mounted)
-            ::umount2(m_where.c_str(), MNT_DETACH);
+        if (m_mounted) ::umount2(m_where.c_str(), MNT_DETACH);
     }
     [[nodiscard]] bool isMounted() const { return m_mounted; }
 
@@ -230,8 +227,7 @@ TEST(Id3v2WriteFaults, FullDiskLeavesTheFileAsItWas)
 {
     test::TempDir dir;
     const SmallFileSystem fs(dir.folder());
-    if (!fs.isMounted())
-        GTEST_SKIP() << "mounting a small tmpfs is not permitted here";
+    if (!fs.isMounted()) GTEST_SKIP() << "mounting a small tmpfs is not permitted here";
     const auto path = dir.file("full.mp3");
     const Bytes before =
         mp3(tag({textFrame("TIT2", "Old")}, 200), mpegAudio(40000), trailer("Stays"));
