@@ -1,0 +1,371 @@
+#include "app/file_list.h"
+
+#include "app/command_ids.h"
+#include "app/wait_cursor.h"
+
+#include <QContextMenuEvent>
+#include <QFile>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QMouseEvent>
+
+#include <algorithm>
+#include <filesystem>
+#include <system_error>
+
+namespace corvane {
+
+namespace {
+
+const QString kReadingFile = QStringLiteral("Reading File: ");
+// Progress texts are shown at most this often; a folder of thousands of files is read faster
+// than anyone could read the names.
+constexpr qint64 kProgressIntervalMs = 50;
+
+bool hasMp3Suffix(const std::string& name)
+{
+    if (name.size() < 4)
+        return false;
+    const std::string_view tail(name.data() + name.size() - 4, 4);
+    auto lower = [](char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; };
+    return tail[0] == '.' && lower(tail[1]) == 'm' && lower(tail[2]) == 'p' && tail[3] == '3';
+}
+
+QString displayName(const std::string& name)
+{
+    return QFile::decodeName(QByteArray::fromStdString(name));
+}
+
+}  // namespace
+
+FileList::FileList(QWidget* parent) : QTableView(parent), m_model(new FileListModel(this))
+{
+    setModel(m_model);
+    setSelectionBehavior(QAbstractItemView::SelectRows);
+    setSelectionMode(QAbstractItemView::ExtendedSelection);
+    setEditTriggers(QAbstractItemView::NoEditTriggers);
+    setShowGrid(true);
+    setWordWrap(false);
+    setTabKeyNavigation(false);
+    setCornerButtonEnabled(false);
+    setIconSize(QSize(16, 16));
+    setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
+    // Every row has the same height, so the view never measures ten thousand rows.
+    verticalHeader()->hide();
+    verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    verticalHeader()->setDefaultSectionSize(std::max(fontMetrics().height(), 16) + 4);
+    setUpHeader();
+
+    connect(selectionModel(), &QItemSelectionModel::selectionChanged, this,
+            &FileList::updateCountText);
+    connect(m_model, &QAbstractItemModel::modelReset, this, &FileList::updateCountText);
+    connect(m_model, &QAbstractItemModel::rowsInserted, this, &FileList::updateCountText);
+    connect(m_model, &QAbstractItemModel::rowsRemoved, this, &FileList::updateCountText);
+    m_progressClock.start();
+}
+
+void FileList::setUpHeader()
+{
+    QHeaderView* header = horizontalHeader();
+    header->setSectionsMovable(true);
+    header->setSectionsClickable(true);
+    header->setHighlightSections(false);
+    header->setStretchLastSection(false);
+    header->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    header->setSortIndicatorShown(true);
+    connect(header, &QHeaderView::sectionClicked, this, &FileList::sortByHeader);
+    connect(header, &QHeaderView::sectionMoved, this, &FileList::onSectionMoved);
+}
+
+void FileList::setSortOrder(int sortColumn, bool ascending)
+{
+    const int count = static_cast<int>(columnLayout().size());
+    m_sortColumn = (sortColumn >= 0 && sortColumn < count) ? sortColumn : 0;
+    m_sortAscending = ascending;
+    horizontalHeader()->setSortIndicator(m_sortColumn,
+                                         m_sortAscending ? Qt::AscendingOrder : Qt::DescendingOrder);
+}
+
+std::vector<int> FileList::selectedRows() const
+{
+    std::vector<int> rows;
+    const QModelIndexList selected = selectionModel()->selectedRows();
+    rows.reserve(static_cast<std::size_t>(selected.size()));
+    for (const QModelIndex& index : selected)
+        rows.push_back(index.row());
+    std::sort(rows.begin(), rows.end());
+    return rows;
+}
+
+std::vector<std::string> FileList::selectedFileNames() const
+{
+    std::vector<std::string> names;
+    for (int r : selectedRows())
+        names.push_back(row(r).name);
+    return names;
+}
+
+int FileList::selectedCount() const
+{
+    return static_cast<int>(selectionModel()->selectedRows().size());
+}
+
+void FileList::clearFileList()
+{
+    m_model->clear();
+}
+
+void FileList::scanFolder()
+{
+    if (m_folder.empty()) {
+        showProgress({});
+        return;
+    }
+    WaitCursor wait;
+    m_model->beginFill();
+    std::error_code ec;
+    // A folder that cannot be read lists nothing; browsing stays silent about it.
+    for (std::filesystem::directory_iterator it(m_folder, ec), end; !ec && it != end;
+         it.increment(ec)) {
+        const std::string name = it->path().filename().native();
+        if (hasMp3Suffix(name))
+            addFileRow(name);
+    }
+    sortRows();
+    m_model->endFill();
+    showProgress({});
+}
+
+void FileList::addFileRow(const std::string& name)
+{
+    showProgress(kReadingFile + displayName(name));
+    m_model->appendRow(readFileRow(m_folder, name, columnLayout(), m_view, m_sortColumn));
+}
+
+void FileList::refreshFileList()
+{
+    WaitCursor wait;
+    clearFileList();
+    scanFolder();
+}
+
+void FileList::refreshSelectedRows()
+{
+    const std::vector<int> rows = selectedRows();
+    if (rows.empty())
+        return;
+    WaitCursor wait;
+    for (int r : rows) {
+        const std::string name = row(r).name;
+        showProgress(kReadingFile + displayName(name));
+        m_model->replaceRow(r, readFileRow(m_folder, name, columnLayout(), m_view, m_sortColumn));
+    }
+    // The last name read stays in the status bar.
+    emit progressTextChanged(kReadingFile + displayName(row(rows.back()).name));
+    sortRows();
+}
+
+void FileList::updateRow(int index, int column, const QString& text, int presenceBits)
+{
+    if (index < 0 || index >= rowCount())
+        return;
+    m_model->setCellText(index, column, text);
+    if (column == m_sortColumn && column < static_cast<int>(columnLayout().size()))
+        m_model->setRowKey(index, columnLayout()[static_cast<std::size_t>(column)].field,
+                           text.toStdString());
+    const int presence = row(index).presence | presenceBits;
+    if (presence != row(index).presence)
+        m_model->setPresence(index, presence);
+}
+
+void FileList::sortRows()
+{
+    m_model->sortRows(m_sortAscending);
+}
+
+void FileList::selectAllRows()
+{
+    selectAll();
+    setFocus();
+}
+
+void FileList::invertRowSelection()
+{
+    if (rowCount() > 0 && m_model->columnCount() > 0) {
+        const QItemSelection all(m_model->index(0, 0),
+                                 m_model->index(rowCount() - 1, m_model->columnCount() - 1));
+        selectionModel()->select(all, QItemSelectionModel::Toggle | QItemSelectionModel::Rows);
+    }
+    setFocus();
+}
+
+void FileList::selectNoRows()
+{
+    clearSelection();
+    setFocus();
+}
+
+void FileList::applyColumnLayout(const ColumnLayout& layout)
+{
+    WaitCursor wait;
+    clearFileList();
+    m_model->setColumnLayout(layout);
+    if (m_sortColumn >= static_cast<int>(layout.size()))
+        m_sortColumn = 0;
+    rebuildColumns();
+    scanFolder();
+}
+
+void FileList::rebuildColumns()
+{
+    QHeaderView* header = horizontalHeader();
+    // The header keeps a reordering across a model reset; the new layout starts in its own order.
+    m_rebuildingHeader = true;
+    for (int position = 0; position < header->count(); ++position) {
+        if (header->logicalIndex(position) != position)
+            header->moveSection(header->visualIndex(position), position);
+    }
+    m_rebuildingHeader = false;
+    const ColumnLayout& layout = columnLayout();
+    for (int i = 0; i < static_cast<int>(layout.size()); ++i) {
+        // The first physical column is not resized by dragging; its width comes from the layout.
+        header->setSectionResizeMode(i, i == 0 ? QHeaderView::Fixed : QHeaderView::Interactive);
+        header->resizeSection(i, layout[static_cast<std::size_t>(i)].width);
+    }
+    setSortOrder(m_sortColumn, m_sortAscending);
+}
+
+void FileList::readColumnWidths()
+{
+    for (int i = 0; i < static_cast<int>(columnLayout().size()); ++i)
+        m_model->setColumnWidth(i, horizontalHeader()->sectionSize(i));
+}
+
+ColumnLayout FileList::layoutInDisplayOrder() const
+{
+    const ColumnLayout& layout = columnLayout();
+    ColumnLayout ordered;
+    ordered.reserve(layout.size());
+    for (int position = 0; position < static_cast<int>(layout.size()); ++position) {
+        const int column = horizontalHeader()->logicalIndex(position);
+        ColumnSpec spec = layout[static_cast<std::size_t>(column)];
+        spec.width = horizontalHeader()->sectionSize(column);
+        ordered.push_back(spec);
+    }
+    return ordered;
+}
+
+int FileList::displayPosition(int column) const
+{
+    return horizontalHeader()->visualIndex(column);
+}
+
+void FileList::sortByHeader(int column)
+{
+    if (column < 0 || column >= static_cast<int>(columnLayout().size()))
+        return;
+    WaitCursor wait;
+    if (column == m_sortColumn) {
+        m_sortAscending = !m_sortAscending;
+    } else {
+        m_sortColumn = column;
+        m_sortAscending = true;
+        rebuildKeysFromShownText();
+    }
+    horizontalHeader()->setSortIndicator(m_sortColumn,
+                                         m_sortAscending ? Qt::AscendingOrder : Qt::DescendingOrder);
+    sortRows();
+}
+
+void FileList::rebuildKeysFromShownText()
+{
+    const tags::Column field = columnLayout()[static_cast<std::size_t>(m_sortColumn)].field;
+    for (int r = 0; r < rowCount(); ++r) {
+        const FileRow& fileRow = row(r);
+        if (field == tags::Column::Filename) {
+            m_model->setRowKey(r, field, fileRow.name);
+        } else {
+            const auto column = static_cast<std::size_t>(m_sortColumn);
+            const QString shown = column < fileRow.cells.size() ? fileRow.cells[column] : QString();
+            m_model->setRowKey(r, field, shown.toStdString());
+        }
+    }
+}
+
+void FileList::onSectionMoved(int column, int /*oldPosition*/, int newPosition)
+{
+    if (m_rebuildingHeader || newPosition != 0)
+        return;  // elsewhere the header just shows the columns in another order
+    const ColumnLayout& old = columnLayout();
+    ColumnLayout layout;
+    layout.reserve(old.size());
+    int newSortColumn = 0;
+    for (int position = 0; position < static_cast<int>(old.size()); ++position) {
+        const int physical = horizontalHeader()->logicalIndex(position);
+        ColumnSpec spec = old[static_cast<std::size_t>(physical)];
+        spec.width = horizontalHeader()->sectionSize(physical);
+        if (physical == m_sortColumn)
+            newSortColumn = static_cast<int>(layout.size());
+        layout.push_back(spec);
+    }
+    (void)column;  // the dragged column is now at position 0, where the loop starts
+    m_sortColumn = newSortColumn;
+    applyColumnLayout(layout);
+}
+
+QString FileList::countText() const
+{
+    const int selected = selectedCount();
+    if (selected == 1)
+        return QStringLiteral("1 file selected");
+    if (selected > 1)
+        return QString::number(selected) + QStringLiteral(" files selected");
+    if (rowCount() == 1)
+        return QStringLiteral("1 file");
+    return QString::number(rowCount()) + QStringLiteral(" files");
+}
+
+void FileList::updateCountText()
+{
+    emit countTextChanged(countText());
+}
+
+void FileList::showProgress(const QString& text)
+{
+    if (text.isEmpty() || m_progressClock.elapsed() >= kProgressIntervalMs) {
+        m_progressClock.restart();
+        emit progressTextChanged(text);
+    }
+}
+
+void FileList::keyPressEvent(QKeyEvent* event)
+{
+    if (event->key() == Qt::Key_A && (event->modifiers() & Qt::ControlModifier)) {
+        selectAllRows();
+    } else if (event->key() == Qt::Key_Escape) {
+        selectNoRows();
+    } else if (event->key() == Qt::Key_F5) {
+        refreshFileList();
+    } else if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+        emit commandRequested(commandNumber(CommandId::Properties));
+    } else {
+        QTableView::keyPressEvent(event);
+        return;
+    }
+    event->accept();
+}
+
+void FileList::mouseDoubleClickEvent(QMouseEvent* event)
+{
+    QTableView::mouseDoubleClickEvent(event);
+    if (event->button() == Qt::LeftButton)
+        emit commandRequested(commandNumber(CommandId::Properties));
+}
+
+void FileList::contextMenuEvent(QContextMenuEvent* event)
+{
+    emit actionMenuRequested(event->globalPos());
+    event->accept();
+}
+
+}  // namespace corvane

@@ -1,0 +1,111 @@
+#pragma once
+// The right-hand pane of the main window: the MP3 files of the current folder, one row per file
+// and one column per layout entry, showing the values of one tag (the tag view). It reads the
+// folder, sorts, keeps the selection, and tells the window what to show in the status bar.
+
+#include "app/column_spec.h"
+#include "app/file_list_model.h"
+
+#include <QElapsedTimer>
+#include <QTableView>
+
+#include <string>
+#include <vector>
+
+namespace corvane {
+
+class FileList : public QTableView {
+    Q_OBJECT
+
+public:
+    explicit FileList(QWidget* parent = nullptr);
+
+    // --- state -----------------------------------------------------------------------------
+    // The folder whose files are listed: file-system bytes ending with "/", or empty when no
+    // folder is chosen. Setting it does not read it; refreshFileList does.
+    void setCurrentFolder(std::string folder) { m_folder = std::move(folder); }
+    [[nodiscard]] const std::string& currentFolder() const { return m_folder; }
+    [[nodiscard]] TagView tagView() const { return m_view; }
+    void setTagView(TagView view) { m_view = view; }
+    [[nodiscard]] const ColumnLayout& columnLayout() const { return m_model->columnLayout(); }
+    // The physical index of the column the rows are ordered by.
+    [[nodiscard]] int sortColumn() const { return m_sortColumn; }
+    [[nodiscard]] bool isSortAscending() const { return m_sortAscending; }
+    // Restores a sort order without sorting (start-up); sortColumn is limited to the layout.
+    void setSortOrder(int sortColumn, bool ascending);
+    [[nodiscard]] FileListModel& model() const { return *m_model; }
+
+    // --- rows ------------------------------------------------------------------------------
+    [[nodiscard]] int rowCount() const { return m_model->rowCount(); }
+    [[nodiscard]] const FileRow& row(int index) const { return m_model->row(index); }
+    // Rows that are selected, in list order (top to bottom).
+    [[nodiscard]] std::vector<int> selectedRows() const;
+    [[nodiscard]] std::vector<std::string> selectedFileNames() const;
+    [[nodiscard]] int selectedCount() const;
+
+    // Empties the list.
+    void clearFileList();
+    // Fills the emptied list with the current folder's "*.mp3" entries (the pattern matches
+    // without regard to case; a folder whose name matches is listed too), then sorts once.
+    void scanFolder();
+    // Reads one file of the current folder and appends its row (unsorted).
+    void addFileRow(const std::string& name);
+    // Empties the list and reads the folder again, under the wait cursor.
+    void refreshFileList();
+    // Reads the file of every selected row again and sorts.
+    void refreshSelectedRows();
+    // After a batch write: shows text in one cell, merges presence bits into the row's image,
+    // and, when the column is the sort column, makes text the row's key. Does not sort.
+    void updateRow(int row, int column, const QString& text, int presenceBits);
+    // Orders the rows by their keys in the current direction.
+    void sortRows();
+
+    void selectAllRows();
+    void invertRowSelection();
+    void selectNoRows();
+
+    // --- columns ---------------------------------------------------------------------------
+    // Replaces the layout, keeps the sort column when it still exists (otherwise column 0) and
+    // reads the folder again.
+    void applyColumnLayout(const ColumnLayout& layout);
+    // Copies the header's present widths into the layout.
+    void readColumnWidths();
+    // The layout in the order the header shows it, with the present widths.
+    [[nodiscard]] ColumnLayout layoutInDisplayOrder() const;
+    // The display position of a physical column.
+    [[nodiscard]] int displayPosition(int column) const;
+
+    [[nodiscard]] QString countText() const;
+
+signals:
+    void countTextChanged(const QString& text);
+    void progressTextChanged(const QString& text);
+    // Enter or a double-click: the Properties command.
+    void commandRequested(int id);
+    // A right click; the position is global.
+    void actionMenuRequested(const QPoint& globalPos);
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
+
+private:
+    void setUpHeader();
+    void rebuildColumns();
+    void sortByHeader(int column);
+    void onSectionMoved(int column, int oldPosition, int newPosition);
+    void updateCountText();
+    void showProgress(const QString& text);
+    void rebuildKeysFromShownText();
+
+    FileListModel* m_model;
+    std::string m_folder;
+    TagView m_view = TagView::Id3v1;
+    int m_sortColumn = 0;
+    bool m_sortAscending = true;
+    bool m_rebuildingHeader = false;
+    QElapsedTimer m_progressClock;
+};
+
+}  // namespace corvane

@@ -1,0 +1,105 @@
+#include "app/file_row.h"
+
+#include "tags/list_row_reader.h"
+
+#include <QFile>
+
+#include <algorithm>
+#include <climits>
+
+namespace corvane {
+
+int leadingInteger(std::string_view text)
+{
+    std::size_t i = 0;
+    while (i < text.size() && (text[i] == ' ' || (text[i] >= '\t' && text[i] <= '\r')))
+        ++i;
+    bool negative = false;
+    if (i < text.size() && (text[i] == '+' || text[i] == '-')) {
+        negative = text[i] == '-';
+        ++i;
+    }
+    long long value = 0;
+    for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) {
+        value = value * 10 + (text[i] - '0');
+        if (value > static_cast<long long>(INT_MAX) + 1)
+            value = static_cast<long long>(INT_MAX) + 1;  // saturate; the limit below settles it
+    }
+    if (negative)
+        value = -value;
+    return static_cast<int>(std::clamp<long long>(value, INT_MIN, INT_MAX));
+}
+
+bool isNumericColumn(tags::Column field)
+{
+    return field == tags::Column::Year || field == tags::Column::Track;
+}
+
+void setSortKey(FileRow& row, tags::Column sortField, std::string_view text)
+{
+    row.numeric = isNumericColumn(sortField);
+    if (row.numeric) {
+        row.numericKey = leadingInteger(text);
+        row.textKey.clear();
+    } else {
+        row.numericKey = 0;
+        row.textKey.assign(text);
+    }
+}
+
+int compareRows(const FileRow& a, const FileRow& b)
+{
+    if (a.numeric)
+        return a.numericKey < b.numericKey ? -1 : (a.numericKey > b.numericKey ? 1 : 0);
+    // std::string compares through char_traits<char>, which orders as unsigned char.
+    const int c = a.textKey.compare(b.textKey);
+    return c < 0 ? -1 : (c > 0 ? 1 : 0);
+}
+
+QString genreDisplayText(std::string_view tcon)
+{
+    const tags::GenreRef ref = tags::parseGenreRef(tcon);
+    const std::string_view rest = tcon.substr(std::min(ref.consumed, tcon.size()));
+    if (rest.empty() && ref.number >= 0 && ref.number < tags::kGenreCount) {
+        const std::string_view name = tags::genreName(ref.number);
+        return QString::fromUtf8(name.data(), static_cast<qsizetype>(name.size()));
+    }
+    return QString::fromUtf8(rest.data(), static_cast<qsizetype>(rest.size()));
+}
+
+FileRow readFileRow(const std::string& folder, const std::string& name, const ColumnLayout& layout,
+                    TagView view, int sortColumn)
+{
+    std::vector<tags::Column> fields;
+    fields.reserve(layout.size());
+    for (const ColumnSpec& spec : layout)
+        fields.push_back(spec.field);
+
+    const std::string path = folder + name;
+    tags::ListRow read = view == TagView::Id3v2 ? tags::readListRowV2(path, name, fields)
+                                                : tags::readListRowV1(path, name, fields);
+    read.cells.resize(layout.size());
+
+    FileRow row;
+    row.name = name;
+    row.presence = read.presence & 3;
+    row.cells.reserve(layout.size());
+    for (std::size_t i = 0; i < layout.size(); ++i) {
+        const tags::Column field = layout[i].field;
+        std::string& text = read.cells[i];
+        if (field == tags::Column::Filename) {
+            text = name;  // the key orders by the name's own bytes
+            row.cells.push_back(QFile::decodeName(QByteArray::fromStdString(name)));
+        } else if (field == tags::Column::Genre && view == TagView::Id3v2) {
+            row.cells.push_back(genreDisplayText(text));
+        } else {
+            row.cells.push_back(QString::fromStdString(text));
+        }
+    }
+    if (sortColumn >= 0 && static_cast<std::size_t>(sortColumn) < layout.size())
+        setSortKey(row, layout[static_cast<std::size_t>(sortColumn)].field,
+                   read.cells[static_cast<std::size_t>(sortColumn)]);
+    return row;
+}
+
+}  // namespace corvane

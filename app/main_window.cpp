@@ -1,0 +1,346 @@
+#include "app/main_window.h"
+
+#include "app/file_list.h"
+#include "app/folder_tree.h"
+#include "app/prompt.h"
+#include "app/resources.h"
+
+#include <QGuiApplication>
+#include <QLabel>
+#include <QMouseEvent>
+#include <QScreen>
+#include <QSettings>
+#include <QStatusBar>
+
+#include <algorithm>
+
+namespace corvane {
+
+namespace {
+
+const QString kNoSelectionMessage =
+    QStringLiteral("Please select at least one file to perform operation on");
+
+// Gaps around the panes: the tree starts 1 pixel in, both panes 3 pixels below the menu bar and
+// 2 above the status bar, and 3 pixels between them are the divider.
+constexpr int kPaneLeft = 1;
+constexpr int kPaneTopGap = 3;
+constexpr int kPaneBottomGap = 2;
+constexpr int kDividerGap = 3;
+constexpr int kInitialTreeWidth = 180;
+
+}  // namespace
+
+int firstTreeWidth(std::uint32_t divider, int windowWidth)
+{
+    const auto limit = static_cast<std::uint32_t>(windowWidth - 100);
+    return static_cast<int>(divider > limit ? limit : divider);
+}
+
+QRect initialWindowRect(QSize stored, const QRect& available)
+{
+    const int x = (available.width() - stored.width()) / 2;
+    const int y = (available.height() - stored.height()) / 2;
+    if (x < 0 || y < 0)
+        return available;
+    return {available.x() + x, available.y() + y, stored.width(), stored.height()};
+}
+
+MainWindow::MainWindow(QSettings& store, Prompter& prompter, QWidget* parent)
+    : QWidget(parent), m_store(store), m_prompter(prompter), m_settings(AppSettings::load(store))
+{
+    initResources();
+    setWindowIcon(QIcon(QStringLiteral(":/icons/corvane.svg")));
+    // A press on the window's own area between and around the panes drags the divider.
+    setCursor(Qt::SizeHorCursor);
+    createPanes();
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    placeWindow(screen != nullptr ? screen->availableGeometry() : QRect(0, 0, 1024, 768));
+    restoreListSettings();
+    updateCaption();
+    m_tree->buildTree(systemVolumes());
+    if (m_settings.currentFolder.empty())
+        m_tree->setCurrentItem(m_tree->computerItem());
+    else
+        m_tree->selectFolderPath(m_settings.currentFolder);
+    m_list->setFocus();
+}
+
+MainWindow::~MainWindow()
+{
+    m_list->clearFileList();
+    m_list->readColumnWidths();
+    currentSettings().save(m_store);
+}
+
+void MainWindow::createPanes()
+{
+    m_menuBar = new QWidget(this);
+    m_menuBar->setGeometry(0, 0, 0, 0);
+    m_menuBar->setCursor(Qt::ArrowCursor);
+    createStatusBar();
+    m_tree = new FolderTree(this);
+    m_tree->setGeometry(0, 0, kInitialTreeWidth, kInitialTreeWidth);
+    m_tree->setCursor(Qt::ArrowCursor);
+    m_list = new FileList(this);
+    m_list->setGeometry(0, 0, kInitialTreeWidth, kInitialTreeWidth);
+    m_list->setCursor(Qt::ArrowCursor);
+    setTabOrder(m_tree, m_list);
+
+    connect(m_tree, &FolderTree::folderSelected, this, &MainWindow::showFolder);
+    connect(m_list, &FileList::countTextChanged, m_countLabel, &QLabel::setText);
+    connect(m_list, &FileList::progressTextChanged, this, &MainWindow::setProgressText);
+    connect(m_list, &FileList::commandRequested, this, &MainWindow::runCommand);
+    connect(m_list, &FileList::actionMenuRequested, this, &MainWindow::actionMenuRequested);
+}
+
+void MainWindow::createStatusBar()
+{
+    m_statusBar = new QStatusBar(this);
+    m_statusBar->setSizeGripEnabled(true);
+    m_statusBar->setCursor(Qt::ArrowCursor);
+    m_countLabel = new QLabel(m_statusBar);
+    // The part's right edge is at 220 pixels; the status bar adds its own margin in front.
+    m_countLabel->setFixedWidth(kCountPartWidth - 8);
+    m_progressLabel = new QLabel(m_statusBar);
+    m_progressLabel->setMinimumWidth(1);
+    m_statusBar->addWidget(m_countLabel);
+    m_statusBar->addWidget(m_progressLabel, 1);
+}
+
+void MainWindow::restoreListSettings()
+{
+    m_list->setTagView(m_settings.view);
+    m_list->applyColumnLayout(m_settings.columns);
+    m_list->setSortOrder(m_settings.sortColumn, m_settings.sortAscending);
+}
+
+void MainWindow::placeWindow(const QRect& available)
+{
+    const QRect rect = initialWindowRect({m_settings.width, m_settings.height}, available);
+    move(rect.topLeft());
+    resize(rect.size());
+    m_firstTreeWidth = firstTreeWidth(m_settings.divider, rect.width());
+    layoutPanes();
+}
+
+void MainWindow::updateCaption()
+{
+    setWindowTitle(m_list->tagView() == TagView::Id3v2 ? QStringLiteral("Corvane - ID3v2")
+                                                       : QStringLiteral("Corvane - ID3v1"));
+}
+
+void MainWindow::setMenuBar(QWidget* menuBar)
+{
+    delete m_menuBar;
+    m_menuBar = menuBar;
+    m_menuBar->setParent(this);
+    m_menuBar->setCursor(Qt::ArrowCursor);
+    m_menuBar->show();
+    layoutPanes();
+}
+
+// The menu bar takes the window's width and keeps the height its bands need.
+int MainWindow::fitMenuBar()
+{
+    m_menuBar->setGeometry(0, 0, width(), m_menuBar->height());
+    return m_menuBar->height();
+}
+
+int MainWindow::panesBottom() const
+{
+    return height() - m_statusBar->height();
+}
+
+void MainWindow::layoutPanes()
+{
+    int treeWidth = m_tree->width();
+    if (m_firstTreeWidth != 0) {
+        treeWidth = m_firstTreeWidth;
+        m_firstTreeWidth = 0;
+    }
+    fitMenuBar();
+    const int statusHeight = m_statusBar->sizeHint().height();
+    m_statusBar->setGeometry(0, height() - statusHeight, width(), statusHeight);
+    placePanes(treeWidth);
+}
+
+void MainWindow::placePanes(int treeWidth)
+{
+    const int top = m_menuBar->height() + kPaneTopGap;
+    const int paneHeight = std::max(0, panesBottom() - kPaneBottomGap - top);
+    m_tree->setGeometry(kPaneLeft, top, std::max(0, treeWidth), paneHeight);
+    const int listLeft = kPaneLeft + treeWidth + kDividerGap;
+    m_list->setGeometry(listLeft, top, std::max(0, width() - listLeft), paneHeight);
+}
+
+void MainWindow::resizeEvent(QResizeEvent* event)
+{
+    QWidget::resizeEvent(event);
+    layoutPanes();
+}
+
+void MainWindow::mousePressEvent(QMouseEvent* event)
+{
+    const int x = qRound(event->position().x());
+    if (event->button() != Qt::LeftButton || x <= 0 || x >= width()) {
+        QWidget::mousePressEvent(event);
+        return;
+    }
+    // The offset keeps the divider where it was grabbed instead of jumping to the mouse.
+    m_grabOffset = m_tree->width() - x;
+    m_dragging = true;
+}
+
+void MainWindow::mouseMoveEvent(QMouseEvent* event)
+{
+    if (!(event->buttons() & Qt::LeftButton))
+        m_dragging = false;
+    const int x = qRound(event->position().x());
+    if (m_dragging)
+        dragDivider(x, x > 0 && x < width());
+}
+
+void MainWindow::mouseReleaseEvent(QMouseEvent* event)
+{
+    if (event->button() == Qt::LeftButton)
+        m_dragging = false;
+    QWidget::mouseReleaseEvent(event);
+}
+
+void MainWindow::dragDivider(int x, bool inside)
+{
+    const int right = width();
+    const int listWidth = m_list->width();
+    int w = 0;
+    if (inside) {
+        w = std::max(x + m_grabOffset, kMinTreeWidth);
+        if (listWidth >= kMinListWidth) {
+            if (w + kPaneLeft + kDividerGap + 80 > right)
+                w = right - 80;  // the list keeps its 76 pixels
+        } else if (right - w - kPaneLeft - kDividerGap <= listWidth) {
+            w = right - listWidth - kPaneLeft - kDividerGap;  // never narrower than it already is
+        }
+    } else {
+        // Dragged out of the window sideways: all the way to one side.
+        w = x + m_grabOffset <= kMinTreeWidth ? kMinTreeWidth
+                                             : right - listWidth - kPaneLeft - kDividerGap;
+    }
+    placePanes(w);
+}
+
+void MainWindow::runCommand(int id)
+{
+    if (isActionCommand(id)) {
+        runActionCommand(id);
+        return;
+    }
+    switch (static_cast<CommandId>(id)) {
+    case CommandId::SelectAllRows: m_list->selectAllRows(); break;
+    case CommandId::InvertRowSelection: m_list->invertRowSelection(); break;
+    case CommandId::SelectNoRows: m_list->selectNoRows(); break;
+    case CommandId::ViewId3v1: switchView(TagView::Id3v1); break;
+    case CommandId::ViewId3v2: switchView(TagView::Id3v2); break;
+    // The popups, the About box and the column chooser arrive with the menu bar (issue 6).
+    default: break;
+    }
+}
+
+void MainWindow::runActionCommand(int id)
+{
+    if (!isActionCommand(id))
+        return;
+    if (m_list->selectedCount() == 0) {
+        m_prompter.stop(this, kNoSelectionMessage);
+        m_list->setFocus();
+        return;
+    }
+    // Properties opens the tag editor (issue 5); the batch operations run here (issue 7).
+    m_list->setFocus();
+}
+
+void MainWindow::switchView(TagView view)
+{
+    if (view == m_list->tagView())
+        return;
+    m_list->setTagView(view);
+    updateCaption();
+    m_list->clearFileList();
+    m_list->scanFolder();
+}
+
+void MainWindow::showFolder(const QByteArray& folder)
+{
+    m_list->setCurrentFolder(folder.toStdString());
+    m_list->refreshFileList();
+}
+
+const std::string& MainWindow::currentFolder() const
+{
+    return m_list->currentFolder();
+}
+
+std::vector<std::string> MainWindow::selectedFileNames() const
+{
+    return m_list->selectedFileNames();
+}
+
+const ColumnLayout& MainWindow::columnLayout() const
+{
+    return m_list->columnLayout();
+}
+
+int MainWindow::sortColumn() const
+{
+    return m_list->sortColumn();
+}
+
+TagView MainWindow::tagView() const
+{
+    return m_list->tagView();
+}
+
+void MainWindow::refreshSelectedRows()
+{
+    m_list->refreshSelectedRows();
+}
+
+void MainWindow::updateRow(int row, int column, const QString& text, int presenceBits)
+{
+    m_list->updateRow(row, column, text, presenceBits);
+}
+
+void MainWindow::setProgressText(const QString& text)
+{
+    m_progressLabel->setText(text);
+    // Reading and writing hold the event loop, so the text is painted now or not at all.
+    if (m_statusBar->isVisible())
+        m_statusBar->repaint();
+}
+
+QString MainWindow::countText() const
+{
+    return m_countLabel->text();
+}
+
+QString MainWindow::progressText() const
+{
+    return m_progressLabel->text();
+}
+
+AppSettings MainWindow::currentSettings() const
+{
+    AppSettings s = m_settings;
+    s.width = width();
+    s.height = height();
+    s.divider = static_cast<std::uint32_t>(m_tree->width());
+    s.view = m_list->tagView();
+    s.currentFolder = m_list->currentFolder();
+    // Stored in display order, so a reordering by dragging headers survives a restart.
+    s.columns = m_list->layoutInDisplayOrder();
+    s.sortColumn = s.columns.empty() ? 0 : m_list->displayPosition(m_list->sortColumn());
+    s.sortAscending = m_list->isSortAscending();
+    return s;
+}
+
+}  // namespace corvane

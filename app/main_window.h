@@ -1,0 +1,119 @@
+#pragma once
+// The one top-level window: a strip for the menu bar along the top, the folder tree on the left,
+// the file list on the right with a draggable divider between them, and the status bar. It owns
+// the settings and is the single place every command arrives (runCommand).
+
+#include "app/app_settings.h"
+#include "app/command_ids.h"
+
+#include <QWidget>
+
+#include <string>
+#include <vector>
+
+class QLabel;
+class QSettings;
+class QStatusBar;
+
+namespace corvane {
+
+class FileList;
+class FolderTree;
+class Prompter;
+
+class MainWindow : public QWidget {
+    Q_OBJECT
+
+public:
+    // Reads the settings from store (before any pane exists), builds the panes and selects the
+    // saved folder, which fills the list. The settings are written back to store, once, when the
+    // window is destroyed. Both store and prompter must outlive the window.
+    MainWindow(QSettings& store, Prompter& prompter, QWidget* parent = nullptr);
+    ~MainWindow() override;
+
+    // Every command of the program, by its number (CommandId).
+    void runCommand(int id);
+    // The Action range 3000..3107: refuses an empty selection with a message, then runs the
+    // operation; the list has the focus afterwards.
+    void runActionCommand(int id);
+
+    // Places the panes for the present size. The first call after construction gives the tree
+    // the stored divider width; later ones keep the tree's present width.
+    void layoutPanes();
+    // Size and position for the stored size inside an available screen area: centred, or the
+    // whole area when the window would not fit.
+    void placeWindow(const QRect& available);
+    // Puts a menu bar into the strip at the top (the window takes ownership); its height is
+    // given to it by the bar itself, and the panes move below it.
+    void setMenuBar(QWidget* menuBar);
+
+    // --- what the editor and the batch operations use --------------------------------------
+    [[nodiscard]] FileList& fileList() const { return *m_list; }
+    [[nodiscard]] FolderTree& folderTree() const { return *m_tree; }
+    [[nodiscard]] AppSettings& settings() { return m_settings; }
+    [[nodiscard]] Prompter& prompter() const { return m_prompter; }
+    // The listed folder: file-system bytes ending with "/", or empty.
+    [[nodiscard]] const std::string& currentFolder() const;
+    // Names of the selected rows in list order (file-system bytes).
+    [[nodiscard]] std::vector<std::string> selectedFileNames() const;
+    [[nodiscard]] const ColumnLayout& columnLayout() const;
+    [[nodiscard]] int sortColumn() const;
+    [[nodiscard]] TagView tagView() const;
+    void refreshSelectedRows();
+    void updateRow(int row, int column, const QString& text, int presenceBits);
+    // The right-hand status text (a file being read or written).
+    void setProgressText(const QString& text);
+    [[nodiscard]] QString countText() const;
+    [[nodiscard]] QString progressText() const;
+    // The settings as they would be written now.
+    [[nodiscard]] AppSettings currentSettings() const;
+
+signals:
+    // A right click in the list, at a global position: where the Action popup opens.
+    void actionMenuRequested(const QPoint& globalPos);
+
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+
+private:
+    void createPanes();
+    void createStatusBar();
+    void restoreListSettings();
+    void updateCaption();
+    void switchView(TagView view);
+    void showFolder(const QByteArray& folder);
+    int fitMenuBar();
+    int panesBottom() const;
+    void placePanes(int treeWidth);
+    void dragDivider(int x, bool inside);
+
+    QSettings& m_store;
+    Prompter& m_prompter;
+    AppSettings m_settings;
+    QWidget* m_menuBar = nullptr;
+    FolderTree* m_tree = nullptr;
+    FileList* m_list = nullptr;
+    QStatusBar* m_statusBar = nullptr;
+    QLabel* m_countLabel = nullptr;
+    QLabel* m_progressLabel = nullptr;
+    int m_firstTreeWidth = 0;  // the stored divider, for the first layout only
+    bool m_dragging = false;
+    int m_grabOffset = 0;
+};
+
+// The tree width of the first layout: the stored divider, lowered to width - 100 when larger
+// (compared as unsigned numbers, as stored); 0 keeps the tree's own width.
+[[nodiscard]] int firstTreeWidth(std::uint32_t divider, int windowWidth);
+// The window rectangle for a stored size inside an available area (see placeWindow).
+[[nodiscard]] QRect initialWindowRect(QSize stored, const QRect& available);
+
+// The narrowest the tree and the list become when the divider is dragged.
+inline constexpr int kMinTreeWidth = 80;
+inline constexpr int kMinListWidth = 76;
+// Width of the status bar's count part.
+inline constexpr int kCountPartWidth = 220;
+
+}  // namespace corvane
