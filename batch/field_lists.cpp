@@ -31,8 +31,7 @@ CollectedList collectId3v1List(const EditorTexts& texts, const FieldFlags& flags
         if (flags[static_cast<std::size_t>(slot)])
             list.entries.push_back(v1Entry(slot, texts.edits[static_cast<std::size_t>(slot)]));
     }
-    if (flags[0])
-        list.entries.push_back(v1Entry(0, texts.edits[0]));
+    if (flags[0]) list.entries.push_back(v1Entry(0, texts.edits[0]));
     return list;
 }
 
@@ -49,8 +48,7 @@ CollectedList collectId3v2List(const EditorTexts& texts, const FieldFlags& flags
         if (flags[p])
             list.entries.push_back(tags::FieldSlot::frame(tags::FrameIdTable[p], texts.edits[p]));
     }
-    if (flags[kFlagV2Genre])
-        list.entries.push_back(tags::FieldSlot::frame("TCON", texts.v2Genre));
+    if (flags[kFlagV2Genre]) list.entries.push_back(tags::FieldSlot::frame("TCON", texts.v2Genre));
     const std::string& counter = texts.edits[kPlayCounterEdit];
     if (capacity >= kExpandedCapacity && !counter.empty())
         list.entries.push_back(tags::FieldSlot::frame("PCNT", playCounterBytes(counter)));

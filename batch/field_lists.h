@@ -3,11 +3,11 @@
 // the ID3v1 and ID3v2 write lists come out, under a field selection. The editor's own save uses
 // every flag; Update All uses the user's choice.
 
-#include "tags/slot_list.h"
-
 #include <array>
 #include <cstdint>
 #include <string>
+
+#include "tags/slot_list.h"
 
 namespace corvane::batch {
 

@@ -31,16 +31,16 @@ UpdateFile openForUpdate(const std::string& path)
 {
     UpdateFile result;
     switch (tags::testAccess(path)) {
-    case tags::Access::Missing:
-        result.status = OpenStatus::Missing;
-        result.reason = "the file does not exist";
-        return result;
-    case tags::Access::ReadOnly:
-        result.status = OpenStatus::ReadOnly;
-        result.reason = "the file is read-only";
-        return result;
-    case tags::Access::ReadWrite:
-        break;
+        case tags::Access::Missing:
+            result.status = OpenStatus::Missing;
+            result.reason = "the file does not exist";
+            return result;
+        case tags::Access::ReadOnly:
+            result.status = OpenStatus::ReadOnly;
+            result.reason = "the file is read-only";
+            return result;
+        case tags::Access::ReadWrite:
+            break;
     }
     result.file = tags::File::open(path, tags::OpenMode::Update);
     if (!result.file.isOpen()) {
@@ -55,11 +55,9 @@ UpdateFile openForUpdate(const std::string& path)
 int tagPresence(tags::FileIo& file)
 {
     int presence = 0;
-    if (tags::hasId3v1(file))
-        presence |= tags::kPresenceId3v1;
+    if (tags::hasId3v1(file)) presence |= tags::kPresenceId3v1;
     const auto header = tags::readId3v2Header(file);
-    if (header && header->isSupported())
-        presence |= tags::kPresenceId3v2;
+    if (header && header->isSupported()) presence |= tags::kPresenceId3v2;
     return presence;
 }
 

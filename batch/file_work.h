@@ -3,10 +3,10 @@
 // test, the tags it carries, and the outcome handed back to the run (the desktop run frame or
 // corvane-tag), which turns it into a prompt or a line on stderr.
 
+#include <string>
+
 #include "tags/file.h"
 #include "tags/tag_result.h"
-
-#include <string>
 
 namespace corvane::batch {
 

@@ -1,11 +1,11 @@
 #include "batch/set_data.h"
 
+#include <array>
+#include <utility>
+
 #include "tags/id3v1.h"
 #include "tags/id3v2_write.h"
 #include "tags/text_encoding.h"
-
-#include <array>
-#include <utility>
 
 namespace corvane::batch {
 
@@ -13,13 +13,27 @@ namespace {
 
 // The editor's fields by frame id, with the names it shows them under.
 constexpr std::array<std::pair<std::string_view, std::string_view>, 21> kEditorFields{{
-    {"TRCK", "Track No"},   {"TIT2", "Title"},          {"TPE1", "Artist"},
-    {"TALB", "Album"},      {"TYER", "Year"},           {"TCON", "Genre"},
-    {"COMM", "Comment"},    {"TCOM", "Composer"},       {"TEXT", "Lyricist"},
-    {"TCOP", "Copyright"},  {"WXXX", "URL"},            {"TENC", "Encoded By"},
-    {"TIT3", "Sub Title"},  {"TOPE", "Orig. Artist"},   {"TOAL", "Orig. Album"},
-    {"TORY", "Orig. Year"}, {"TOLY", "Orig. Lyricist"}, {"TPUB", "Publisher"},
-    {"TPE2", "Band"},       {"TPE3", "Conductor"},      {"PCNT", "Play Counter"},
+    {"TRCK", "Track No"},
+    {"TIT2", "Title"},
+    {"TPE1", "Artist"},
+    {"TALB", "Album"},
+    {"TYER", "Year"},
+    {"TCON", "Genre"},
+    {"COMM", "Comment"},
+    {"TCOM", "Composer"},
+    {"TEXT", "Lyricist"},
+    {"TCOP", "Copyright"},
+    {"WXXX", "URL"},
+    {"TENC", "Encoded By"},
+    {"TIT3", "Sub Title"},
+    {"TOPE", "Orig. Artist"},
+    {"TOAL", "Orig. Album"},
+    {"TORY", "Orig. Year"},
+    {"TOLY", "Orig. Lyricist"},
+    {"TPUB", "Publisher"},
+    {"TPE2", "Band"},
+    {"TPE3", "Conductor"},
+    {"PCNT", "Play Counter"},
 }};
 
 constexpr int kLastV1Column = static_cast<int>(tags::Column::Track);
@@ -27,8 +41,7 @@ constexpr int kLastV1Column = static_cast<int>(tags::Column::Track);
 std::optional<tags::V1FieldNo> v1FieldOfColumn(tags::Column column)
 {
     const int index = static_cast<int>(column);
-    if (index < 1 || index > kLastV1Column)
-        return std::nullopt;
+    if (index < 1 || index > kLastV1Column) return std::nullopt;
     // The ID3v1 field numbers follow the list columns Title .. Track one for one.
     return static_cast<tags::V1FieldNo>(index);
 }
@@ -44,11 +57,9 @@ FieldTarget fieldOfColumn(tags::Column column)
 std::optional<FieldTarget> editorField(std::string_view frameId)
 {
     for (const auto& [id, name] : kEditorFields) {
-        if (id != frameId)
-            continue;
+        if (id != frameId) continue;
         FieldTarget target{std::string(id), std::nullopt, std::string(name)};
-        if (const auto column = tags::columnOfFrame(id))
-            target.v1Field = v1FieldOfColumn(*column);
+        if (const auto column = tags::columnOfFrame(id)) target.v1Field = v1FieldOfColumn(*column);
         return target;
     }
     return std::nullopt;
@@ -61,10 +72,8 @@ FileOutcome setData(tags::FileIo& file, const SetDataOptions& options, int prese
     tags::SlotList v2List;
     tags::SlotList v1List;
     for (const auto& [field, value] : options.values) {
-        if (toV2)
-            v2List.push_back(tags::FieldSlot::frame(field.frameId, value));
-        if (toV1 && field.v1Field)
-            v1List.push_back(tags::FieldSlot::v1(*field.v1Field, value));
+        if (toV2) v2List.push_back(tags::FieldSlot::frame(field.frameId, value));
+        if (toV1 && field.v1Field) v1List.push_back(tags::FieldSlot::v1(*field.v1Field, value));
     }
     if (v2List.empty() && v1List.empty())
         return FileOutcome::skipped("no chosen tag to write in this file");
@@ -72,8 +81,7 @@ FileOutcome setData(tags::FileIo& file, const SetDataOptions& options, int prese
     FileOutcome outcome;
     if (!v2List.empty()) {
         const auto result = tags::writeId3v2(file, v2List, options.compact);
-        if (!result.ok())
-            return FileOutcome::failed(result);
+        if (!result.ok()) return FileOutcome::failed(result);
         outcome.wroteId3v2 = true;
     }
     if (!v1List.empty()) {

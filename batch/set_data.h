@@ -2,16 +2,16 @@
 // Set Data: one value (or, from corvane-tag, several) written into the same field of every chosen
 // file, under a TagChoice.
 
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
 #include "batch/file_work.h"
 #include "batch/tag_choice.h"
 #include "tags/field_catalogue.h"
 #include "tags/file.h"
 #include "tags/slot_list.h"
-
-#include <optional>
-#include <string>
-#include <string_view>
-#include <vector>
 
 namespace corvane::batch {
 

@@ -1,23 +1,23 @@
 #include "batch/sync_tags.h"
 
+#include <array>
+#include <string_view>
+
 #include "tags/field_catalogue.h"
 #include "tags/id3v1.h"
 #include "tags/id3v2_read.h"
 #include "tags/id3v2_write.h"
 #include "tags/text_encoding.h"
 
-#include <array>
-#include <string_view>
-
 namespace corvane::batch {
 
 namespace {
 
 constexpr std::array<std::string_view, kSyncSlots> kV2Keys{"TRCK", "TIT2", "TPE1", "TALB",
-                                                            "TYER", "COMM", "TCON"};
+                                                           "TYER", "COMM", "TCON"};
 constexpr std::array<tags::V1FieldNo, kSyncSlots> kV1Keys{
-    tags::V1FieldNo::Track,  tags::V1FieldNo::Title,   tags::V1FieldNo::Artist,
-    tags::V1FieldNo::Album,  tags::V1FieldNo::Year,    tags::V1FieldNo::Comment,
+    tags::V1FieldNo::Track, tags::V1FieldNo::Title, tags::V1FieldNo::Artist,
+    tags::V1FieldNo::Album, tags::V1FieldNo::Year,  tags::V1FieldNo::Comment,
     tags::V1FieldNo::Genre};
 // How many characters of an ID3v2 text fit the ID3v1 field of the same slot (the track text is
 // turned into a number by the trailer writer, so ten digits are plenty).
@@ -77,8 +77,7 @@ FileOutcome copyV1ToV2(tags::FileIo& file, const SyncValues& values, bool keep, 
     if (writeList.empty())
         return FileOutcome::skipped("every field is already set in the ID3v2 tag");
     const auto result = tags::writeId3v2(file, writeList, compact);
-    if (!result.ok())
-        return FileOutcome::failed(result);
+    if (!result.ok()) return FileOutcome::failed(result);
     FileOutcome outcome;
     outcome.status = FileStatus::Written;
     outcome.wroteId3v2 = true;
@@ -106,8 +105,7 @@ FileOutcome copyV2ToV1(tags::FileIo& file, const SyncValues& values, bool keep)
     if (writeList.empty())
         return FileOutcome::skipped("every field is already set in the ID3v1 trailer");
     const auto result = tags::writeId3v1(file, writeList);
-    if (!result.ok())
-        return FileOutcome::failed(result);
+    if (!result.ok()) return FileOutcome::failed(result);
     FileOutcome outcome;
     outcome.status = FileStatus::Written;
     outcome.wroteId3v1 = true;
@@ -117,11 +115,9 @@ FileOutcome copyV2ToV1(tags::FileIo& file, const SyncValues& values, bool keep)
 FileOutcome synchroniseTags(tags::FileIo& file, const SyncOptions& options)
 {
     const SyncRead read = readSyncValues(file);
-    if (!read.ok)
-        return FileOutcome::failed(read.reason);
+    if (!read.ok) return FileOutcome::failed(read.reason);
     const SyncValues& values = read.values;
-    if (!values.hasV1 && !values.hasV2)
-        return FileOutcome::skipped("the file has neither tag");
+    if (!values.hasV1 && !values.hasV2) return FileOutcome::skipped("the file has neither tag");
     if (options.intelligent && values.hasV1 != values.hasV2) {
         return values.hasV1 ? copyV1ToV2(file, values, options.keep, options.compact)
                             : copyV2ToV1(file, values, options.keep);

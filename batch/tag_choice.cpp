@@ -14,20 +14,16 @@ TagChoice initialTagChoice(std::span<const int> presences, bool fieldHasV1Form)
     std::size_t withV1 = 0;
     std::size_t withV2 = 0;
     for (const int presence : presences) {
-        if ((presence & tags::kPresenceId3v1) != 0)
-            ++withV1;
-        if ((presence & tags::kPresenceId3v2) != 0)
-            ++withV2;
+        if ((presence & tags::kPresenceId3v1) != 0) ++withV1;
+        if ((presence & tags::kPresenceId3v2) != 0) ++withV2;
     }
     TagChoice choice = 0;
-    if (withV1 > 0)
-        choice |= withV1 == presences.size() ? kChoiceV1All : kChoiceV1Present;
+    if (withV1 > 0) choice |= withV1 == presences.size() ? kChoiceV1All : kChoiceV1Present;
     // A partial ID3v2 selection keeps the "every file" bit as well; the box shows it
     // indeterminate, and only what the box hands back decides the run.
     if (withV2 > 0)
         choice |= withV2 == presences.size() ? kChoiceV2All : (kChoiceV2All | kChoiceV2Present);
-    if (!fieldHasV1Form)
-        choice |= kChoiceNoV1Form;
+    if (!fieldHasV1Form) choice |= kChoiceNoV1Form;
     return choice;
 }
 
@@ -48,12 +44,12 @@ TagBoxSetup boxSetup(TagChoice choice, TagChoice presentBit, TagChoice allBit)
 TagChoice bitsOfBox(BoxState state, TagChoice presentBit, TagChoice allBit)
 {
     switch (state) {
-    case BoxState::Indeterminate:
-        return presentBit;
-    case BoxState::Checked:
-        return allBit;
-    case BoxState::Unchecked:
-        break;
+        case BoxState::Indeterminate:
+            return presentBit;
+        case BoxState::Checked:
+            return allBit;
+        case BoxState::Unchecked:
+            break;
     }
     return 0;
 }

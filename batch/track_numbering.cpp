@@ -1,10 +1,10 @@
 #include "batch/track_numbering.h"
 
-#include "batch/leading_integer.h"
-#include "batch/set_data.h"
-
 #include <algorithm>
 #include <limits>
+
+#include "batch/leading_integer.h"
+#include "batch/set_data.h"
 
 namespace corvane::batch {
 
@@ -49,8 +49,7 @@ std::int64_t parseStartNumber(std::string_view text)
 int parseZeroCount(std::string_view text)
 {
     const std::int64_t zeros = leadingInteger(text, 9);
-    if (zeros < 0)
-        return 0;
+    if (zeros < 0) return 0;
     return static_cast<int>(std::min<std::int64_t>(zeros, std::numeric_limits<int>::max()));
 }
 

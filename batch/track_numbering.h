@@ -2,13 +2,13 @@
 // Auto Track Numbering: consecutive track numbers for the chosen files, optionally padded with
 // leading zeros, written into "TRCK" and the ID3v1 track byte under a TagChoice.
 
-#include "batch/file_work.h"
-#include "batch/tag_choice.h"
-#include "tags/file.h"
-
 #include <cstdint>
 #include <string>
 #include <string_view>
+
+#include "batch/file_work.h"
+#include "batch/tag_choice.h"
+#include "tags/file.h"
 
 namespace corvane::batch {
 

@@ -17,16 +17,14 @@ FileOutcome updateAllFile(tags::FileIo& file, const UpdateAllPlan& plan)
         const auto result = plan.id3v2.action == TagAction::Remove
                                 ? tags::removeId3v2(file)
                                 : tags::writeId3v2(file, plan.id3v2.entries, plan.compact);
-        if (!result.ok())
-            return fail(result);
+        if (!result.ok()) return fail(result);
         outcome.wroteId3v2 = true;
     }
     if (plan.id3v1.action == TagAction::Remove || !plan.id3v1.entries.empty()) {
         const auto result = plan.id3v1.action == TagAction::Remove
                                 ? tags::removeId3v1(file)
                                 : tags::writeId3v1(file, plan.id3v1.entries);
-        if (!result.ok())
-            return fail(result);
+        if (!result.ok()) return fail(result);
         outcome.wroteId3v1 = true;
     }
     if (!outcome.wroteId3v1 && !outcome.wroteId3v2)

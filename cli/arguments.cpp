@@ -8,8 +8,7 @@ namespace corvane::cli {
 bool ParsedArguments::has(std::string_view name) const
 {
     for (const auto& option : options) {
-        if (option.first == name)
-            return true;
+        if (option.first == name) return true;
     }
     return false;
 }
@@ -18,8 +17,7 @@ std::optional<std::string> ParsedArguments::value(std::string_view name) const
 {
     std::optional<std::string> found;
     for (const auto& option : options) {
-        if (option.first == name)
-            found = option.second;
+        if (option.first == name) found = option.second;
     }
     return found;
 }
@@ -29,8 +27,7 @@ namespace {
 const OptionSpec* findSpec(std::string_view name, std::span<const OptionSpec> specs)
 {
     for (const auto& spec : specs) {
-        if (spec.name == name)
-            return &spec;
+        if (spec.name == name) return &spec;
     }
     return nullptr;
 }
@@ -38,8 +35,7 @@ const OptionSpec* findSpec(std::string_view name, std::span<const OptionSpec> sp
 }  // namespace
 
 std::optional<ParsedArguments> parseArguments(std::span<const std::string> args,
-                                              std::span<const OptionSpec> specs,
-                                              std::string& error)
+                                              std::span<const OptionSpec> specs, std::string& error)
 {
     ParsedArguments parsed;
     bool optionsEnded = false;
@@ -84,9 +80,10 @@ std::optional<ParsedArguments> parseArguments(std::span<const std::string> args,
 
 int usageError(std::string_view command, std::string_view message)
 {
-    std::fprintf(stderr, "corvane-tag: %.*s\nTry 'corvane-tag %.*s%s--help' for more information.\n",
-                 static_cast<int>(message.size()), message.data(),
-                 static_cast<int>(command.size()), command.data(), command.empty() ? "" : " ");
+    std::fprintf(stderr,
+                 "corvane-tag: %.*s\nTry 'corvane-tag %.*s%s--help' for more information.\n",
+                 static_cast<int>(message.size()), message.data(), static_cast<int>(command.size()),
+                 command.data(), command.empty() ? "" : " ");
     return kExitUsage;
 }
 
@@ -168,16 +165,12 @@ constexpr std::array<CommandHelp, 7> kCommandUsage{{
 
 }  // namespace
 
-std::string_view programUsage()
-{
-    return kProgramUsage;
-}
+std::string_view programUsage() { return kProgramUsage; }
 
 std::string_view commandUsage(std::string_view command)
 {
     for (const auto& help : kCommandUsage) {
-        if (help.command == command)
-            return help.text;
+        if (help.command == command) return help.text;
     }
     return {};
 }

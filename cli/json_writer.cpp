@@ -17,8 +17,7 @@ std::size_t validSequenceLength(std::string_view text, std::size_t i)
     std::size_t length = 0;
     std::uint32_t min = 0;
     std::uint32_t cp = 0;
-    if (lead < 0x80)
-        return 1;
+    if (lead < 0x80) return 1;
     if ((lead & 0xE0) == 0xC0) {
         length = 2, min = 0x80, cp = lead & 0x1F;
     } else if ((lead & 0xF0) == 0xE0) {
@@ -28,15 +27,12 @@ std::size_t validSequenceLength(std::string_view text, std::size_t i)
     } else {
         return 0;
     }
-    if (i + length > text.size())
-        return 0;
+    if (i + length > text.size()) return 0;
     for (std::size_t k = 1; k < length; ++k) {
-        if ((byte(i + k) & 0xC0) != 0x80)
-            return 0;
+        if ((byte(i + k) & 0xC0) != 0x80) return 0;
         cp = (cp << 6) | (byte(i + k) & 0x3F);
     }
-    if (cp < min || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF))
-        return 0;
+    if (cp < min || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) return 0;
     return length;
 }
 
@@ -44,14 +40,29 @@ void appendEscaped(std::string& out, char c)
 {
     static constexpr char kHex[] = "0123456789abcdef";
     switch (c) {
-    case '"': out += "\\\""; return;
-    case '\\': out += "\\\\"; return;
-    case '\b': out += "\\b"; return;
-    case '\f': out += "\\f"; return;
-    case '\n': out += "\\n"; return;
-    case '\r': out += "\\r"; return;
-    case '\t': out += "\\t"; return;
-    default: break;
+        case '"':
+            out += "\\\"";
+            return;
+        case '\\':
+            out += "\\\\";
+            return;
+        case '\b':
+            out += "\\b";
+            return;
+        case '\f':
+            out += "\\f";
+            return;
+        case '\n':
+            out += "\\n";
+            return;
+        case '\r':
+            out += "\\r";
+            return;
+        case '\t':
+            out += "\\t";
+            return;
+        default:
+            break;
     }
     const auto byte = static_cast<std::uint8_t>(c);
     if (byte < 0x20 || byte == 0x7F) {

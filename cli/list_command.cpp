@@ -1,35 +1,32 @@
 // `list`: the file list of a folder as the desktop list shows it, one TAB-separated line a file.
 
-#include "cli/arguments.h"
-#include "cli/commands.h"
-
-#include "tags/field_catalogue.h"
-#include "tags/file.h"
-#include "tags/list_row_reader.h"
+#include <dirent.h>
 
 #include <algorithm>
-#include <cerrno>
 #include <array>
+#include <cerrno>
 #include <cstdio>
-#include <dirent.h>
 #include <iostream>
 #include <memory>
 #include <vector>
+
+#include "cli/arguments.h"
+#include "cli/commands.h"
+#include "tags/field_catalogue.h"
+#include "tags/file.h"
+#include "tags/list_row_reader.h"
 
 namespace corvane::cli {
 
 namespace {
 
-char asciiLower(char c)
-{
-    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
+char asciiLower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
 
 bool equalsIgnoringCase(std::string_view a, std::string_view b)
 {
-    return a.size() == b.size() &&
-           std::equal(a.begin(), a.end(), b.begin(),
-                      [](char x, char y) { return asciiLower(x) == asciiLower(y); });
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+               return asciiLower(x) == asciiLower(y);
+           });
 }
 
 bool isMp3Name(std::string_view name)
@@ -44,8 +41,7 @@ std::optional<tags::Column> columnByName(std::string_view name)
         const std::string_view header = tags::ColumnTable[static_cast<std::size_t>(c)].name;
         std::string dashed;
         for (const char ch : header) {
-            if (ch == '.')
-                continue;
+            if (ch == '.') continue;
             dashed += ch == ' ' ? '-' : ch;
         }
         if (equalsIgnoringCase(name, header) || equalsIgnoringCase(name, dashed))
@@ -60,15 +56,15 @@ std::optional<std::vector<tags::Column>> parseColumns(std::string_view list, std
     std::size_t start = 0;
     while (true) {
         const auto comma = list.find(',', start);
-        const auto name = list.substr(start, comma == std::string_view::npos ? comma : comma - start);
+        const auto name =
+            list.substr(start, comma == std::string_view::npos ? comma : comma - start);
         const auto column = columnByName(name);
         if (!column) {
             error = "unknown column \"" + std::string(name) + "\"";
             return std::nullopt;
         }
         layout.push_back(*column);
-        if (comma == std::string_view::npos)
-            break;
+        if (comma == std::string_view::npos) break;
         start = comma + 1;
     }
     return layout;
@@ -91,8 +87,7 @@ std::optional<std::vector<std::string>> mp3Names(const std::string& folder, std:
     errno = 0;
     while (const dirent* entry = ::readdir(dir.get())) {
         const std::string_view name = entry->d_name;
-        if (isMp3Name(name))
-            names.emplace_back(name);
+        if (isMp3Name(name)) names.emplace_back(name);
     }
     if (errno != 0) {
         error = tags::errorString(errno);
@@ -105,8 +100,7 @@ std::optional<std::vector<std::string>> mp3Names(const std::string& folder, std:
 // A cell as one TAB-separated field: TABs and line breaks inside a value would split the line.
 void appendCell(std::string& line, std::string_view cell)
 {
-    for (const char c : cell)
-        line += (c == '\t' || c == '\n' || c == '\r') ? ' ' : c;
+    for (const char c : cell) line += (c == '\t' || c == '\n' || c == '\r') ? ' ' : c;
 }
 
 }  // namespace
@@ -116,21 +110,17 @@ int runList(std::span<const std::string> args)
     static constexpr std::array<OptionSpec, 2> kSpecs{{{"--view", true}, {"--columns", true}}};
     std::string error;
     const auto parsed = parseArguments(args, kSpecs, error);
-    if (!parsed)
-        return usageError("list", error);
+    if (!parsed) return usageError("list", error);
     if (parsed->help) {
         std::cout << commandUsage("list");
         return kExitOk;
     }
     const std::string view = parsed->value("--view").value_or("v1");
-    if (view != "v1" && view != "v2")
-        return usageError("list", "--view must be v1 or v2");
+    if (view != "v1" && view != "v2") return usageError("list", "--view must be v1 or v2");
     const auto layout =
         parseColumns(parsed->value("--columns").value_or("Filename,Title,Artist,Album"), error);
-    if (!layout)
-        return usageError("list", error);
-    if (parsed->operands.size() != 1)
-        return usageError("list", "give exactly one folder");
+    if (!layout) return usageError("list", error);
+    if (parsed->operands.size() != 1) return usageError("list", "give exactly one folder");
 
     std::string folder = parsed->operands.front();
     const auto names = mp3Names(folder, error);
@@ -138,8 +128,7 @@ int runList(std::span<const std::string> args)
         reportFileError(folder, error);
         return kExitFileFailed;
     }
-    if (folder.back() != '/')
-        folder += '/';
+    if (folder.back() != '/') folder += '/';
     const bool v2 = view == "v2";
     std::string line;
     for (const auto& name : *names) {

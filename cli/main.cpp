@@ -1,15 +1,15 @@
 // corvane-tag: the command-line companion of the desktop editor, built from the same tag core
 // and batch operations.
 
-#include "cli/arguments.h"
-#include "cli/commands.h"
-
 #include <array>
 #include <cstdio>
 #include <iostream>
 #include <span>
 #include <string>
 #include <vector>
+
+#include "cli/arguments.h"
+#include "cli/commands.h"
 
 namespace {
 
@@ -53,8 +53,7 @@ int main(int argc, char** argv)
         return kExitOk;
     }
     for (const auto& command : kCommands) {
-        if (command.name == name)
-            return command.run(std::span<const std::string>(args).subspan(1));
+        if (command.name == name) return command.run(std::span<const std::string>(args).subspan(1));
     }
     return usageError("", "unknown command \"" + name + "\"");
 }

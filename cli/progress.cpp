@@ -1,7 +1,8 @@
 #include "cli/progress.h"
 
-#include <cstdio>
 #include <unistd.h>
+
+#include <cstdio>
 
 namespace corvane::cli {
 
@@ -9,23 +10,15 @@ namespace {
 constexpr auto kInterval = std::chrono::milliseconds(100);
 }
 
-Progress::Progress(std::size_t total)
-    : m_total(total), m_enabled(::isatty(STDERR_FILENO) == 1)
-{
-}
+Progress::Progress(std::size_t total) : m_total(total), m_enabled(::isatty(STDERR_FILENO) == 1) {}
 
-Progress::~Progress()
-{
-    clear();
-}
+Progress::~Progress() { clear(); }
 
 void Progress::show(std::size_t index, std::string_view path)
 {
-    if (!m_enabled)
-        return;
+    if (!m_enabled) return;
     const auto now = std::chrono::steady_clock::now();
-    if (m_shown && now - m_last < kInterval)
-        return;
+    if (m_shown && now - m_last < kInterval) return;
     m_last = now;
     m_shown = true;
     std::fprintf(stderr, "\r\033[K[%zu/%zu] %.*s", index + 1, m_total,
@@ -35,8 +28,7 @@ void Progress::show(std::size_t index, std::string_view path)
 
 void Progress::clear()
 {
-    if (!m_enabled || !m_shown)
-        return;
+    if (!m_enabled || !m_shown) return;
     std::fputs("\r\033[K", stderr);
     std::fflush(stderr);
     m_shown = false;

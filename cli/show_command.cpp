@@ -1,20 +1,19 @@
 // `show`: each file read exactly as the tag editor loads it: the trailer, the ID3v2 frames of
 // the editor's record, and the MP3 specifics text.
 
+#include <array>
+#include <cstdio>
+#include <filesystem>
+#include <iostream>
+
 #include "cli/arguments.h"
 #include "cli/commands.h"
 #include "cli/json_writer.h"
-
 #include "tags/field_catalogue.h"
 #include "tags/id3v1.h"
 #include "tags/id3v2_read.h"
 #include "tags/mpeg_info.h"
 #include "tags/slot_list.h"
-
-#include <array>
-#include <cstdio>
-#include <filesystem>
-#include <iostream>
 
 namespace corvane::cli {
 
@@ -54,13 +53,12 @@ LoadedFile loadFile(const std::string& path)
     }
     loaded.hasV1 = v1 == tags::TagRead::Present;
     loaded.hasV2 = v2.status == tags::TagRead::Present;
-    if (v2.status == tags::TagRead::Unsupported)
-        loaded.unsupportedV2 = v2.header;
+    if (v2.status == tags::TagRead::Unsupported) loaded.unsupportedV2 = v2.header;
     loaded.header = v2.header;
     loaded.record.setHasId3v1(loaded.hasV1);
     loaded.record.setHasId3v2(loaded.hasV2);
-    loaded.specifics = tags::buildMpegSpecifics(file, path, loaded.record,
-                                                loaded.hasV2 ? v2.header.tagSize : 0);
+    loaded.specifics =
+        tags::buildMpegSpecifics(file, path, loaded.record, loaded.hasV2 ? v2.header.tagSize : 0);
     return loaded;
 }
 
@@ -68,8 +66,8 @@ LoadedFile loadFile(const std::string& path)
 std::vector<int> frameSlots()
 {
     std::vector<int> slots;
-    for (int s = static_cast<int>(RecordSlot::Track); s <= static_cast<int>(RecordSlot::PlayCounter);
-         ++s)
+    for (int s = static_cast<int>(RecordSlot::Track);
+         s <= static_cast<int>(RecordSlot::PlayCounter); ++s)
         slots.push_back(s);
     slots.push_back(static_cast<int>(RecordSlot::Genre));
     return slots;
@@ -100,17 +98,41 @@ constexpr std::array<V1Field, 6> kV1Fields{{
     {"track", "Track No", RecordSlot::V1Track},
 }};
 
-constexpr std::array<std::string_view, tags::kTagRecordSize> kSlotLabels{
-    "", "", "", "", "", "",
-    "Track No", "Title", "Artist", "Album", "Year", "Comment", "Composer", "Lyricist",
-    "Copyright", "URL", "Encoded By", "Sub Title", "Orig. Artist", "Orig. Album", "Orig. Year",
-    "Orig. Lyricist", "Publisher", "Band", "Conductor", "Play Counter", "", "", "", "Genre"};
+constexpr std::array<std::string_view, tags::kTagRecordSize> kSlotLabels{"",
+                                                                         "",
+                                                                         "",
+                                                                         "",
+                                                                         "",
+                                                                         "",
+                                                                         "Track No",
+                                                                         "Title",
+                                                                         "Artist",
+                                                                         "Album",
+                                                                         "Year",
+                                                                         "Comment",
+                                                                         "Composer",
+                                                                         "Lyricist",
+                                                                         "Copyright",
+                                                                         "URL",
+                                                                         "Encoded By",
+                                                                         "Sub Title",
+                                                                         "Orig. Artist",
+                                                                         "Orig. Album",
+                                                                         "Orig. Year",
+                                                                         "Orig. Lyricist",
+                                                                         "Publisher",
+                                                                         "Band",
+                                                                         "Conductor",
+                                                                         "Play Counter",
+                                                                         "",
+                                                                         "",
+                                                                         "",
+                                                                         "Genre"};
 
 std::string jsonObject(const std::string& path, const LoadedFile& loaded)
 {
     std::string out = "  {\"file\": " + jsonString(path);
-    if (!loaded.error.empty())
-        return out + ", \"error\": " + jsonString(loaded.error) + "}";
+    if (!loaded.error.empty()) return out + ", \"error\": " + jsonString(loaded.error) + "}";
     const auto& record = loaded.record;
     out += ",\n   \"id3v1\": ";
     if (loaded.hasV1) {
@@ -130,8 +152,7 @@ std::string jsonObject(const std::string& path, const LoadedFile& loaded)
         bool first = true;
         for (const int s : frameSlots()) {
             const auto& slot = record.slots()[static_cast<std::size_t>(s)];
-            if (!slot.hasValue())
-                continue;
+            if (!slot.hasValue()) continue;
             out += (first ? "" : ", ") + jsonString(slot.key) + ": " + jsonString(slot.text());
             first = false;
         }
@@ -150,8 +171,7 @@ std::string withoutCarriageReturns(std::string_view text)
 {
     std::string out;
     for (const char c : text) {
-        if (c != '\r')
-            out += c;
+        if (c != '\r') out += c;
     }
     return out;
 }
@@ -176,8 +196,9 @@ std::string textBlock(const std::string& path, const LoadedFile& loaded)
         for (const int s : frameSlots()) {
             const auto& slot = record.slots()[static_cast<std::size_t>(s)];
             if (slot.hasValue())
-                out += "    " + slot.key + " " + std::string(kSlotLabels[static_cast<std::size_t>(s)]) +
-                       ": " + slot.text() + "\n";
+                out += "    " + slot.key + " " +
+                       std::string(kSlotLabels[static_cast<std::size_t>(s)]) + ": " + slot.text() +
+                       "\n";
         }
     } else if (loaded.unsupportedV2) {
         out += "  ID3v2: version " + versionText(*loaded.unsupportedV2) + ", not read\n";
@@ -191,10 +212,8 @@ std::string textBlock(const std::string& path, const LoadedFile& loaded)
     while (start < plain.size()) {
         const auto end = plain.find('\n', start);
         const auto line = plain.substr(start, end == std::string::npos ? end : end - start);
-        if (!line.empty())
-            out += "    " + line + "\n";
-        if (end == std::string::npos)
-            break;
+        if (!line.empty()) out += "    " + line + "\n";
+        if (end == std::string::npos) break;
         start = end + 1;
     }
     return out;
@@ -207,27 +226,23 @@ int runShow(std::span<const std::string> args)
     static constexpr std::array<OptionSpec, 1> kSpecs{{{"--json", false}}};
     std::string error;
     const auto parsed = parseArguments(args, kSpecs, error);
-    if (!parsed)
-        return usageError("show", error);
+    if (!parsed) return usageError("show", error);
     if (parsed->help) {
         std::cout << commandUsage("show");
         return kExitOk;
     }
-    if (parsed->operands.empty())
-        return usageError("show", "no file given");
+    if (parsed->operands.empty()) return usageError("show", "no file given");
     const bool json = parsed->has("--json");
 
     int status = kExitOk;
-    if (json)
-        std::cout << "[\n";
+    if (json) std::cout << "[\n";
     bool first = true;
     for (const auto& path : parsed->operands) {
         const LoadedFile loaded = loadFile(path);
         if (!loaded.error.empty()) {
             reportFileError(path, loaded.error);
             status = kExitFileFailed;
-            if (!json)
-                continue;
+            if (!json) continue;
         }
         if (json)
             std::cout << (first ? "" : ",\n") << jsonObject(path, loaded);
@@ -235,8 +250,7 @@ int runShow(std::span<const std::string> args)
             std::cout << (first ? "" : "\n") << textBlock(path, loaded);
         first = false;
     }
-    if (json)
-        std::cout << "\n]\n";
+    if (json) std::cout << "\n]\n";
     std::cout.flush();
     return status;
 }

@@ -1,9 +1,12 @@
 // The commands that write: each runs one batch operation's per-file work over the files in the
 // order given, one file open at a time.
 
-#include "cli/arguments.h"
-#include "cli/commands.h"
-#include "cli/progress.h"
+#include <algorithm>
+#include <array>
+#include <charconv>
+#include <cstdio>
+#include <functional>
+#include <iostream>
 
 #include "batch/compact_remove.h"
 #include "batch/field_lists.h"
@@ -11,13 +14,9 @@
 #include "batch/set_data.h"
 #include "batch/sync_tags.h"
 #include "batch/track_numbering.h"
-
-#include <algorithm>
-#include <array>
-#include <charconv>
-#include <cstdio>
-#include <functional>
-#include <iostream>
+#include "cli/arguments.h"
+#include "cli/commands.h"
+#include "cli/progress.h"
 
 namespace corvane::cli {
 
@@ -45,8 +44,7 @@ int runOverFiles(const std::vector<std::string>& files, const Work& work)
             failure = target.reason;
         } else {
             const batch::FileOutcome outcome = work(target.file, i);
-            if (outcome.isFailed())
-                failure = outcome.reason;
+            if (outcome.isFailed()) failure = outcome.reason;
         }
         if (!failure.empty()) {
             progress.clear();
@@ -82,28 +80,31 @@ batch::TagChoice choiceOf(const ParsedArguments& parsed)
     const bool v1 = parsed.has("--v1");
     const bool v2 = parsed.has("--v2");
     batch::TagChoice choice = 0;
-    if (v1 || !v2)
-        choice |= batch::kChoiceV1All;
-    if (v2 || !v1)
-        choice |= batch::kChoiceV2All;
+    if (v1 || !v2) choice |= batch::kChoiceV1All;
+    if (v2 || !v1) choice |= batch::kChoiceV2All;
     return choice;
 }
 
 // The names `set` takes for the list columns.
 constexpr std::array<std::pair<std::string_view, tags::Column>, 12> kFieldNames{{
-    {"title", tags::Column::Title},       {"artist", tags::Column::Artist},
-    {"album", tags::Column::Album},       {"year", tags::Column::Year},
-    {"comment", tags::Column::Comment},   {"genre", tags::Column::Genre},
-    {"track", tags::Column::Track},       {"composer", tags::Column::Composer},
-    {"orig-artist", tags::Column::OrigArtist}, {"copyright", tags::Column::Copyright},
-    {"url", tags::Column::Url},           {"encoded-by", tags::Column::EncodedBy},
+    {"title", tags::Column::Title},
+    {"artist", tags::Column::Artist},
+    {"album", tags::Column::Album},
+    {"year", tags::Column::Year},
+    {"comment", tags::Column::Comment},
+    {"genre", tags::Column::Genre},
+    {"track", tags::Column::Track},
+    {"composer", tags::Column::Composer},
+    {"orig-artist", tags::Column::OrigArtist},
+    {"copyright", tags::Column::Copyright},
+    {"url", tags::Column::Url},
+    {"encoded-by", tags::Column::EncodedBy},
 }};
 
 std::optional<batch::FieldTarget> fieldByName(std::string_view name)
 {
     for (const auto& [fieldName, column] : kFieldNames) {
-        if (fieldName == name)
-            return batch::fieldOfColumn(column);
+        if (fieldName == name) return batch::fieldOfColumn(column);
     }
     std::string upper(name);
     std::transform(upper.begin(), upper.end(), upper.begin(),
@@ -116,8 +117,7 @@ std::optional<batch::FieldTarget> fieldByName(std::string_view name)
 bool looksLikeAssignment(std::string_view operand)
 {
     const auto equals = operand.find('=');
-    if (equals == std::string_view::npos || equals == 0)
-        return false;
+    if (equals == std::string_view::npos || equals == 0) return false;
     return std::all_of(operand.begin(), operand.begin() + static_cast<std::ptrdiff_t>(equals),
                        [](char c) {
                            return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') ||
@@ -139,8 +139,7 @@ int runSet(std::span<const std::string> args)
         {{"--v1", false}, {"--v2", false}, {"--compact", false}}};
     int exitStatus = kExitOk;
     const auto parsed = parseOrStop("set", args, kSpecs, exitStatus);
-    if (!parsed)
-        return exitStatus;
+    if (!parsed) return exitStatus;
 
     batch::SetDataOptions options;
     options.choice = choiceOf(*parsed);
@@ -154,15 +153,15 @@ int runSet(std::span<const std::string> args)
         const std::string name = operand.substr(0, equals);
         std::string value = operand.substr(equals + 1);
         const auto field = fieldByName(name);
-        if (!field)
-            return usageError("set", "unknown field \"" + name + "\"");
+        if (!field) return usageError("set", "unknown field \"" + name + "\"");
         if (onlyV1 && !field->hasV1Form())
             return usageError("set", "the field " + name + " has no ID3v1 form; use --v2");
         if (field->frameId == "PCNT" && !value.empty()) {
             if (!isDecimal(value))
                 return usageError("set", "the play counter must be a whole number");
             std::uint64_t count = 0;
-            const auto [end, ec] = std::from_chars(value.data(), value.data() + value.size(), count);
+            const auto [end, ec] =
+                std::from_chars(value.data(), value.data() + value.size(), count);
             if (ec != std::errc() || end != value.data() + value.size() ||
                 count > static_cast<std::uint64_t>(INT64_MAX))
                 return usageError("set", "the play counter is too large");
@@ -170,12 +169,10 @@ int runSet(std::span<const std::string> args)
         }
         options.values.push_back({*field, std::move(value)});
     }
-    if (options.values.empty())
-        return usageError("set", "no FIELD=VALUE given");
-    const std::vector<std::string> files(parsed->operands.begin() + static_cast<std::ptrdiff_t>(first),
-                                         parsed->operands.end());
-    if (files.empty())
-        return usageError("set", "no file given");
+    if (options.values.empty()) return usageError("set", "no FIELD=VALUE given");
+    const std::vector<std::string> files(
+        parsed->operands.begin() + static_cast<std::ptrdiff_t>(first), parsed->operands.end());
+    if (files.empty()) return usageError("set", "no file given");
     return runOverFiles(files, [&options](tags::FileIo& file, std::size_t) {
         return batch::setData(file, options, batch::tagPresence(file));
     });
@@ -186,10 +183,8 @@ int runRemove(std::span<const std::string> args)
     static constexpr std::array<OptionSpec, 2> kSpecs{{{"--v1", false}, {"--v2", false}}};
     int exitStatus = kExitOk;
     const auto parsed = parseOrStop("remove", args, kSpecs, exitStatus);
-    if (!parsed)
-        return exitStatus;
-    if (parsed->operands.empty())
-        return usageError("remove", "no file given");
+    if (!parsed) return exitStatus;
+    if (parsed->operands.empty()) return usageError("remove", "no file given");
     const bool both = !parsed->has("--v1") && !parsed->has("--v2");
     const bool v1 = both || parsed->has("--v1");
     const bool v2 = both || parsed->has("--v2");
@@ -202,10 +197,8 @@ int runCompact(std::span<const std::string> args)
 {
     int exitStatus = kExitOk;
     const auto parsed = parseOrStop("compact", args, {}, exitStatus);
-    if (!parsed)
-        return exitStatus;
-    if (parsed->operands.empty())
-        return usageError("compact", "no file given");
+    if (!parsed) return exitStatus;
+    if (parsed->operands.empty()) return usageError("compact", "no file given");
     return runOverFiles(parsed->operands,
                         [](tags::FileIo& file, std::size_t) { return batch::compactId3v2(file); });
 }
@@ -219,14 +212,11 @@ int runSync(std::span<const std::string> args)
                                                        {"--compact", false}}};
     int exitStatus = kExitOk;
     const auto parsed = parseOrStop("sync", args, kSpecs, exitStatus);
-    if (!parsed)
-        return exitStatus;
+    if (!parsed) return exitStatus;
     const bool toV2 = parsed->has("--to-v2");
     const bool toV1 = parsed->has("--to-v1");
-    if (toV2 == toV1)
-        return usageError("sync", "give one direction: --to-v2 or --to-v1");
-    if (parsed->operands.empty())
-        return usageError("sync", "no file given");
+    if (toV2 == toV1) return usageError("sync", "give one direction: --to-v2 or --to-v1");
+    if (parsed->operands.empty()) return usageError("sync", "no file given");
     batch::SyncOptions options;
     options.direction = toV2 ? batch::SyncDirection::V1ToV2 : batch::SyncDirection::V2ToV1;
     options.keep = parsed->has("--keep");
@@ -246,8 +236,7 @@ int runNumber(std::span<const std::string> args)
                                                        {"--compact", false}}};
     int exitStatus = kExitOk;
     const auto parsed = parseOrStop("number", args, kSpecs, exitStatus);
-    if (!parsed)
-        return exitStatus;
+    if (!parsed) return exitStatus;
     std::int64_t start = 1;
     if (const auto text = parsed->value("--start")) {
         if (!isDecimal(*text) || text->size() > 9 || std::stoll(*text) < 1)
@@ -265,8 +254,7 @@ int runNumber(std::span<const std::string> args)
         else
             return usageError("number", "--zeros must be none, auto or a count from 0 to 99");
     }
-    if (parsed->operands.empty())
-        return usageError("number", "no file given");
+    if (parsed->operands.empty()) return usageError("number", "no file given");
     const batch::TagChoice choice = choiceOf(*parsed);
     const bool compact = parsed->has("--compact");
     const int width = batch::trackWidth(zeros, start, parsed->operands.size());

@@ -2,17 +2,17 @@
 // What the batch tests share: reading a file's tags back through the core's readers, and a file
 // whose writes fail as on a full disk.
 
+#include <gtest/gtest.h>
+
+#include <map>
+#include <string>
+
 #include "tags/file.h"
 #include "tags/id3v1.h"
 #include "tags/id3v2_read.h"
 #include "tags/slot_list.h"
 #include "tests/support/id3_builder.h"
 #include "tests/support/temp_dir.h"
-
-#include <gtest/gtest.h>
-
-#include <map>
-#include <string>
 
 namespace corvane::test {
 
@@ -27,8 +27,7 @@ inline V1Fields readV1(const std::string& path)
     auto file = tags::File::open(path, tags::OpenMode::Read);
     EXPECT_TRUE(file.isOpen()) << path;
     tags::SlotList list(7);
-    for (auto& slot : list)
-        slot.value = std::string();
+    for (auto& slot : list) slot.value = std::string();
     V1Fields fields;
     fields.present = tags::readId3v1(file, list, true) == tags::TagRead::Present;
     fields.track = list[0].text();
@@ -50,11 +49,9 @@ inline std::map<std::string, std::string> readV2(const std::string& path)
     tags::TagRecord record;
     const auto result = tags::readId3v2(file, record.slots());
     std::map<std::string, std::string> frames;
-    if (result.status != tags::TagRead::Present)
-        return frames;
+    if (result.status != tags::TagRead::Present) return frames;
     for (std::size_t i = 6; i < record.slots().size(); ++i) {
-        if (record.slots()[i].hasValue())
-            frames[record.slots()[i].key] = record.slots()[i].text();
+        if (record.slots()[i].hasValue()) frames[record.slots()[i].key] = record.slots()[i].text();
     }
     return frames;
 }

@@ -1,8 +1,8 @@
 #include "batch/compact_remove.h"
 
-#include "tests/batch/batch_test_support.h"
-
 #include <gtest/gtest.h>
+
+#include "tests/batch/batch_test_support.h"
 
 namespace corvane::batch {
 namespace {

@@ -1,8 +1,8 @@
 #include "batch/set_data.h"
 
-#include "tests/batch/batch_test_support.h"
-
 #include <gtest/gtest.h>
+
+#include "tests/batch/batch_test_support.h"
 
 namespace corvane::batch {
 namespace {
@@ -40,7 +40,8 @@ protected:
 
 TEST_F(SetDataTest, LongTitleIsCutInTheTrailerOnly)
 {
-    const auto path = makeFile(test::tag({test::textFrame("TIT2", "Old")}, 100), test::trailer("Old"));
+    const auto path =
+        makeFile(test::tag({test::textFrame("TIT2", "Old")}, 100), test::trailer("Old"));
     const std::string title(40, 'x');
     const auto outcome = run(path, oneValue(tags::Column::Title, title));
     EXPECT_TRUE(outcome.isWritten());
@@ -79,9 +80,9 @@ TEST_F(SetDataTest, GenreNamesBecomeTheirIndexAndUnknownNamesNoGenre)
 
 TEST_F(SetDataTest, EmptyValueClearsTheFieldInBothTags)
 {
-    const auto path = makeFile(test::tag({test::textFrame("TPE1", "Someone"),
-                                          test::textFrame("TIT2", "Stays")}, 50),
-                               test::trailer("Title", "Someone"));
+    const auto path = makeFile(
+        test::tag({test::textFrame("TPE1", "Someone"), test::textFrame("TIT2", "Stays")}, 50),
+        test::trailer("Title", "Someone"));
     ASSERT_TRUE(run(path, oneValue(tags::Column::Artist, "")).isWritten());
     const auto frames = test::readV2(path);
     EXPECT_EQ(frames.count("TPE1"), 0u);
@@ -102,7 +103,8 @@ TEST_F(SetDataTest, PresentOnlyChoiceSkipsFilesWithoutThatTag)
 {
     const auto path = makeFile({}, {});
     const Bytes before = test::readFile(path);
-    const auto outcome = run(path, oneValue(tags::Column::Title, "x", kChoiceV1Present | kChoiceV2Present));
+    const auto outcome =
+        run(path, oneValue(tags::Column::Title, "x", kChoiceV1Present | kChoiceV2Present));
     EXPECT_EQ(outcome.status, FileStatus::Skipped);
     EXPECT_EQ(test::readFile(path), before);
 }
@@ -114,7 +116,8 @@ TEST_F(SetDataTest, DamagedOrNewerTagFailsAndLeavesTheFileAsItWas)
     damaged[8] = 0x27;
     const auto tooShort = m_dir.file("damaged.mp3");
     test::writeFile(tooShort, test::mp3(damaged, test::audioBytes(100), test::trailer("t")));
-    const auto newer = makeFile(test::tag({test::textFrame("TIT2", "x")}, 0, 4), test::trailer("t"));
+    const auto newer =
+        makeFile(test::tag({test::textFrame("TIT2", "x")}, 0, 4), test::trailer("t"));
 
     for (const auto& path : {tooShort, newer}) {
         const Bytes before = test::readFile(path);

@@ -1,8 +1,8 @@
 #include "batch/sync_tags.h"
 
-#include "tests/batch/batch_test_support.h"
-
 #include <gtest/gtest.h>
+
+#include "tests/batch/batch_test_support.h"
 
 namespace corvane::batch {
 namespace {
@@ -31,11 +31,12 @@ protected:
 
 Bytes fullTag()
 {
-    return test::tag({test::textFrame("TRCK", "3/12"), test::textFrame("TIT2", std::string(40, 't')),
-                      test::textFrame("TPE1", "Artist"), test::textFrame("TYER", "2001"),
-                      test::frame("COMM", test::bytesOf(std::string("\0engdesc\0Comment", 16))),
-                      test::textFrame("TCON", "(17)Rock")},
-                     200);
+    return test::tag(
+        {test::textFrame("TRCK", "3/12"), test::textFrame("TIT2", std::string(40, 't')),
+         test::textFrame("TPE1", "Artist"), test::textFrame("TYER", "2001"),
+         test::frame("COMM", test::bytesOf(std::string("\0engdesc\0Comment", 16))),
+         test::textFrame("TCON", "(17)Rock")},
+        200);
 }
 
 TEST_F(SyncTagsTest, IntelligentRuleGivesAnId3v2OnlyFileATrailer)
@@ -62,7 +63,8 @@ TEST_F(SyncTagsTest, WithoutIntelligentRuleTheWrongDirectionWritesNothing)
 
 TEST_F(SyncTagsTest, OverwriteToV1EmptiesFieldsTheTagLacks)
 {
-    const auto path = makeFile(fullTag(), test::trailer("Old", "Old", "Old Album", "1990", "c", 9, 0));
+    const auto path =
+        makeFile(fullTag(), test::trailer("Old", "Old", "Old Album", "1990", "c", 9, 0));
     ASSERT_TRUE(sync(path, SyncDirection::V2ToV1).isWritten());
     const auto v1 = test::readV1(path);
     EXPECT_EQ(v1.album, "");  // no TALB frame
@@ -74,10 +76,11 @@ TEST_F(SyncTagsTest, OverwriteToV1EmptiesFieldsTheTagLacks)
 
 TEST_F(SyncTagsTest, KeepToV2AddsOnlyMissingFramesAndStaysByteExact)
 {
-    const auto path = makeFile(test::tag({test::textFrame("TIT2", "Tag Title"),
-                                          test::frame("COMM", test::bytesOf(std::string("\0engd\0x", 7)))},
-                                         300),
-                               test::trailer("Trailer Title", "Trailer Artist", "", "", "c", 5, 17));
+    const auto path =
+        makeFile(test::tag({test::textFrame("TIT2", "Tag Title"),
+                            test::frame("COMM", test::bytesOf(std::string("\0engd\0x", 7)))},
+                           300),
+                 test::trailer("Trailer Title", "Trailer Artist", "", "", "c", 5, 17));
     ASSERT_TRUE(sync(path, SyncDirection::V1ToV2, true).isWritten());
     const Bytes once = test::readFile(path);
     const auto frames = test::readV2(path);
@@ -99,7 +102,8 @@ TEST_F(SyncTagsTest, GenreTextsFindTheirByteAndUnknownTextsGiveNone)
     const std::vector<std::pair<std::string, int>> cases{
         {"(17)Rock", 17}, {"(17)", 17}, {"rock", 17}, {"Chillwave", 255}};
     for (const auto& [tcon, byte] : cases) {
-        const auto path = makeFile(test::tag({test::textFrame("TCON", tcon)}), test::trailer("t", "", "", "", "", 0, 3));
+        const auto path = makeFile(test::tag({test::textFrame("TCON", tcon)}),
+                                   test::trailer("t", "", "", "", "", 0, 3));
         ASSERT_TRUE(sync(path, SyncDirection::V2ToV1).isWritten()) << tcon;
         EXPECT_EQ(test::readV1(path).genre, byte) << tcon;
     }
@@ -136,7 +140,8 @@ TEST_F(SyncTagsTest, NeitherTagOrAnUnreadableTagChangesNothing)
     EXPECT_EQ(sync(bare, SyncDirection::V2ToV1).status, FileStatus::Skipped);
     EXPECT_EQ(test::readFile(bare), bareBefore);
 
-    const auto newer = makeFile(test::tag({test::textFrame("TIT2", "x")}, 0, 4), test::trailer("t"));
+    const auto newer =
+        makeFile(test::tag({test::textFrame("TIT2", "x")}, 0, 4), test::trailer("t"));
     const Bytes newerBefore = test::readFile(newer);
     const auto outcome = sync(newer, SyncDirection::V1ToV2);
     EXPECT_TRUE(outcome.isFailed());

@@ -1,24 +1,20 @@
 #include "batch/update_all.h"
 
-#include "tests/batch/batch_test_support.h"
-
 #include <gtest/gtest.h>
+
+#include "tests/batch/batch_test_support.h"
 
 namespace corvane::batch {
 namespace {
 
 using test::Bytes;
 
-FieldFlags noFlags()
-{
-    return FieldFlags{};
-}
+FieldFlags noFlags() { return FieldFlags{}; }
 
 EditorTexts editorTexts()
 {
     EditorTexts texts;
-    for (std::size_t p = 0; p < texts.edits.size(); ++p)
-        texts.edits[p] = "v" + std::to_string(p);
+    for (std::size_t p = 0; p < texts.edits.size(); ++p) texts.edits[p] = "v" + std::to_string(p);
     texts.edits[25] = "";
     texts.v1Genre = "Jazz";
     texts.v2Genre = "Jazz";
@@ -40,10 +36,11 @@ TEST(UpdateAll, OnlyTheChosenFrameChangesInEveryFile)
     for (int i = 0; i < 10; ++i) {
         const auto path = dir.file("f" + std::to_string(i) + ".mp3");
         const Bytes trailerBytes = test::trailer("t" + std::to_string(i));
-        test::writeFile(path, test::mp3(test::tag({test::textFrame("TIT2", "Title " + std::to_string(i)),
-                                                   test::textFrame("TALB", "Old")},
-                                                  100),
-                                        test::mpegAudio(2000, static_cast<std::uint32_t>(i)), trailerBytes));
+        test::writeFile(
+            path, test::mp3(test::tag({test::textFrame("TIT2", "Title " + std::to_string(i)),
+                                       test::textFrame("TALB", "Old")},
+                                      100),
+                            test::mpegAudio(2000, static_cast<std::uint32_t>(i)), trailerBytes));
         auto file = test::openUpdate(path);
         ASSERT_TRUE(updateAllFile(file, plan).isWritten());
         file.close();
@@ -120,7 +117,11 @@ TEST(UpdateAll, FailedId3v2WriteTouchesNeitherTag)
                                     test::trailer("t")));
     const Bytes before = test::readFile(path);
     EditorTexts texts = editorTexts();
-    const FieldFlags all = [] { FieldFlags f; f.fill(true); return f; }();
+    const FieldFlags all = [] {
+        FieldFlags f;
+        f.fill(true);
+        return f;
+    }();
     const UpdateAllPlan plan{collectId3v1List(texts, all),
                              collectId3v2List(texts, all, kExpandedCapacity), true};
     auto file = test::openUpdate(path);

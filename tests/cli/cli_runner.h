@@ -1,16 +1,15 @@
 #pragma once
 // Runs the real corvane-tag binary with its output captured in files of the test's folder.
 
-#include "tests/support/temp_dir.h"
-
-#include <gtest/gtest.h>
-
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <spawn.h>
 #include <sys/wait.h>
 
 #include <string>
 #include <vector>
+
+#include "tests/support/temp_dir.h"
 
 extern char** environ;
 
@@ -22,10 +21,7 @@ struct CliRun {
     std::string err;
 };
 
-inline std::string textOf(const Bytes& bytes)
-{
-    return std::string(bytes.begin(), bytes.end());
-}
+inline std::string textOf(const Bytes& bytes) { return std::string(bytes.begin(), bytes.end()); }
 
 inline CliRun runCli(const TempDir& dir, std::vector<std::string> args)
 {
@@ -33,13 +29,14 @@ inline CliRun runCli(const TempDir& dir, std::vector<std::string> args)
     const std::string errPath = dir.file(".cli-err");
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 1, outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    posix_spawn_file_actions_addopen(&actions, 2, errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    posix_spawn_file_actions_addopen(&actions, 1, outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
+                                     0644);
+    posix_spawn_file_actions_addopen(&actions, 2, errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
+                                     0644);
     posix_spawn_file_actions_addchdir_np(&actions, dir.path().c_str());
     args.insert(args.begin(), CORVANE_TAG_BINARY);
     std::vector<char*> argv;
-    for (auto& arg : args)
-        argv.push_back(arg.data());
+    for (auto& arg : args) argv.push_back(arg.data());
     argv.push_back(nullptr);
     CliRun run;
     pid_t pid = 0;

@@ -1,8 +1,8 @@
+#include <gtest/gtest.h>
+
 #include "tests/cli/cli_runner.h"
 #include "tests/support/id3_builder.h"
 #include "tests/support/mutagen.h"
-
-#include <gtest/gtest.h>
 
 namespace corvane::test {
 namespace {
@@ -41,14 +41,14 @@ protected:
 TEST_F(CliShow, JsonOfBothOneAndNoTag)
 {
     const std::vector<Bytes> frames{textFrame("TIT2", "Hello \"quoted\"\\"),
-                                    textFrame("TCON", "(17)Rock"), frame("PCNT", Bytes{0, 0, 1, 0})};
+                                    textFrame("TCON", "(17)Rock"),
+                                    frame("PCNT", Bytes{0, 0, 1, 0})};
     std::size_t tagSize = 100;
-    for (const auto& f : frames)
-        tagSize += f.size();
-    writeFile(m_dir.file("both.mp3"),
-              mp3(tag(frames, 100), mpegAudio(4000),
-                  trailer("V1 Title", "Artist", "", "1999", "c", 7, 17)));
-    writeFile(m_dir.file("v1.mp3"), mp3({}, mpegAudio(4000), trailer("Only", "", "", "", "", 0, 255)));
+    for (const auto& f : frames) tagSize += f.size();
+    writeFile(m_dir.file("both.mp3"), mp3(tag(frames, 100), mpegAudio(4000),
+                                          trailer("V1 Title", "Artist", "", "1999", "c", 7, 17)));
+    writeFile(m_dir.file("v1.mp3"),
+              mp3({}, mpegAudio(4000), trailer("Only", "", "", "", "", 0, 255)));
     writeFile(m_dir.file("none.mp3"), mpegAudio(4000));
     const auto run = runCli(m_dir, {"show", "--json", "both.mp3", "v1.mp3", "none.mp3"});
     ASSERT_EQ(run.exitCode, 0) << run.err;
@@ -58,9 +58,9 @@ TEST_F(CliShow, JsonOfBothOneAndNoTag)
                         " d[0]['id3v1']['genre'], d[0]['id3v1']['genre_byte'],"
                         " d[0]['id3v2']['version'], d[0]['id3v2']['size'],"
                         " d[0]['id3v2']['frames']]"),
-              "3\n'both.mp3'\n'V1 Title'\n'7'\n'Rock'\n17\n'2.3.0'\n" +
-                  std::to_string(tagSize) + "\n"
-              "{'TIT2': 'Hello \"quoted\"\\\\', 'PCNT': '256', 'TCON': '(17)Rock'}\n");
+              "3\n'both.mp3'\n'V1 Title'\n'7'\n'Rock'\n17\n'2.3.0'\n" + std::to_string(tagSize) +
+                  "\n"
+                  "{'TIT2': 'Hello \"quoted\"\\\\', 'PCNT': '256', 'TCON': '(17)Rock'}\n");
     EXPECT_EQ(queryJson(m_dir, run.out,
                         "[d[1]['id3v2'], d[1]['id3v1']['genre'], d[1]['id3v1']['track'],"
                         " d[2]['id3v1'], d[2]['id3v2'], d[2]['specifics'].split('\\r\\n')[2]]"),
@@ -124,7 +124,8 @@ TEST(CliList, BothViewsWithChosenColumns)
               "3\tb.mp3\tTrailer B\tPop\t2\n"
               "0\tc.mp3\t\t\t\n");
 
-    const auto v2 = runCli(dir, {"list", "--view", "v2", "--columns=title,genre,track,encoded-by", "."});
+    const auto v2 =
+        runCli(dir, {"list", "--view", "v2", "--columns=title,genre,track,encoded-by", "."});
     ASSERT_EQ(v2.exitCode, 0) << v2.err;
     EXPECT_EQ(v2.out,
               "1\t\t\t\t\n"

@@ -1,10 +1,10 @@
-#include "tests/cli/cli_runner.h"
-#include "tests/support/id3_builder.h"
-#include "tests/support/mutagen.h"
-
 #include <gtest/gtest.h>
 
 #include <filesystem>
+
+#include "tests/cli/cli_runner.h"
+#include "tests/support/id3_builder.h"
+#include "tests/support/mutagen.h"
 
 namespace corvane::test {
 namespace {
@@ -23,15 +23,13 @@ protected:
     Bytes trailerOf(const std::string& name)
     {
         const Bytes bytes = readFile(m_dir.file(name));
-        if (bytes.size() < 128 || bytes[bytes.size() - 128] != 'T')
-            return {};
+        if (bytes.size() < 128 || bytes[bytes.size() - 128] != 'T') return {};
         return Bytes(bytes.end() - 128, bytes.end());
     }
     std::string v1Field(const std::string& name, std::size_t offset, std::size_t width)
     {
         const Bytes t = trailerOf(name);
-        if (t.empty())
-            return "<none>";
+        if (t.empty()) return "<none>";
         std::string text(t.begin() + static_cast<std::ptrdiff_t>(offset),
                          t.begin() + static_cast<std::ptrdiff_t>(offset + width));
         return text.substr(0, text.find('\0'));
@@ -43,12 +41,13 @@ protected:
 
 TEST_F(CliWrite, SetEveryFieldKindAndMutagenReadsIt)
 {
-    make("a.mp3", tag({textFrame("TIT2", "Old"), textFrame("TPE1", "Gone")}, 500), trailer("Old", "Gone"));
+    make("a.mp3", tag({textFrame("TIT2", "Old"), textFrame("TPE1", "Gone")}, 500),
+         trailer("Old", "Gone"));
     make("b.mp3", {});
     const auto size = fs::file_size(m_dir.file("a.mp3"));
-    const auto result = run({"set", "title=Stra\u00dfe", "genre=rock", "track=7", "composer=Bach",
-                             "artist=", "TPE2=\u041e\u0440\u043a\u0435\u0441\u0442\u0440",
-                             "a.mp3", "b.mp3"});
+    const auto result =
+        run({"set", "title=Stra\u00dfe", "genre=rock", "track=7", "composer=Bach",
+             "artist=", "TPE2=\u041e\u0440\u043a\u0435\u0441\u0442\u0440", "a.mp3", "b.mp3"});
     ASSERT_EQ(result.exitCode, 0) << result.err;
     EXPECT_EQ(result.err, "");
     EXPECT_EQ(fs::file_size(m_dir.file("a.mp3")), size);  // padding kept
@@ -61,7 +60,10 @@ TEST_F(CliWrite, SetEveryFieldKindAndMutagenReadsIt)
         EXPECT_EQ(frames.at("TCOM"), "Bach") << name;
         EXPECT_EQ(frames.at("TPE2"), "\u041e\u0440\u043a\u0435\u0441\u0442\u0440") << name;
         EXPECT_EQ(frames.count("TPE1"), 0u) << name;
-        EXPECT_EQ(v1Field(name, 3, 30), "Stra\xdf" "e") << name;  // ISO-8859-1 in the trailer
+        EXPECT_EQ(v1Field(name, 3, 30),
+                  "Stra\xdf"
+                  "e")
+            << name;  // ISO-8859-1 in the trailer
         EXPECT_EQ(trailerOf(name)[126], 7) << name;
         EXPECT_EQ(trailerOf(name)[127], 17) << name;
         EXPECT_EQ(v1Field(name, 33, 30), "") << name;
@@ -94,8 +96,8 @@ TEST_F(CliWrite, FailedFilesAreNamedLeftAsTheyWereAndTheRestIsWritten)
     const Bytes locked = readFile(m_dir.file("locked.mp3"));
     const Bytes bad = readFile(m_dir.file("bad.mp3"));
 
-    const auto result = run({"set", "title=Done", "first.mp3", "locked.mp3", "missing.mp3",
-                             "bad.mp3", "last.mp3"});
+    const auto result =
+        run({"set", "title=Done", "first.mp3", "locked.mp3", "missing.mp3", "bad.mp3", "last.mp3"});
     EXPECT_EQ(result.exitCode, 1);
     for (const char* name : {"locked.mp3", "missing.mp3", "bad.mp3"})
         EXPECT_NE(result.err.find("corvane-tag: " + std::string(name) + ": "), std::string::npos)
@@ -128,8 +130,9 @@ TEST_F(CliWrite, RemoveAndCompact)
 
 TEST_F(CliWrite, SyncBothDirectionsWithKeepAndWithoutTheIntelligentRule)
 {
-    const Bytes v2Tag = tag({textFrame("TIT2", "Tag Title"), textFrame("TRCK", "3/12"),
-                             textFrame("TCON", "Rock")}, 200);
+    const Bytes v2Tag =
+        tag({textFrame("TIT2", "Tag Title"), textFrame("TRCK", "3/12"), textFrame("TCON", "Rock")},
+            200);
     make("v2only.mp3", v2Tag);
     make("v1only.mp3", {}, trailer("Trailer", "Band", "Album", "1999", "", 4, 17));
     make("both.mp3", tag({textFrame("TIT2", "Kept")}, 200), trailer("Trailer", "Band"));
@@ -171,8 +174,7 @@ TEST_F(CliWrite, NumberInEachZerosMode)
     };
     auto tracks = [&] {
         std::string all;
-        for (const auto& name : names)
-            all += mutagenFrames(m_dir.file(name)).at("TRCK") + " ";
+        for (const auto& name : names) all += mutagenFrames(m_dir.file(name)).at("TRCK") + " ";
         return all;
     };
     ASSERT_EQ(number({}).exitCode, 0);
