@@ -4,8 +4,10 @@
 
 #include <QFile>
 #include <QHeaderView>
+#include <QScrollBar>
 #include <QStandardPaths>
 #include <QStyle>
+#include <QTimer>
 
 #include <algorithm>
 #include <filesystem>
@@ -200,6 +202,21 @@ void FolderTree::selectFolderPath(const std::string& path)
     }
     setCurrentItem(current);
     scrollToItem(current);
+    // A deep folder in a narrow pane would show only its indentation; bring its name into view
+    // once the pane has its final size.
+    QTimer::singleShot(0, this, [this] { revealCurrentItem(); });
+}
+
+void FolderTree::revealCurrentItem()
+{
+    const QTreeWidgetItem* item = currentItem();
+    if (item == nullptr)
+        return;
+    scrollToItem(item);
+    int depth = 0;
+    for (const QTreeWidgetItem* up = item->parent(); up != nullptr; up = up->parent())
+        ++depth;
+    horizontalScrollBar()->setValue(std::max(0, (depth + 1) * indentation() - viewport()->width() / 3));
 }
 
 void FolderTree::onCurrentItemChanged(QTreeWidgetItem* current)

@@ -49,6 +49,7 @@ signals:
 private:
     void fillOnDemand(QTreeWidgetItem* item);
     void onCurrentItemChanged(QTreeWidgetItem* current);
+    void revealCurrentItem();
     QTreeWidgetItem* addFolderItem(QTreeWidgetItem* parent, const std::string& name);
     static std::string nameOf(const QTreeWidgetItem* item);
 
