@@ -1,0 +1,534 @@
+// The tag core comes before any Qt header: TagRecord has a member named slots, which Qt's
+// headers define away as a macro.
+#include "editor/tag_editor_load.h"
+#include "editor/tag_editor_save.h"
+#include "editor/update_all_job.h"
+#include "tags/field_catalogue.h"
+
+#include "editor/tag_editor_dialog.h"
+
+#include "app/prompt.h"
+#include "app/wait_cursor.h"
+#include "editor/genre_box.h"
+
+#include "ui_tag_editor_dialog.h"
+
+#include <QFile>
+#include <QKeyEvent>
+#include <QLayout>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QScreen>
+#include <QTextDocument>
+
+#include <algorithm>
+#include <optional>
+
+namespace corvane {
+
+namespace {
+
+constexpr int kV2CommentIndex = 11;
+constexpr int kFirstV2Text = 6;
+constexpr int kLastV2Text = 24;
+// From ID3v1 copies at most this many characters; the ID3v1 limits keep every text shorter.
+constexpr int kCopyFromId3v1Chars = 38;
+constexpr int kToId3v1GenreChars = 29;
+
+const QString kSavePrompt = QStringLiteral("Would you like to save any changes to the current tag?");
+const QString kRevertPrompt =
+    QStringLiteral("Are you sure you wish to revert back to the original information?");
+
+// Digits-only fields refuse typed non-digits but, unlike a validator, still let the user edit a
+// value read from a file that holds other characters (a track "3/12").
+class DigitsOnlyFilter final : public QObject {
+public:
+    using QObject::QObject;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() == QEvent::KeyPress) {
+            const auto* key = static_cast<QKeyEvent*>(event);
+            const QString typed = key->text();
+            const bool isCommand = (key->modifiers() & (Qt::ControlModifier | Qt::AltModifier)) != 0;
+            if (!isCommand && !typed.isEmpty() && typed.at(0).isPrint()) {
+                const bool allDigits = std::all_of(typed.begin(), typed.end(), [](QChar c) {
+                    return c >= QLatin1Char('0') && c <= QLatin1Char('9');
+                });
+                if (!allDigits)
+                    return true;
+            }
+        }
+        return QObject::eventFilter(watched, event);
+    }
+};
+
+QString fromUtf8(const std::string& text)
+{
+    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+// A reason from the core ("No space left on device") as the second sentence of a message.
+QString asSentence(const std::string& reason)
+{
+    QString text = fromUtf8(reason).trimmed();
+    if (text.isEmpty())
+        return text;
+    text[0] = text.at(0).toUpper();
+    if (!text.endsWith(QLatin1Char('.')))
+        text += QLatin1Char('.');
+    return text;
+}
+
+}  // namespace
+
+TagEditorDialog::TagEditorDialog(const std::string& folder, std::vector<std::string> names,
+                                 bool& expanded, bool compact, FieldSelection& selection,
+                                 Prompter& prompter, QWidget* parent)
+    : QDialog(parent),
+      m_ui(std::make_unique<Ui::TagEditorDialog>()),
+      m_folder(folder),
+      m_names(std::move(names)),
+      m_expanded(expanded),
+      m_compact(compact),
+      m_selection(selection),
+      m_prompter(prompter),
+      m_record(std::make_unique<tags::TagRecord>())
+{
+    m_ui->setupUi(this);
+    m_edits = {m_ui->editV1Track, m_ui->editV1Title, m_ui->editV1Artist, m_ui->editV1Album,
+               m_ui->editV1Year, m_ui->editV1Comment, m_ui->editV2Track, m_ui->editV2Title,
+               m_ui->editV2Artist, m_ui->editV2Album, m_ui->editV2Year, nullptr,
+               m_ui->editComposer, m_ui->editLyricist, m_ui->editCopyright, m_ui->editUrl,
+               m_ui->editEncodedBy, m_ui->editSubTitle, m_ui->editOrigArtist,
+               m_ui->editOrigAlbum, m_ui->editOrigYear, m_ui->editOrigLyricist,
+               m_ui->editPublisher, m_ui->editBand, m_ui->editConductor, m_ui->editPlayCounter};
+    m_v2Comment = m_ui->editV2Comment;
+    initialise();
+}
+
+TagEditorDialog::~TagEditorDialog() = default;
+
+void TagEditorDialog::initialise()
+{
+    // The Compact box starts checked at every opening, whatever the setting holds; the setting
+    // only comes back changed through "Update".
+    m_ui->buttonPrev->setEnabled(false);
+    m_ui->buttonNext->setEnabled(m_names.size() > 1);
+    m_ui->checkId3v1->setChecked(true);
+    m_ui->checkId3v2->setChecked(true);
+    m_ui->checkCompact->setChecked(true);
+
+    for (std::size_t i = 0; i < tags::kV1SlotMaxChars.size(); ++i)
+        m_edits[i]->setMaxLength(tags::kV1SlotMaxChars[i]);
+    auto* digits = new DigitsOnlyFilter(this);
+    for (QLineEdit* edit : {m_ui->editV1Track, m_ui->editV1Year, m_ui->editV2Track, m_ui->editV2Year})
+        edit->installEventFilter(digits);
+
+    // The ID3v1 year shares its column with the wide fields; keep its four digits in view.
+    m_ui->editV1Year->setMinimumWidth(
+        m_ui->editV1Year->fontMetrics().horizontalAdvance(QStringLiteral("00000")) +
+        m_ui->editV1Year->textMargins().left() + m_ui->editV1Year->textMargins().right() + 12);
+    // Two lines of text with the scroll bar beside them.
+    const QFontMetrics metrics(m_v2Comment->font());
+    const int margin = static_cast<int>(m_v2Comment->document()->documentMargin());
+    m_v2Comment->setFixedHeight(2 * metrics.lineSpacing() + 2 * margin +
+                                2 * m_v2Comment->frameWidth());
+    // The editor's own typed genre must reach the file as typed, so no completion.
+    m_ui->comboV2Genre->setCompleter(nullptr);
+    fillGenreBox(*m_ui->comboV1Genre);
+    fillGenreBox(*m_ui->comboV2Genre);
+
+    connectSignals();
+    if (m_names.empty()) {
+        m_finished = true;
+        done(QDialog::Rejected);
+        return;
+    }
+    loadCurrentFile();
+    if (!m_expanded)
+        applyLayout();
+}
+
+void TagEditorDialog::connectSignals()
+{
+    for (QLineEdit* edit : m_edits) {
+        if (edit)
+            connect(edit, &QLineEdit::textChanged, this, &TagEditorDialog::markModified);
+    }
+    connect(m_v2Comment, &QPlainTextEdit::textChanged, this, &TagEditorDialog::markModified);
+    for (QComboBox* box : {m_ui->comboV1Genre, m_ui->comboV2Genre}) {
+        connect(box, &QComboBox::currentIndexChanged, this, &TagEditorDialog::markModified);
+        connect(box, &QComboBox::editTextChanged, this, &TagEditorDialog::markModified);
+    }
+    connect(m_ui->checkId3v1, &QCheckBox::clicked, this, &TagEditorDialog::applyId3v1Enabling);
+    connect(m_ui->checkId3v2, &QCheckBox::clicked, this, &TagEditorDialog::applyId3v2Enabling);
+    connect(m_ui->buttonUpdate, &QPushButton::clicked, this, &TagEditorDialog::update);
+    connect(m_ui->buttonCancel, &QPushButton::clicked, this, &QDialog::reject);
+    connect(m_ui->buttonRevert, &QPushButton::clicked, this, &TagEditorDialog::revert);
+    connect(m_ui->buttonPrev, &QPushButton::clicked, this, &TagEditorDialog::goPrev);
+    connect(m_ui->buttonNext, &QPushButton::clicked, this, &TagEditorDialog::goNext);
+    connect(m_ui->buttonFromId3v1, &QPushButton::clicked, this, &TagEditorDialog::copyFromId3v1);
+    connect(m_ui->buttonToId3v1, &QPushButton::clicked, this, &TagEditorDialog::copyToId3v1);
+    connect(m_ui->buttonMoreLess, &QPushButton::clicked, this, &TagEditorDialog::toggleLayout);
+    connect(m_ui->buttonClearCounter, &QPushButton::clicked, this, &TagEditorDialog::clearCounter);
+    connect(m_ui->buttonUpdateAll, &QPushButton::clicked, this, &TagEditorDialog::updateAll);
+}
+
+void TagEditorDialog::setUpdateAllHandler(UpdateAllHandler handler)
+{
+    m_updateAll = std::move(handler);
+}
+
+int TagEditorDialog::exec()
+{
+    // The only file could not be read: the user has been told, there is nothing to show.
+    if (m_finished)
+        return result();
+    return QDialog::exec();
+}
+
+void TagEditorDialog::open()
+{
+    if (m_finished)
+        return;
+    QDialog::open();
+}
+
+std::string TagEditorDialog::currentPath() const
+{
+    return m_folder + m_names[static_cast<std::size_t>(m_index)];
+}
+
+QString TagEditorDialog::currentName() const
+{
+    return QFile::decodeName(QByteArray::fromStdString(m_names[static_cast<std::size_t>(m_index)]));
+}
+
+void TagEditorDialog::updateTitle()
+{
+    setWindowTitle(QStringLiteral("MP3 Tag Info - %1 of %2 (%3)")
+                       .arg(m_index + 1)
+                       .arg(m_names.size())
+                       .arg(currentName()));
+}
+
+void TagEditorDialog::setText(int control, const QString& text)
+{
+    if (control == kV2CommentIndex)
+        m_v2Comment->setPlainText(text);
+    else
+        m_edits[static_cast<std::size_t>(control)]->setText(text);
+}
+
+QString TagEditorDialog::text(int control) const
+{
+    if (control == kV2CommentIndex)
+        return m_v2Comment->toPlainText();
+    return m_edits[static_cast<std::size_t>(control)]->text();
+}
+
+// Loads the current file; a file that does not open is reported and skipped, so the loop ends on
+// the first readable file from here on, or closes the dialog after the last.
+bool TagEditorDialog::loadCurrentFile()
+{
+    for (;;) {
+        updateTitle();
+        const LoadResult loaded = loadTagFile(currentPath(), *m_record);
+        if (loaded.opened) {
+            m_ui->checkId3v1->setChecked(m_record->hasId3v1());
+            m_ui->checkId3v2->setChecked(m_record->hasId3v2());
+            m_ui->specificsText->setPlainText(fromUtf8(loaded.specifics));
+            applyId3v1Enabling();
+            applyId3v2Enabling();
+            fillControls();
+            selectFocusedText();
+            m_modified = false;
+            return true;
+        }
+        const QString name = currentName();
+        const QString baseName = name.mid(name.lastIndexOf(QLatin1Char('/')) + 1);
+        const bool hasNext = m_index + 1 < static_cast<int>(m_names.size());
+        QString message = QStringLiteral("Unable to read the file ") + baseName;
+        if (hasNext)
+            message += QStringLiteral("\nMoving on to the next file");
+        m_prompter.information(this, message);
+        if (!hasNext) {
+            m_finished = true;
+            done(QDialog::Rejected);
+            return false;
+        }
+        // The controls still show the previous file, so there is nothing to offer to save here.
+        ++m_index;
+        m_ui->buttonPrev->setEnabled(true);
+        m_ui->buttonNext->setEnabled(m_index + 1 < static_cast<int>(m_names.size()));
+    }
+}
+
+void TagEditorDialog::fillControls()
+{
+    for (int i = 0; i < kTextControlCount; ++i)
+        setText(i, fromUtf8((*m_record)[static_cast<tags::RecordSlot>(i)].text()));
+    const tags::FieldSlot& genreByte = (*m_record)[tags::RecordSlot::V1GenreByte];
+    std::optional<std::uint8_t> byte;
+    if (genreByte.hasValue() && !genreByte.text().empty())
+        byte = static_cast<std::uint8_t>(genreByte.text()[0]);
+    showGenreByte(*m_ui->comboV1Genre, byte);
+    m_ui->buttonClearCounter->setEnabled(m_ui->checkId3v2->isChecked() &&
+                                         !m_ui->editPlayCounter->text().isEmpty());
+    showGenreText(*m_ui->comboV2Genre, (*m_record)[tags::RecordSlot::Genre].value);
+}
+
+void TagEditorDialog::applyId3v1Enabling()
+{
+    const bool on = m_ui->checkId3v1->isChecked();
+    for (int i = 0; i < kFirstV2Text; ++i)
+        m_edits[static_cast<std::size_t>(i)]->setEnabled(on);
+    m_ui->comboV1Genre->setEnabled(on);
+    m_ui->buttonFromId3v1->setEnabled(on);
+    m_modified = true;
+}
+
+void TagEditorDialog::applyId3v2Enabling()
+{
+    const bool on = m_ui->checkId3v2->isChecked();
+    for (int i = kFirstV2Text; i <= kLastV2Text; ++i) {
+        if (i == kV2CommentIndex)
+            m_v2Comment->setEnabled(on);
+        else
+            m_edits[static_cast<std::size_t>(i)]->setEnabled(on);
+    }
+    m_ui->comboV2Genre->setEnabled(on);
+    m_ui->buttonToId3v1->setEnabled(on);
+    m_ui->buttonClearCounter->setEnabled(on);
+    m_ui->checkCompact->setEnabled(on);
+    m_modified = true;
+}
+
+void TagEditorDialog::applyLayout()
+{
+    // The outer column's share of the width, taken while it is still laid out.
+    const int outerWidth =
+        (m_ui->outerColumn->isVisible() ? m_ui->outerColumn->width()
+                                        : m_ui->outerColumn->sizeHint().width()) +
+        m_ui->layoutColumns->spacing();
+    m_ui->outerColumn->setVisible(m_expanded);
+    m_ui->checkCompact->setVisible(m_expanded);
+    m_ui->buttonMoreLess->setText(m_expanded ? QStringLiteral("< &Less")
+                                             : QStringLiteral("&More >"));
+    // Hiding a widget only posts the layout request of its group; the new size is wanted now.
+    for (QLayout* nested : findChildren<QLayout*>())
+        nested->invalidate();
+    layout()->activate();
+    const int minimum = minimumSizeHint().width();
+    if (!isVisible()) {
+        const int available = screen() ? screen()->availableGeometry().width() : sizeHint().width();
+        resize(std::max(minimum, std::min(sizeHint().width(), available)), sizeHint().height());
+        return;
+    }
+    int newWidth = width() - outerWidth;
+    if (m_expanded) {
+        newWidth = m_expandedWidth > 0 ? m_expandedWidth : width() + outerWidth;
+    } else {
+        m_expandedWidth = width();
+    }
+    resize(std::max(minimum, newWidth), height());
+}
+
+// Typing right after a move replaces the field instead of adding to it.
+void TagEditorDialog::selectFocusedText()
+{
+    QWidget* focused = focusWidget();
+    if (focused == m_v2Comment) {
+        m_v2Comment->selectAll();
+        m_v2Comment->ensureCursorVisible();
+        return;
+    }
+    for (QLineEdit* edit : m_edits) {
+        if (edit && edit == focused) {
+            edit->selectAll();
+            return;
+        }
+    }
+}
+
+batch::EditorTexts TagEditorDialog::editorTexts() const
+{
+    batch::EditorTexts texts;
+    for (int i = 0; i < kTextControlCount; ++i)
+        texts.edits[static_cast<std::size_t>(i)] = text(i).toStdString();
+    texts.v1Genre = m_ui->comboV1Genre->currentText().toStdString();
+    texts.v2Genre = m_ui->comboV2Genre->currentText().toStdString();
+    texts.v1Checked = m_ui->checkId3v1->isChecked();
+    texts.v2Checked = m_ui->checkId3v2->isChecked();
+    return texts;
+}
+
+int TagEditorDialog::listCapacity() const
+{
+    return corvane::listCapacity(m_expanded ? EditorLayout::Expanded : EditorLayout::Reduced);
+}
+
+bool TagEditorDialog::saveCurrentFile()
+{
+    const bool compact = m_ui->checkId3v2->isChecked() && m_ui->checkCompact->isChecked();
+    // An unchanged file is still rewritten when its tag is to be compacted.
+    if (!m_modified && !compact)
+        return true;
+    SaveResult result;
+    {
+        const WaitCursor wait;
+        result = saveTagFile(currentPath(), editorTexts(),
+                             m_expanded ? EditorLayout::Expanded : EditorLayout::Reduced,
+                             m_ui->checkCompact->isChecked(),
+                             {m_record->hasId3v1(), m_record->hasId3v2()});
+    }
+    if (result.status != SaveStatus::Saved) {
+        reportSaveFailure(result);
+        return false;
+    }
+    m_modified = false;
+    return true;
+}
+
+void TagEditorDialog::reportSaveFailure(const SaveResult& result)
+{
+    QString message = QStringLiteral("The file ") + currentName();
+    if (result.status == SaveStatus::NotWritable) {
+        message += QStringLiteral(" could not be written to. Please ensure it is not set to "
+                                  "Read-Only and try again.");
+    } else {
+        message += QStringLiteral(" could not be written to.");
+        const QString reason = asSentence(result.reason);
+        if (!reason.isEmpty())
+            message += QLatin1Char('\n') + reason;
+    }
+    m_prompter.stop(this, message);
+}
+
+void TagEditorDialog::stepTo(int index)
+{
+    m_record->clear();
+    m_index = index;
+    m_ui->buttonPrev->setEnabled(m_index > 0);
+    m_ui->buttonNext->setEnabled(m_index + 1 < static_cast<int>(m_names.size()));
+    loadCurrentFile();
+}
+
+bool TagEditorDialog::offerSave()
+{
+    if (!m_modified || !m_prompter.yesNo(this, kSavePrompt))
+        return true;
+    return saveCurrentFile();
+}
+
+void TagEditorDialog::goPrev()
+{
+    if (m_index > 0 && offerSave())
+        stepTo(m_index - 1);
+}
+
+void TagEditorDialog::goNext()
+{
+    if (m_index + 1 < static_cast<int>(m_names.size()) && offerSave())
+        stepTo(m_index + 1);
+}
+
+void TagEditorDialog::update()
+{
+    m_compact = m_ui->checkCompact->isChecked();
+    if (!saveCurrentFile())
+        return;
+    if (m_index + 1 < static_cast<int>(m_names.size()))
+        stepTo(m_index + 1);
+    else
+        accept();
+}
+
+void TagEditorDialog::revert()
+{
+    if (!m_prompter.yesNo(this, kRevertPrompt))
+        return;
+    m_ui->checkId3v1->setChecked(m_record->hasId3v1());
+    m_ui->checkId3v2->setChecked(m_record->hasId3v2());
+    applyId3v1Enabling();
+    applyId3v2Enabling();
+    fillControls();
+    m_modified = false;
+}
+
+void TagEditorDialog::copyFromId3v1()
+{
+    if (!m_ui->checkId3v2->isChecked()) {
+        m_ui->checkId3v2->setChecked(true);
+        applyId3v2Enabling();
+    }
+    for (int i = 0; i < kFirstV2Text; ++i)
+        setText(kFirstV2Text + i, text(i).left(kCopyFromId3v1Chars));
+    // Both boxes hold the same items at the same positions.
+    const int position = m_ui->comboV1Genre->currentIndex();
+    m_ui->comboV2Genre->setCurrentIndex(position);
+    m_ui->comboV2Genre->setEditText(m_ui->comboV2Genre->itemText(position));
+}
+
+void TagEditorDialog::copyToId3v1()
+{
+    if (!m_ui->checkId3v1->isChecked()) {
+        m_ui->checkId3v1->setChecked(true);
+        applyId3v1Enabling();
+    }
+    for (int i = 0; i < kFirstV2Text; ++i) {
+        const auto limit = static_cast<qsizetype>(tags::kV1SlotMaxChars[static_cast<std::size_t>(i)]);
+        setText(i, text(kFirstV2Text + i).left(limit));
+    }
+    const QString genre = m_ui->comboV2Genre->currentText().left(kToId3v1GenreChars);
+    selectGenreIndex(*m_ui->comboV1Genre, tags::findGenre(genre.toStdString()));
+}
+
+void TagEditorDialog::toggleLayout()
+{
+    m_expanded = !m_expanded;
+    applyLayout();
+}
+
+void TagEditorDialog::clearCounter()
+{
+    m_ui->editPlayCounter->setText(QStringLiteral("0"));
+}
+
+void TagEditorDialog::updateAll()
+{
+    if (!m_updateAll.chooseFields)
+        return;
+    UpdateAllRequest request;
+    request.parent = this;
+    const batch::EditorTexts texts = editorTexts();
+    request.texts.fields = texts.edits;
+    request.texts.id3v1Genre = texts.v1Genre;
+    request.texts.id3v2Genre = texts.v2Genre;
+    request.texts.tagMask = (texts.v1Checked ? kFieldSelectId3v1 : 0) |
+                            (texts.v2Checked ? kFieldSelectId3v2 : 0);
+    request.selection = &m_selection;
+    if (!m_updateAll.chooseFields(request))
+        return;
+    {
+        const WaitCursor wait;
+        m_modified = false;
+        UpdateAllJob job;
+        job.parent = this;
+        job.folder = m_folder;
+        job.names = m_names;
+        job.plan.id3v1 = batch::collectId3v1List(texts, m_selection);
+        job.plan.id3v2 = batch::collectId3v2List(texts, m_selection, listCapacity());
+        job.plan.compact = m_ui->checkCompact->isChecked();
+        job.prompter = &m_prompter;
+        if (m_updateAll.writeAll)
+            m_updateAll.writeAll(job);
+    }
+    m_prompter.information(this, QStringLiteral("Update Complete"));
+    m_record->clear();
+    loadCurrentFile();
+}
+
+}  // namespace corvane

@@ -1,0 +1,47 @@
+#pragma once
+// The file work of the tag editor's "Update": the write lists built from a snapshot of its
+// controls by the batch core's collection rules (the same ones Update All uses), written through
+// the batch core's per-file writer. Nothing here touches a widget.
+
+#include "batch/field_lists.h"
+
+#include <string>
+
+namespace corvane {
+
+// Which ID3v2 fields a save takes: the reduced layout leaves "Sub Title" to "Conductor" and the
+// play counter out, so their frames stay in the file as they are.
+enum class EditorLayout { Expanded, Reduced };
+
+[[nodiscard]] constexpr int listCapacity(EditorLayout layout)
+{
+    return layout == EditorLayout::Expanded ? batch::kExpandedCapacity : batch::kReducedCapacity;
+}
+
+enum class SaveStatus {
+    Saved,
+    NotWritable,  // the access test failed; the file was not opened
+    Failed,       // the file did not open for update or a write failed; reason says why
+};
+
+struct SaveResult {
+    SaveStatus status = SaveStatus::Saved;
+    std::string reason;
+};
+
+// Which tags the editor loaded from the file. A cleared box removes only a tag that was loaded,
+// so a tag the editor could not read (another version, an I/O error) is never removed by
+// accident.
+struct LoadedTags {
+    bool id3v1 = false;
+    bool id3v2 = false;
+};
+
+// Writes both tags of the file at path from texts, every field of the layout taken: a checked
+// box writes its whole tag, a cleared one removes a loaded tag. compact gives free tag space back.
+// A tag the writer refuses (damaged, or a version it cannot rewrite) fails the save before
+// anything is written.
+[[nodiscard]] SaveResult saveTagFile(const std::string& path, const batch::EditorTexts& texts,
+                                     EditorLayout layout, bool compact, LoadedTags loaded);
+
+}  // namespace corvane
