@@ -11,8 +11,8 @@
 //     m_menubar->addBandTextItem(0, tr("&Action"), 1001);   // band 0: three text buttons
 //     m_menubar->addBandTextItem(0, tr("&View"), 1002);
 //     m_menubar->addBandTextItem(0, tr("&About"), 1003);
-//     m_menubar->addBandPictureItem(1, QIcon(":/pictures/ticked.svg"), QSize(16, 16), 1004);
-//     ...                                                   // band 1: 1005, 1006 likewise
+//     m_menubar->addBandPictureItem(1, tickedIcon, QSize(16, 16), 1004);
+//     ...                          // band 1: the half-ticked (1005) and empty box (1006) likewise
 //     connect(m_menubar, &corvane::Menubar::commandTriggered, this, &MainWindow::runCommand);
 //     connect(m_menubar, &corvane::Menubar::heightChanged, this, &MainWindow::layoutPanes);
 //
