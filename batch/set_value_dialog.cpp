@@ -1,4 +1,8 @@
-// Before any Qt header: see the note in set_value_dialog.h.
+// clang-format off
+// The batch core's headers come before any Qt header: the tag record's slots() would
+// clash with Qt's "slots" keyword.
+#include "batch/set_data.h"
+// clang-format on
 #include "batch/set_value_dialog.h"
 
 #include <QLineEdit>
@@ -6,7 +10,6 @@
 #include <vector>
 
 #include "app/prompt.h"
-#include "batch/set_data.h"
 #include "batch/tag_boxes_dialog.h"
 #include "ui_set_value_dialog.h"
 

@@ -1,7 +1,10 @@
-// Before any Qt header: see the note in sync_tags_dialog.h.
+// clang-format off
+// The batch core's headers come before any Qt header: the tag record's slots() would
+// clash with Qt's "slots" keyword.
+#include "batch/sync_tags.h"
+// clang-format on
 #include "batch/sync_tags_dialog.h"
 
-#include "batch/sync_tags.h"
 #include "ui_sync_tags_dialog.h"
 
 namespace corvane {

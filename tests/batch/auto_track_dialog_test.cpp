@@ -78,32 +78,25 @@ TEST_F(AutoTrackDialogTest, OpensWithOneAndNoPadding)
     EXPECT_EQ(options.choice, kChoiceV1All | kChoiceV2All);
 }
 
-TEST_F(AutoTrackDialogTest, CustomEnablesTheZeroCount)
+TEST_F(AutoTrackDialogTest, OnlyCustomTakesTheZeroCount)
 {
     auto* zeros = dialog.findChild<QLineEdit*>("zeroCountEdit");
     click("Custom");
     ASSERT_TRUE(zeros->isEnabled());
+    EXPECT_EQ(accepted().zeroMode, batch::kZerosNone);  // "0" extra zeros is no padding
+
+    dialog.show();
     zeros->selectAll();
     QTest::keyClicks(zeros, "2");
-    click("Automatic");
-    EXPECT_FALSE(zeros->isEnabled());
-    click("Custom");
     typeStart("9");
     const auto options = accepted();
     EXPECT_EQ(options.zeroMode, 2);
     EXPECT_EQ(options.start, 9);
-}
 
-TEST_F(AutoTrackDialogTest, AutomaticAndCustomZeroReadBack)
-{
+    dialog.show();
     click("Automatic");
+    EXPECT_FALSE(zeros->isEnabled());
     EXPECT_EQ(accepted().zeroMode, batch::kZerosAutomatic);
-
-    AutoTrackDialog custom(kChoiceV2All, prompter);
-    custom.show();
-    QTest::mouseClick(withText<QRadioButton>(custom, "Custom"), Qt::LeftButton);
-    QTest::mouseClick(withText<QPushButton>(custom, "OK"), Qt::LeftButton);
-    EXPECT_EQ(custom.options().zeroMode, batch::kZerosNone);  // "0" extra zeros is no padding
 }
 
 TEST_F(AutoTrackDialogTest, StartTextIsReadForgivingly)

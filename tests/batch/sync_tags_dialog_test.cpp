@@ -1,4 +1,8 @@
-// Before any Qt header: the tag record's slots() clashes with Qt's "slots" keyword.
+// clang-format off
+// The batch core's headers come before any Qt header: the tag record's slots() would
+// clash with Qt's "slots" keyword.
+#include "batch/sync_tags.h"
+// clang-format on
 #include "batch/sync_tags_dialog.h"
 
 #include <gtest/gtest.h>
@@ -10,8 +14,6 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTest>
-
-#include "batch/sync_tags.h"
 
 namespace corvane {
 namespace {
