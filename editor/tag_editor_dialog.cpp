@@ -9,12 +9,12 @@
 
 #include "app/prompt.h"
 #include "app/wait_cursor.h"
+#include "editor/digits_only_filter.h"
 #include "editor/genre_box.h"
 
 #include "ui_tag_editor_dialog.h"
 
 #include <QFile>
-#include <QKeyEvent>
 #include <QLayout>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -38,31 +38,6 @@ constexpr int kToId3v1GenreChars = 29;
 const QString kSavePrompt = QStringLiteral("Would you like to save any changes to the current tag?");
 const QString kRevertPrompt =
     QStringLiteral("Are you sure you wish to revert back to the original information?");
-
-// Digits-only fields refuse typed non-digits but, unlike a validator, still let the user edit a
-// value read from a file that holds other characters (a track "3/12").
-class DigitsOnlyFilter final : public QObject {
-public:
-    using QObject::QObject;
-
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override
-    {
-        if (event->type() == QEvent::KeyPress) {
-            const auto* key = static_cast<QKeyEvent*>(event);
-            const QString typed = key->text();
-            const bool isCommand = (key->modifiers() & (Qt::ControlModifier | Qt::AltModifier)) != 0;
-            if (!isCommand && !typed.isEmpty() && typed.at(0).isPrint()) {
-                const bool allDigits = std::all_of(typed.begin(), typed.end(), [](QChar c) {
-                    return c >= QLatin1Char('0') && c <= QLatin1Char('9');
-                });
-                if (!allDigits)
-                    return true;
-            }
-        }
-        return QObject::eventFilter(watched, event);
-    }
-};
 
 QString fromUtf8(const std::string& text)
 {
