@@ -196,6 +196,17 @@ TEST_F(TagEditorSaveTest, ClearCounterIsSavedOnlyInTheExpandedLayout)
     EXPECT_EQ(seen["PCNT"], "5");
 }
 
+TEST_F(TagEditorSaveTest, PlayCounterPastTheSignedRangeIsClampedNotWrapped)
+{
+    const std::string a =
+        put("a.mp3", mp3(tag({frame("PCNT", {0x80, 0, 0, 0, 0, 0, 0, 0})}, 50), mpegAudio(1000)));
+    open({"a.mp3"});
+    ASSERT_EQ(edit("editPlayCounter")->text(), QStringLiteral("9223372036854775808"));
+    type("editV2Title", QStringLiteral("T"));
+    click("buttonUpdate");
+    EXPECT_EQ(mutagenFrames(a)["PCNT"], "9223372036854775807");
+}
+
 TEST_F(TagEditorSaveTest, UnsupportedId3v2TagIsKeptAndAForcedWriteFailsVisibly)
 {
     const Bytes v24 = tag({textFrame("TIT2", "Four")}, 100, 4);
