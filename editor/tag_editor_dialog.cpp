@@ -297,9 +297,10 @@ void TagEditorDialog::applyLayout()
         nested->invalidate();
     layout()->activate();
     const int minimum = minimumSizeHint().width();
+    const int available = screen() ? screen()->availableGeometry().width() : sizeHint().width();
+    const auto fitted = [&](int wanted) { return std::max(minimum, std::min(wanted, available)); };
     if (!isVisible()) {
-        const int available = screen() ? screen()->availableGeometry().width() : sizeHint().width();
-        resize(std::max(minimum, std::min(sizeHint().width(), available)), sizeHint().height());
+        resize(fitted(sizeHint().width()), sizeHint().height());
         return;
     }
     int newWidth = width() - outerWidth;
@@ -308,7 +309,7 @@ void TagEditorDialog::applyLayout()
     } else {
         m_expandedWidth = width();
     }
-    resize(std::max(minimum, newWidth), height());
+    resize(fitted(newWidth), height());
 }
 
 // Typing right after a move replaces the field instead of adding to it.
