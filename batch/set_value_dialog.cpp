@@ -1,8 +1,4 @@
-// clang-format off
-// The batch core's headers come before any Qt header: the tag record's slots() would
-// clash with Qt's "slots" keyword.
 #include "batch/set_data.h"
-// clang-format on
 #include "batch/set_value_dialog.h"
 
 #include <QLineEdit>

@@ -14,9 +14,7 @@ class SetValueDialog;
 }
 
 namespace corvane::batch {
-// Declared only: its header brings in the tag record, whose slots() clashes with Qt's "slots"
-// keyword once a Qt header has been read. Include "batch/set_data.h" before any Qt header to
-// call options().
+// Declared only; include "batch/set_data.h" to call options().
 struct SetDataOptions;
 }  // namespace corvane::batch
 

@@ -10,9 +10,7 @@ class SyncTagsDialog;
 }
 
 namespace corvane::batch {
-// Declared only: its header brings in the tag record, whose slots() clashes with Qt's "slots"
-// keyword once a Qt header has been read. Include "batch/sync_tags.h" before any Qt header to
-// call options().
+// Declared only; include "batch/sync_tags.h" to call options().
 struct SyncOptions;
 }  // namespace corvane::batch
 

@@ -44,7 +44,7 @@ LoadedFile loadFile(const std::string& path)
         loaded.error = tags::errorString(file.error());
         return loaded;
     }
-    auto& slots = loaded.record.slots();
+    auto& slots = loaded.record.slotList();
     const auto v1 = tags::readId3v1(file, slots, false);
     const auto v2 = tags::readId3v2(file, slots);
     if (v1 == tags::TagRead::Failed || v2.status == tags::TagRead::Failed) {
@@ -151,7 +151,7 @@ std::string jsonObject(const std::string& path, const LoadedFile& loaded)
                ", \"size\": " + std::to_string(loaded.header.tagSize) + ", \"frames\": {";
         bool first = true;
         for (const int s : frameSlots()) {
-            const auto& slot = record.slots()[static_cast<std::size_t>(s)];
+            const auto& slot = record.slotList()[static_cast<std::size_t>(s)];
             if (!slot.hasValue()) continue;
             out += (first ? "" : ", ") + jsonString(slot.key) + ": " + jsonString(slot.text());
             first = false;
@@ -194,7 +194,7 @@ std::string textBlock(const std::string& path, const LoadedFile& loaded)
         out += "  ID3v2 " + versionText(loaded.header) + ", " +
                std::to_string(loaded.header.tagSize) + " bytes:\n";
         for (const int s : frameSlots()) {
-            const auto& slot = record.slots()[static_cast<std::size_t>(s)];
+            const auto& slot = record.slotList()[static_cast<std::size_t>(s)];
             if (slot.hasValue())
                 out += "    " + slot.key + " " +
                        std::string(kSlotLabels[static_cast<std::size_t>(s)]) + ": " + slot.text() +

@@ -13,7 +13,7 @@ std::string unreadTagNote(const tags::Id3v2ReadResult& read)
 {
     if (read.status == tags::TagRead::Unsupported) {
         return "This file has an ID3v2." + std::to_string(read.header.major) +
-               " tag, a version that is not supported: it is shown as absent and kept as it is.";
+               " tag, a version that cannot be rewritten: it is shown as absent and kept as it is.";
     }
     if (read.status == tags::TagRead::Failed)
         return "The ID3v2 tag of this file could not be read: it is shown as absent and kept as it is.";
@@ -54,9 +54,18 @@ LoadResult loadTagFile(const std::string& path, tags::TagRecord& record)
     result.opened = true;
     record.clear();
     // The genre byte goes to the record's own slot, not over the ID3v2 track slot.
-    result.id3v1 = tags::readId3v1(file, record.slots(), false);
+    result.id3v1 = tags::readId3v1(file, record.slotList(), false);
     record.setHasId3v1(result.id3v1 == tags::TagRead::Present);
-    const tags::Id3v2ReadResult v2 = tags::readId3v2(file, record.slots());
+    tags::Id3v2ReadResult v2;
+    const auto header = tags::readId3v2Header(file);
+    if (header && header->major == 2) {
+        // A 2.2 tag can be read but not rewritten, so the editor treats it like a newer version:
+        // shown as absent and left alone, instead of failing at every save.
+        v2.status = tags::TagRead::Unsupported;
+        v2.header = *header;
+    } else {
+        v2 = tags::readId3v2(file, record.slotList());
+    }
     result.id3v2 = v2.status;
     record.setHasId3v2(v2.status == tags::TagRead::Present);
     const std::uint32_t tagSize = v2.status == tags::TagRead::Present ? v2.header.tagSize : 0;

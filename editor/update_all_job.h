@@ -1,7 +1,6 @@
 #pragma once
 // The writing half of Update All as the editor hands it over: the lists collected under the
-// user's field selection and the files to write them to. Kept apart from the Qt headers because
-// the tag core's TagRecord::slots() cannot follow Qt's "slots" macro.
+// user's field selection and the files to write them to.
 
 #include "batch/update_all.h"
 

@@ -26,11 +26,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     fuzz::MemoryFile file({data, size});
 
     tags::TagRecord record;
-    const auto result = tags::readId3v2(file, record.slots());
+    const auto result = tags::readId3v2(file, record.slotList());
     if (result.status == tags::TagRead::Failed) fuzz::fail("a read from memory cannot fail");
-    const auto v1 = tags::readId3v1(file, record.slots(), false);
+    const auto v1 = tags::readId3v1(file, record.slotList(), false);
     if (v1 == tags::TagRead::Failed) fuzz::fail("a trailer read from memory cannot fail");
-    checkTexts(record.slots(), static_cast<std::size_t>(tags::RecordSlot::V1GenreByte));
+    checkTexts(record.slotList(), static_cast<std::size_t>(tags::RecordSlot::V1GenreByte));
 
     tags::SlotList shortList{tags::FieldSlot::frame("TIT2"), tags::FieldSlot::frame("COMM"),
                              tags::FieldSlot::frame("WXXX"), tags::FieldSlot::frame("PCNT"),

@@ -82,7 +82,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     fuzz::MemoryFile reread(after);
     tags::TagRecord record;
-    if (tags::readId3v2(reread, record.slots()).status != tags::TagRead::Present)
+    if (tags::readId3v2(reread, record.slotList()).status != tags::TagRead::Present)
         fuzz::fail("the written tag cannot be read back");
     return 0;
 }

@@ -62,8 +62,8 @@ public:
     // Empties slots 0..5 and drops the values of slots 6..29; the keys never change.
     void clear();
 
-    [[nodiscard]] SlotList& slots() { return m_slots; }
-    [[nodiscard]] const SlotList& slots() const { return m_slots; }
+    [[nodiscard]] SlotList& slotList() { return m_slots; }
+    [[nodiscard]] const SlotList& slotList() const { return m_slots; }
     [[nodiscard]] FieldSlot& operator[](RecordSlot s) { return m_slots[static_cast<int>(s)]; }
     [[nodiscard]] const FieldSlot& operator[](RecordSlot s) const
     {

@@ -47,11 +47,11 @@ inline std::map<std::string, std::string> readV2(const std::string& path)
     auto file = tags::File::open(path, tags::OpenMode::Read);
     EXPECT_TRUE(file.isOpen()) << path;
     tags::TagRecord record;
-    const auto result = tags::readId3v2(file, record.slots());
+    const auto result = tags::readId3v2(file, record.slotList());
     std::map<std::string, std::string> frames;
     if (result.status != tags::TagRead::Present) return frames;
-    for (std::size_t i = 6; i < record.slots().size(); ++i) {
-        if (record.slots()[i].hasValue()) frames[record.slots()[i].key] = record.slots()[i].text();
+    for (std::size_t i = 6; i < record.slotList().size(); ++i) {
+        if (record.slotList()[i].hasValue()) frames[record.slotList()[i].key] = record.slotList()[i].text();
     }
     return frames;
 }

@@ -1,8 +1,4 @@
-// clang-format off
-// The batch core's headers come before any Qt header: the tag record's slots() would
-// clash with Qt's "slots" keyword.
 #include "batch/sync_tags.h"
-// clang-format on
 #include "batch/sync_tags_dialog.h"
 
 #include <gtest/gtest.h>

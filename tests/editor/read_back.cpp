@@ -13,8 +13,8 @@ tags::TagRecord readBackRecord(const std::string& path)
     tags::TagRecord record;
     tags::File file = tags::File::open(path, tags::OpenMode::Read);
     EXPECT_TRUE(file.isOpen()) << path;
-    record.setHasId3v1(tags::readId3v1(file, record.slots(), false) == tags::TagRead::Present);
-    record.setHasId3v2(tags::readId3v2(file, record.slots()).status == tags::TagRead::Present);
+    record.setHasId3v1(tags::readId3v1(file, record.slotList(), false) == tags::TagRead::Present);
+    record.setHasId3v2(tags::readId3v2(file, record.slotList()).status == tags::TagRead::Present);
     return record;
 }
 

@@ -62,7 +62,7 @@ protected:
         TagRecord record;
         auto file = File::open(path, OpenMode::Read);
         EXPECT_TRUE(file.isOpen());
-        EXPECT_EQ(readId3v1(file, record.slots(), false), expected);
+        EXPECT_EQ(readId3v1(file, record.slotList(), false), expected);
         return record;
     }
 
@@ -91,7 +91,7 @@ std::string text(const TagRecord& r, RecordSlot s)
 
 std::string v1(const TagRecord& r, int slot)
 {
-    return r.slots()[static_cast<std::size_t>(slot)].text();
+    return r.slotList()[static_cast<std::size_t>(slot)].text();
 }
 
 FieldSlot entry(V1FieldNo no, std::string value)
@@ -126,10 +126,10 @@ TEST_F(Id3v1Test, ReadWithoutTrailerEmptiesTextSlotsAndKeepsGenre)
         const auto path = put(bytes);
         TagRecord record;
         for (int i = 0; i < 6; ++i)
-            record.slots()[static_cast<std::size_t>(i)].value = "stale";
+            record.slotList()[static_cast<std::size_t>(i)].value = "stale";
         record[RecordSlot::V1GenreByte].value = std::string(1, '\x05');
         auto file = File::open(path, OpenMode::Read);
-        EXPECT_EQ(readId3v1(file, record.slots(), false), TagRead::Absent) << size;
+        EXPECT_EQ(readId3v1(file, record.slotList(), false), TagRead::Absent) << size;
         for (int i = 0; i < 6; ++i)
             EXPECT_EQ(v1(record, i), "") << size;
         EXPECT_EQ(text(record, RecordSlot::V1GenreByte), std::string(1, '\x05'));
@@ -179,7 +179,7 @@ TEST_F(Id3v1Test, ReadFailureIsReportedNotTakenForNoTrailer)
     FailingFile file(File::open(path, OpenMode::Read));
     file.failReads = true;
     TagRecord record;
-    EXPECT_EQ(readId3v1(file, record.slots(), false), TagRead::Failed);
+    EXPECT_EQ(readId3v1(file, record.slotList(), false), TagRead::Failed);
     EXPECT_FALSE(hasId3v1(file));
 }
 

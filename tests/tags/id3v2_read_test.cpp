@@ -68,7 +68,7 @@ protected:
         File file = File::open(path, OpenMode::Read);
         EXPECT_TRUE(file.isOpen());
         RecordingIo io(file);
-        const auto result = readId3v2(io, m_record.slots());
+        const auto result = readId3v2(io, m_record.slotList());
         if (largestRead) *largestRead = io.largestRead();
         return result;
     }
@@ -99,7 +99,7 @@ TEST_F(Id3v2Read, FrameKindsGiveTheirValues)
     EXPECT_EQ(value(RecordSlot::Genre), "(17)Rock");
     EXPECT_FALSE(m_record[RecordSlot::Artist].hasValue());
     for (int s = 0; s < 6; ++s)
-        EXPECT_EQ(m_record.slots()[static_cast<std::size_t>(s)].text(), "") << "slot " << s;
+        EXPECT_EQ(m_record.slotList()[static_cast<std::size_t>(s)].text(), "") << "slot " << s;
 }
 
 TEST_F(Id3v2Read, DescriptionsAndCountersOfEveryLength)
@@ -137,7 +137,7 @@ TEST_F(Id3v2Read, PaddingExtendedHeaderAndRepeatedFrames)
     EXPECT_EQ(padded.header.tagSize, 500u);
     for (int s = static_cast<int>(RecordSlot::Track);
          s <= static_cast<int>(RecordSlot::PlayCounter); ++s)
-        EXPECT_FALSE(m_record.slots()[static_cast<std::size_t>(s)].hasValue()) << s;
+        EXPECT_FALSE(m_record.slotList()[static_cast<std::size_t>(s)].hasValue()) << s;
     EXPECT_FALSE(m_record[RecordSlot::Genre].hasValue());
 
     // Extended header of 6 bytes (its size does not count itself), then the frames.
@@ -172,7 +172,7 @@ TEST_F(Id3v2Read, VersionsOutsideTwoAndThreeAreNotRead)
     EXPECT_EQ(read(m_audio).status, TagRead::Absent);
     EXPECT_EQ(read(bytesOf("ID")).status, TagRead::Absent);
     FailingIo failing;
-    EXPECT_EQ(readId3v2(failing, m_record.slots()).status, TagRead::Failed);
+    EXPECT_EQ(readId3v2(failing, m_record.slotList()).status, TagRead::Failed);
 }
 
 TEST_F(Id3v2Read, Version22FramesMapToTheirLaterNames)
@@ -278,7 +278,7 @@ tag.save(sys.argv[1], v2_version=3, padding=lambda info: 1000)
     ASSERT_EQ(run.exitCode, 0) << run.err;
 
     File file = File::open(path, OpenMode::Read);
-    const auto result = readId3v2(file, m_record.slots());
+    const auto result = readId3v2(file, m_record.slotList());
     ASSERT_EQ(result.status, TagRead::Present);
     EXPECT_EQ(result.header.major, 3);
     EXPECT_EQ(value(RecordSlot::Title), title);

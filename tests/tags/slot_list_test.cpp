@@ -8,13 +8,13 @@ namespace {
 TEST(TagRecord, HasThirtySlotsKeyedByFrameIdTable)
 {
     TagRecord record;
-    ASSERT_EQ(record.slots().size(), 30u);
+    ASSERT_EQ(record.slotList().size(), 30u);
     for (std::size_t i = 0; i < 30; ++i)
-        EXPECT_EQ(record.slots()[i].key, FrameIdTable[i]) << i;
+        EXPECT_EQ(record.slotList()[i].key, FrameIdTable[i]) << i;
     for (std::size_t i = 0; i < 6; ++i)
-        EXPECT_EQ(record.slots()[i].value, std::string()) << "ID3v1 slots hold empty texts";
+        EXPECT_EQ(record.slotList()[i].value, std::string()) << "ID3v1 slots hold empty texts";
     for (std::size_t i = 6; i < 30; ++i)
-        EXPECT_FALSE(record.slots()[i].hasValue()) << i;
+        EXPECT_FALSE(record.slotList()[i].hasValue()) << i;
     EXPECT_EQ(record[RecordSlot::Genre].key, "TCON");
     EXPECT_EQ(record[RecordSlot::PlayCounter].key, "PCNT");
 }
@@ -22,7 +22,7 @@ TEST(TagRecord, HasThirtySlotsKeyedByFrameIdTable)
 TEST(TagRecord, ClearEmptiesValuesAndKeepsKeys)
 {
     TagRecord record;
-    for (auto& slot : record.slots())
+    for (auto& slot : record.slotList())
         slot.value = "value";
     record.setHasId3v1(true);
     record.setHasId3v2(true);
@@ -31,11 +31,11 @@ TEST(TagRecord, ClearEmptiesValuesAndKeepsKeys)
 
     record.clear();
     for (std::size_t i = 0; i < 30; ++i) {
-        EXPECT_EQ(record.slots()[i].key, FrameIdTable[i]) << i;
+        EXPECT_EQ(record.slotList()[i].key, FrameIdTable[i]) << i;
         if (i < 6)
-            EXPECT_EQ(record.slots()[i].value, std::string()) << i;
+            EXPECT_EQ(record.slotList()[i].value, std::string()) << i;
         else
-            EXPECT_FALSE(record.slots()[i].hasValue()) << i;
+            EXPECT_FALSE(record.slotList()[i].hasValue()) << i;
     }
     EXPECT_FALSE(record.hasId3v1());
     EXPECT_FALSE(record.hasId3v2());
@@ -44,11 +44,11 @@ TEST(TagRecord, ClearEmptiesValuesAndKeepsKeys)
 TEST(FindSlot, RecordIsSearchedFromSlot6)
 {
     TagRecord record;
-    EXPECT_EQ(findSlot("", record.slots()), nullptr) << "the empty ID3v1 keys never match";
-    EXPECT_EQ(findSlot("TIT2", record.slots()), &record[RecordSlot::Title]);
-    EXPECT_EQ(findSlot("TCON", record.slots()), &record[RecordSlot::Genre]);
-    EXPECT_EQ(findSlot("IDV2", record.slots()), &record[RecordSlot::V1GenreByte]);
-    EXPECT_EQ(findSlot("APIC", record.slots()), nullptr);
+    EXPECT_EQ(findSlot("", record.slotList()), nullptr) << "the empty ID3v1 keys never match";
+    EXPECT_EQ(findSlot("TIT2", record.slotList()), &record[RecordSlot::Title]);
+    EXPECT_EQ(findSlot("TCON", record.slotList()), &record[RecordSlot::Genre]);
+    EXPECT_EQ(findSlot("IDV2", record.slotList()), &record[RecordSlot::V1GenreByte]);
+    EXPECT_EQ(findSlot("APIC", record.slotList()), nullptr);
 
     // A 30-slot list is a record even when it was not made as one.
     SlotList thirty(30);
