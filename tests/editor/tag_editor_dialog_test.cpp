@@ -228,7 +228,11 @@ TEST_F(TagEditorDialogTest, FocusedFieldIsSelectedAfterAMoveSoTypingReplacesIt)
     put("a.mp3", sample("First"));
     put("b.mp3", sample("Second"));
     open({"a.mp3", "b.mp3"});
+    // Activation is asynchronous; a late focus-in would otherwise land after the selection.
+    dialog().activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&dialog()));
     edit("editV2Title")->setFocus();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return edit("editV2Title")->hasFocus(); }));
     button("buttonNext")->click();  // as by its access key: the focus stays in the field
     ASSERT_EQ(edit("editV2Title")->text(), QStringLiteral("Second"));
     QTest::keyClicks(edit("editV2Title"), QStringLiteral("Typed"));
