@@ -4,6 +4,7 @@
 #include "app/folder_tree.h"
 #include "app/prompt.h"
 #include "app/resources.h"
+#include "batch/batch_frame.h"
 
 #include <QGuiApplication>
 #include <QLabel>
@@ -17,9 +18,6 @@
 namespace corvane {
 
 namespace {
-
-const QString kNoSelectionMessage =
-    QStringLiteral("Please select at least one file to perform operation on");
 
 // Gaps around the panes: the tree starts 1 pixel in, both panes 3 pixels below the menu bar and
 // 2 above the status bar, and 3 pixels between them are the divider.
@@ -248,15 +246,9 @@ void MainWindow::runCommand(int id)
 
 void MainWindow::runActionCommand(int id)
 {
-    if (!isActionCommand(id))
-        return;
-    if (m_list->selectedCount() == 0) {
-        m_prompter.stop(this, kNoSelectionMessage);
-        m_list->setFocus();
-        return;
-    }
-    // Properties opens the tag editor (issue 5); the batch operations run here (issue 7).
-    m_list->setFocus();
+    BatchFrame frame({*this, *m_list, m_settings, m_prompter,
+                      [this](const QString& text) { setProgressText(text); }});
+    frame.runActionCommand(id);
 }
 
 void MainWindow::switchView(TagView view)
