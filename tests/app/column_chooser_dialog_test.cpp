@@ -8,21 +8,14 @@
 #include <QTest>
 
 #include "tests/gui_support/scripted_prompter.h"
+#include "tests/gui_support/widget_lookup.h"
 
 namespace corvane {
 namespace {
 
 using tags::Column;
 using test::ScriptedPrompter;
-
-template <class T>
-T* withText(QWidget& parent, const QString& text)
-{
-    for (T* child : parent.findChildren<T*>()) {
-        if (child->text() == text) return child;
-    }
-    return nullptr;
-}
+using test::withText;
 
 const ColumnLayout kFourColumns{
     {Column::Filename, 180}, {Column::Title, 150}, {Column::Artist, 120}, {Column::Album, 90}};
@@ -31,8 +24,7 @@ class ColumnChooserDialogTest : public ::testing::Test {
 protected:
     void TearDown() override
     {
-        for (QWidget* w : QApplication::topLevelWidgets())
-            EXPECT_FALSE(w->isVisible()) << "left open: " << w->windowTitle().toStdString();
+        test::expectNoWindowLeftOpen();
     }
     // Clicks near the left edge: a check box stretched by the grid takes clicks only on its
     // indicator and text.

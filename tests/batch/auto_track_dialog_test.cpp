@@ -10,6 +10,7 @@
 #include <QTest>
 
 #include "tests/gui_support/scripted_prompter.h"
+#include "tests/gui_support/widget_lookup.h"
 
 namespace corvane {
 namespace {
@@ -17,15 +18,7 @@ namespace {
 using batch::kChoiceV1All;
 using batch::kChoiceV2All;
 using test::ScriptedPrompter;
-
-template <class T>
-T* withText(QWidget& parent, const QString& text)
-{
-    for (T* child : parent.findChildren<T*>()) {
-        if (child->text() == text) return child;
-    }
-    return nullptr;
-}
+using test::withText;
 
 class AutoTrackDialogTest : public ::testing::Test {
 protected:
@@ -33,8 +26,7 @@ protected:
     void TearDown() override
     {
         dialog.close();
-        for (QWidget* w : QApplication::topLevelWidgets())
-            EXPECT_FALSE(w->isVisible()) << "left open: " << w->windowTitle().toStdString();
+        test::expectNoWindowLeftOpen();
     }
 
     // Clicks near the left edge: a stretched check box takes clicks only on its indicator and

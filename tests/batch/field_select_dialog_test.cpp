@@ -11,6 +11,7 @@
 #include <QTreeWidget>
 
 #include "tests/gui_support/scripted_prompter.h"
+#include "tests/gui_support/widget_lookup.h"
 
 namespace corvane {
 namespace {
@@ -40,8 +41,7 @@ class FieldSelectDialogTest : public ::testing::Test {
 protected:
     void TearDown() override
     {
-        for (QWidget* w : QApplication::topLevelWidgets())
-            EXPECT_FALSE(w->isVisible()) << "left open: " << w->windowTitle().toStdString();
+        test::expectNoWindowLeftOpen();
     }
 
     static QTreeWidget* list(QDialog& d, int which)

@@ -14,6 +14,7 @@
 
 #include "batch/tag_choice.h"
 #include "tests/gui_support/scripted_prompter.h"
+#include "tests/gui_support/widget_lookup.h"
 
 namespace corvane {
 namespace {
@@ -23,22 +24,13 @@ using batch::kChoiceV1All;
 using batch::kChoiceV1Present;
 using batch::kChoiceV2All;
 using test::ScriptedPrompter;
-
-template <class T>
-T* withText(QWidget& parent, const QString& text)
-{
-    for (T* child : parent.findChildren<T*>()) {
-        if (child->text() == text) return child;
-    }
-    return nullptr;
-}
+using test::withText;
 
 class SetValueDialogTest : public ::testing::Test {
 protected:
     void TearDown() override
     {
-        for (QWidget* w : QApplication::topLevelWidgets())
-            EXPECT_FALSE(w->isVisible()) << "left open: " << w->windowTitle().toStdString();
+        test::expectNoWindowLeftOpen();
     }
 
     static void clickOk(QDialog& dialog)

@@ -1,5 +1,6 @@
 #include "batch/sync_tags.h"
 #include "batch/sync_tags_dialog.h"
+#include "tests/gui_support/widget_lookup.h"
 
 #include <gtest/gtest.h>
 
@@ -14,14 +15,7 @@
 namespace corvane {
 namespace {
 
-template <class T>
-T* withText(QWidget& parent, const QString& text)
-{
-    for (T* child : parent.findChildren<T*>()) {
-        if (child->text() == text) return child;
-    }
-    return nullptr;
-}
+using test::withText;
 
 TEST(SyncTagsDialog, ShowsItsTextsAndStartsFromV1ToV2Overwriting)
 {
