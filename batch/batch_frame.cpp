@@ -1,13 +1,9 @@
 #include "batch/batch_frame.h"
 
-#include "batch/compact_remove.h"
-#include "batch/set_data.h"
-#include "batch/sync_tags.h"
-#include "batch/track_numbering.h"
-#include "batch/update_all.h"
-#include "tags/field_catalogue.h"
-#include "tags/id3v1.h"
-#include "tags/list_row_reader.h"
+#include <QApplication>
+#include <QFile>
+#include <algorithm>
+#include <utility>
 
 #include "app/app_settings.h"
 #include "app/command_ids.h"
@@ -15,23 +11,26 @@
 #include "app/prompt.h"
 #include "app/wait_cursor.h"
 #include "batch/auto_track_dialog.h"
+#include "batch/compact_remove.h"
 #include "batch/field_select_dialog.h"
+#include "batch/set_data.h"
 #include "batch/set_value_dialog.h"
+#include "batch/sync_tags.h"
 #include "batch/sync_tags_dialog.h"
+#include "batch/track_numbering.h"
+#include "batch/update_all.h"
 #include "editor/tag_editor_dialog.h"
 #include "editor/update_all_job.h"
-
-#include <QApplication>
-#include <QFile>
-
-#include <algorithm>
-#include <utility>
+#include "tags/field_catalogue.h"
+#include "tags/id3v1.h"
+#include "tags/list_row_reader.h"
 
 namespace corvane {
 
 namespace {
 
-const QString kNoSelection = QStringLiteral("Please select at least one file to perform operation on");
+const QString kNoSelection =
+    QStringLiteral("Please select at least one file to perform operation on");
 const QString kReadingFile = QStringLiteral("Reading File: ");
 const QString kReadOnly = QStringLiteral(
     " could not be written to. Please ensure it is not set to Read-Only and try again.");
@@ -55,11 +54,9 @@ QString fromUtf8(const std::string& text)
 QString asSentence(const std::string& reason)
 {
     QString text = fromUtf8(reason).trimmed();
-    if (text.isEmpty())
-        return text;
+    if (text.isEmpty()) return text;
     text[0] = text.at(0).toUpper();
-    if (!text.endsWith(QLatin1Char('.')))
-        text += QLatin1Char('.');
+    if (!text.endsWith(QLatin1Char('.'))) text += QLatin1Char('.');
     return text;
 }
 
@@ -67,8 +64,7 @@ QString failureMessage(const std::string& name, const std::string& reason)
 {
     QString message = QStringLiteral("The file ") + displayName(name) + kNotWritten;
     const QString sentence = asSentence(reason);
-    if (!sentence.isEmpty())
-        message += QLatin1Char('\n') + sentence;
+    if (!sentence.isEmpty()) message += QLatin1Char('\n') + sentence;
     return message;
 }
 
@@ -95,13 +91,12 @@ int columnOf(const ColumnLayout& layout, tags::Column field)
 QString trailerText(tags::FileIo& file, tags::Column field)
 {
     tags::SlotList trailer(7);
-    if (tags::readId3v1(file, trailer, true) != tags::TagRead::Present)
-        return {};
-    if (field == tags::Column::Track)
-        return fromUtf8(trailer[0].text());
+    if (tags::readId3v1(file, trailer, true) != tags::TagRead::Present) return {};
+    if (field == tags::Column::Track) return fromUtf8(trailer[0].text());
     const std::string genre = trailer[6].text();
-    return genre.empty() ? QString()
-                         : fromUtf8(std::string(tags::genreName(static_cast<std::uint8_t>(genre[0]))));
+    return genre.empty()
+               ? QString()
+               : fromUtf8(std::string(tags::genreName(static_cast<std::uint8_t>(genre[0]))));
 }
 
 }  // namespace
@@ -111,8 +106,7 @@ BatchFrame::BatchFrame(BatchContext context) : m_context(std::move(context)) {}
 void BatchFrame::runActionCommand(int id)
 {
     FileList& list = m_context.list;
-    if (!isActionCommand(id))
-        return;
+    if (!isActionCommand(id)) return;
     if (list.selectedCount() == 0) {
         m_context.prompter.stop(&m_context.window, kNoSelection);
         list.setFocus();
@@ -150,8 +144,7 @@ bool BatchFrame::askToGoOn(const QString& message, bool anotherFollows)
 
 bool BatchFrame::checkWritable(const std::string& name, bool anotherFollows, bool& goOn)
 {
-    if (tags::testAccess(pathOf(name)) == tags::Access::ReadWrite)
-        return true;
+    if (tags::testAccess(pathOf(name)) == tags::Access::ReadWrite) return true;
     if (!askToGoOn(QStringLiteral("The file ") + displayName(name) + kReadOnly, anotherFollows))
         goOn = false;
     return false;
@@ -160,8 +153,7 @@ bool BatchFrame::checkWritable(const std::string& name, bool anotherFollows, boo
 void BatchFrame::reportFailure(const std::string& name, const std::string& reason,
                                bool anotherFollows, bool& goOn)
 {
-    if (!askToGoOn(failureMessage(name, reason), anotherFollows))
-        goOn = false;
+    if (!askToGoOn(failureMessage(name, reason), anotherFollows)) goOn = false;
 }
 
 batch::TagChoice BatchFrame::initialTagChoice(bool fieldHasV1Form) const
@@ -174,8 +166,7 @@ batch::TagChoice BatchFrame::initialTagChoice(bool fieldHasV1Form) const
 
 void BatchFrame::repaintList()
 {
-    if (m_context.list.isVisible())
-        m_context.list.viewport()->repaint();
+    if (m_context.list.isVisible()) m_context.list.viewport()->repaint();
 }
 
 void BatchFrame::updateWrittenRow(int row, int column, const QString& text,
@@ -183,12 +174,9 @@ void BatchFrame::updateWrittenRow(int row, int column, const QString& text,
 {
     const TagView view = m_context.list.tagView();
     int shown = 0;
-    if (outcome.wroteId3v2 && view == TagView::Id3v2)
-        shown |= tags::kPresenceId3v2;
-    if (outcome.wroteId3v1 && view == TagView::Id3v1)
-        shown |= tags::kPresenceId3v1;
-    if (shown == 0 || column < 0)
-        return;
+    if (outcome.wroteId3v2 && view == TagView::Id3v2) shown |= tags::kPresenceId3v2;
+    if (outcome.wroteId3v1 && view == TagView::Id3v1) shown |= tags::kPresenceId3v1;
+    if (shown == 0 || column < 0) return;
     m_context.list.updateRow(row, column, text, shown);
     repaintList();
 }
@@ -200,8 +188,7 @@ void BatchFrame::runLoop(const std::vector<int>& rows, const FileWork& work)
     for (std::size_t i = 0; i < rows.size() && goOn; ++i) {
         const bool anotherFollows = i + 1 < rows.size();
         const std::string name = m_context.list.row(rows[i]).name;
-        if (!checkWritable(name, anotherFollows, goOn))
-            continue;
+        if (!checkWritable(name, anotherFollows, goOn)) continue;
         const std::string path = pathOf(name);
         batch::UpdateFile target = batch::openForUpdate(path);
         m_context.showProgress(displayName(path));
@@ -212,8 +199,7 @@ void BatchFrame::runLoop(const std::vector<int>& rows, const FileWork& work)
             continue;
         }
         const batch::FileOutcome outcome = work(target.file, rows[i], i);
-        if (outcome.isFailed())
-            reportFailure(name, outcome.reason, anotherFollows, goOn);
+        if (outcome.isFailed()) reportFailure(name, outcome.reason, anotherFollows, goOn);
     }
 }
 
@@ -237,11 +223,9 @@ void BatchFrame::setData(int column)
 {
     FileList& list = m_context.list;
     const ColumnLayout& layout = list.columnLayout();
-    if (column < 0 || column >= static_cast<int>(layout.size()))
-        return;
+    if (column < 0 || column >= static_cast<int>(layout.size())) return;
     const tags::Column field = layout[static_cast<std::size_t>(column)].field;
-    if (field == tags::Column::Filename)
-        return;
+    if (field == tags::Column::Filename) return;
     const std::vector<int> rows = list.selectedRows();
     const FileRow& first = list.row(rows.front());
     const auto cell = static_cast<std::size_t>(column);
@@ -249,8 +233,7 @@ void BatchFrame::setData(int column)
 
     SetValueDialog dialog(field, start, initialTagChoice(batch::fieldOfColumn(field).hasV1Form()),
                           m_context.prompter, &m_context.window);
-    if (dialog.exec() != QDialog::Accepted)
-        return;
+    if (dialog.exec() != QDialog::Accepted) return;
     list.setFocus();
     batch::SetDataOptions options = dialog.options();
     options.compact = m_context.settings.compact;
@@ -267,16 +250,14 @@ void BatchFrame::setData(int column)
         updateWrittenRow(row, column, text, outcome);
         return outcome;
     });
-    if (column == list.sortColumn())
-        list.sortRows();
+    if (column == list.sortColumn()) list.sortRows();
 }
 
 void BatchFrame::numberTracks()
 {
     FileList& list = m_context.list;
     AutoTrackDialog dialog(initialTagChoice(true), m_context.prompter, &m_context.window);
-    if (dialog.exec() != QDialog::Accepted)
-        return;
+    if (dialog.exec() != QDialog::Accepted) return;
     list.setFocus();
     const AutoTrackOptions options = dialog.options();
     const int width = batch::trackWidth(options.zeroMode, options.start,
@@ -298,16 +279,14 @@ void BatchFrame::numberTracks()
         }
         return outcome;
     });
-    if (trackColumn >= 0 && trackColumn == list.sortColumn())
-        list.sortRows();
+    if (trackColumn >= 0 && trackColumn == list.sortColumn()) list.sortRows();
 }
 
 void BatchFrame::synchroniseTags()
 {
     FileList& list = m_context.list;
     SyncTagsDialog dialog(&m_context.window);
-    if (dialog.exec() != QDialog::Accepted)
-        return;
+    if (dialog.exec() != QDialog::Accepted) return;
     batch::SyncOptions options = dialog.options();
     options.compact = m_context.settings.compact;
     const std::vector<int> rows = list.selectedRows();
@@ -319,14 +298,12 @@ void BatchFrame::synchroniseTags()
             const std::string name = list.row(rows[i]).name;
             // Here the name is shown before the access test: the run reads before it writes.
             m_context.showProgress(kReadingFile + displayName(name));
-            if (!checkWritable(name, anotherFollows, goOn))
-                continue;
+            if (!checkWritable(name, anotherFollows, goOn)) continue;
             batch::UpdateFile target = batch::openForUpdate(pathOf(name));
-            const batch::FileOutcome outcome =
-                target.isOpen() ? batch::synchroniseTags(target.file, options)
-                                : batch::FileOutcome::failed(target.reason);
-            if (outcome.isFailed())
-                reportFailure(name, outcome.reason, anotherFollows, goOn);
+            const batch::FileOutcome outcome = target.isOpen()
+                                                   ? batch::synchroniseTags(target.file, options)
+                                                   : batch::FileOutcome::failed(target.reason);
+            if (outcome.isFailed()) reportFailure(name, outcome.reason, anotherFollows, goOn);
         }
     }
     list.refreshSelectedRows();
@@ -348,8 +325,7 @@ UpdateAllHandler updateAllHandler(Prompter& prompter)
 {
     UpdateAllHandler handler;
     handler.chooseFields = [&prompter](const UpdateAllRequest& request) {
-        if (request.selection == nullptr)
-            return false;
+        if (request.selection == nullptr) return false;
         FieldSelectDialog dialog(request.texts, *request.selection, prompter, request.parent);
         return dialog.exec() == QDialog::Accepted;
     };
@@ -359,8 +335,7 @@ UpdateAllHandler updateAllHandler(Prompter& prompter)
 
 void writeUpdateAll(const UpdateAllJob& job)
 {
-    if (job.prompter == nullptr)
-        return;
+    if (job.prompter == nullptr) return;
     // Every refusal asks, also for the last file: the editor says "Update Complete" either way.
     const auto goOnAfter = [&job](const QString& message) {
         const ArrowWhileAsking arrow;
@@ -380,8 +355,7 @@ void writeUpdateAll(const UpdateAllJob& job)
         const batch::FileOutcome outcome = target.isOpen()
                                                ? batch::updateAllFile(target.file, job.plan)
                                                : batch::FileOutcome::failed(target.reason);
-        if (outcome.isFailed())
-            goOn = goOnAfter(failureMessage(name, outcome.reason));
+        if (outcome.isFailed()) goOn = goOnAfter(failureMessage(name, outcome.reason));
     }
 }
 

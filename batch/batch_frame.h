@@ -5,15 +5,14 @@
 // that talks to the user. It also opens the tag editor (Properties) and runs the editor's
 // Update All.
 
-#include "batch/file_work.h"
-#include "batch/tag_choice.h"
-
 #include <QString>
-
 #include <cstddef>
 #include <functional>
 #include <string>
 #include <vector>
+
+#include "batch/file_work.h"
+#include "batch/tag_choice.h"
 
 class QWidget;
 

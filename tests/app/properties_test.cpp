@@ -1,9 +1,8 @@
 // Properties: Enter and a double-click in the list open the tag editor on the selected rows; the
 // editor's choices come back to the window and the rows are read again when it closes.
-#include "tests/batch/batch_frame_fixture.h"
-
 #include "app/folder_tree.h"
 #include "editor/tag_editor_dialog.h"
+#include "tests/batch/batch_frame_fixture.h"
 
 namespace corvane {
 namespace {
@@ -31,7 +30,8 @@ TEST_F(Properties, EnterOpensTheSelectedRowsInListOrderAndTheyAreReadAgainAfterC
     });
     QTest::keyClick(&list(), Qt::Key_Return);
 
-    EXPECT_EQ(titles, (QStringList{"MP3 Tag Info - 1 of 2 (a.mp3)", "MP3 Tag Info - 2 of 2 (c.mp3)"}));
+    EXPECT_EQ(titles,
+              (QStringList{"MP3 Tag Info - 1 of 2 (a.mp3)", "MP3 Tag Info - 2 of 2 (c.mp3)"}));
     EXPECT_EQ(cell("c.mp3", 1), "New c.mp3");
     EXPECT_EQ(cell("b.mp3", 1), "Old b.mp3");
     EXPECT_TRUE(m_prompter.asked().empty());

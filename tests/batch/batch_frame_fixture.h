@@ -3,15 +3,6 @@
 // the scripted prompter in place of message boxes, and a way to fill in the modal dialogs that a
 // command opens (exec() blocks the test, so a timer finds the dialog once it is shown).
 
-#include "tests/app/app_fixtures.h"
-#include "tests/batch/batch_test_support.h"
-#include "tests/gui_support/scripted_prompter.h"
-
-#include "app/folder_tree.h"
-#include "app/main_window.h"
-#include "batch/auto_track_dialog.h"
-#include "batch/set_value_dialog.h"
-
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
@@ -20,13 +11,20 @@
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
-
 #include <filesystem>
 #include <functional>
 #include <initializer_list>
 #include <memory>
 #include <optional>
 #include <string>
+
+#include "app/folder_tree.h"
+#include "app/main_window.h"
+#include "batch/auto_track_dialog.h"
+#include "batch/set_value_dialog.h"
+#include "tests/app/app_fixtures.h"
+#include "tests/batch/batch_test_support.h"
+#include "tests/gui_support/scripted_prompter.h"
 
 namespace corvane::test {
 
@@ -52,8 +50,7 @@ W& child(QWidget& parent, const char* name)
 {
     auto* w = parent.findChild<W*>(QLatin1String(name));
     // A missing widget is a fault of the test itself; nothing sensible can follow.
-    if (w == nullptr)
-        qFatal("no widget %s", name);
+    if (w == nullptr) qFatal("no widget %s", name);
     return *w;
 }
 
@@ -89,7 +86,8 @@ protected:
     {
         m_window.reset();
         for (QWidget* w : QApplication::topLevelWidgets())
-            EXPECT_FALSE(w->isVisible()) << "a window was left open: " << w->metaObject()->className();
+            EXPECT_FALSE(w->isVisible())
+                << "a window was left open: " << w->metaObject()->className();
     }
 
     std::string put(const std::string& name, const Bytes& bytes)
@@ -114,8 +112,7 @@ protected:
         m_settings.store().setValue("CurrentView", static_cast<int>(view));
         m_settings.store().setValue("Compact", compact ? 1 : 0);
         m_window = std::make_unique<MainWindow>(m_settings.store(), m_prompter);
-        if (layout != defaultColumnLayout())
-            list().applyColumnLayout(layout);
+        if (layout != defaultColumnLayout()) list().applyColumnLayout(layout);
         m_window->show();
         m_window->activateWindow();
         EXPECT_TRUE(QTest::qWaitForWindowActive(m_window.get()));
@@ -131,9 +128,9 @@ protected:
         for (const char* name : names) {
             const int r = rowOf(list(), name);
             ASSERT_GE(r, 0) << name;
-            list().selectionModel()->select(list().model().index(r, 0),
-                                            QItemSelectionModel::Select |
-                                                QItemSelectionModel::Rows);
+            list().selectionModel()->select(
+                list().model().index(r, 0),
+                QItemSelectionModel::Select | QItemSelectionModel::Rows);
         }
     }
     void run(CommandId id) { m_window->runCommand(commandNumber(id)); }
@@ -141,7 +138,8 @@ protected:
     QString cell(const char* name, int column)
     {
         const int r = rowOf(list(), name);
-        return r < 0 ? QStringLiteral("<no row>") : list().model().index(r, column).data().toString();
+        return r < 0 ? QStringLiteral("<no row>")
+                     : list().model().index(r, column).data().toString();
     }
     int presence(const char* name) { return list().row(rowOf(list(), name)).presence; }
     QStringList names()
@@ -161,8 +159,7 @@ protected:
 inline ColumnLayout layoutOf(std::initializer_list<tags::Column> fields)
 {
     ColumnLayout layout;
-    for (tags::Column field : fields)
-        layout.push_back({field, 100});
+    for (tags::Column field : fields) layout.push_back({field, 100});
     return layout;
 }
 
@@ -177,10 +174,8 @@ inline void answerSetValue(const QString& value, std::optional<Qt::CheckState> i
             edit.setText(value);
         else
             child<QComboBox>(dialog, "genreBox").setEditText(value);
-        if (id3v1)
-            child<QCheckBox>(dialog, "id3v1Box").setCheckState(*id3v1);
-        if (id3v2)
-            child<QCheckBox>(dialog, "id3v2Box").setCheckState(*id3v2);
+        if (id3v1) child<QCheckBox>(dialog, "id3v1Box").setCheckState(*id3v1);
+        if (id3v2) child<QCheckBox>(dialog, "id3v2Box").setCheckState(*id3v2);
         clickButton(dialog, "okButton");
     });
 }
@@ -189,8 +184,9 @@ inline void answerSetValue(const QString& value, std::optional<Qt::CheckState> i
 inline QString readOnlyText(const QString& name)
 {
     return QStringLiteral("The file ") + name +
-           QStringLiteral(" could not be written to. Please ensure it is not set to Read-Only and "
-                          "try again.");
+           QStringLiteral(
+               " could not be written to. Please ensure it is not set to Read-Only and "
+               "try again.");
 }
 inline const QString kGoOnQuestion =
     QStringLiteral("\nWould you like to continue setting remaining file tags?");

@@ -1,8 +1,8 @@
 // Set Data from the Action menu on real files: the field of the column, the cut the ID3v1 view
 // shows, genres, clearing, and the order of the rows afterwards.
-#include "tests/batch/batch_frame_fixture.h"
-
 #include <QHeaderView>
+
+#include "tests/batch/batch_frame_fixture.h"
 
 namespace corvane {
 namespace {
@@ -37,7 +37,8 @@ TEST_F(BatchFrameTest, ComposerHasNoId3v1FormAndOnlyTheId3v2TagIsWritten)
 
 TEST_F(BatchFrameTest, GenreShowsWhatTheTrailerHoldsAndTheTagKeepsUnknownText)
 {
-    const std::string a = song("a.mp3", {textFrame("TCON", "Jazz")}, trailer("A", "", "", "", "", 0, 8));
+    const std::string a =
+        song("a.mp3", {textFrame("TCON", "Jazz")}, trailer("A", "", "", "", "", 0, 8));
     openWindow(layoutOf({Column::Filename, Column::Genre}));
     ASSERT_EQ(cell("a.mp3", 1), "Jazz");
     select({"a.mp3"});

@@ -14,10 +14,7 @@ Bytes padded(std::string_view title, std::size_t padding = 2000)
     return mp3(tag({textFrame("TIT2", title)}, padding), mpegAudio(3000));
 }
 
-std::uintmax_t sizeOf(const std::string& path)
-{
-    return std::filesystem::file_size(path);
-}
+std::uintmax_t sizeOf(const std::string& path) { return std::filesystem::file_size(path); }
 
 TEST_F(BatchFrameTest, EveryActionCommandRefusesAnEmptySelection)
 {
@@ -41,8 +38,7 @@ TEST_F(BatchFrameTest, EveryActionCommandRefusesAnEmptySelection)
 
 TEST_F(BatchFrameTest, ReadOnlyMiddleFileAsksAndYesWritesTheOthers)
 {
-    for (const char* name : {"a.mp3", "b.mp3", "c.mp3"})
-        put(name, padded(name));
+    for (const char* name : {"a.mp3", "b.mp3", "c.mp3"}) put(name, padded(name));
     const auto full = sizeOf(path("a.mp3"));
     const ReadOnlyFile locked(path("b.mp3"));
     openWindow();
@@ -63,8 +59,7 @@ TEST_F(BatchFrameTest, ReadOnlyMiddleFileAsksAndYesWritesTheOthers)
 
 TEST_F(BatchFrameTest, NoAtTheQuestionEndsTheRunAfterThatFile)
 {
-    for (const char* name : {"a.mp3", "b.mp3", "c.mp3"})
-        put(name, padded(name));
+    for (const char* name : {"a.mp3", "b.mp3", "c.mp3"}) put(name, padded(name));
     const auto full = sizeOf(path("a.mp3"));
     const ReadOnlyFile locked(path("b.mp3"));
     openWindow();
@@ -100,8 +95,7 @@ TEST_F(BatchFrameTest, LastOrOnlyReadOnlyFileGetsANoticeWithoutAQuestion)
 
 TEST_F(BatchFrameTest, FileRemovedAfterTheScanIsReportedLikeAReadOnlyOne)
 {
-    for (const char* name : {"a.mp3", "b.mp3", "c.mp3"})
-        put(name, padded(name));
+    for (const char* name : {"a.mp3", "b.mp3", "c.mp3"}) put(name, padded(name));
     const auto full = sizeOf(path("a.mp3"));
     openWindow();
     select({"a.mp3", "b.mp3", "c.mp3"});
@@ -145,8 +139,7 @@ TEST_F(BatchFrameTest, TagBoxesStartFromTheTagsTheSelectedRowsShow)
 {
     song("a.mp3", {textFrame("TIT2", "A")}, trailer("A"));
     song("b.mp3", {textFrame("TIT2", "B")}, trailer("B"));
-    for (const char* name : {"c.mp3", "d.mp3", "e.mp3"})
-        song(name, {textFrame("TIT2", name)});
+    for (const char* name : {"c.mp3", "d.mp3", "e.mp3"}) song(name, {textFrame("TIT2", name)});
     const Bytes before = readFile(path("a.mp3"));
     openWindow();
     struct Boxes {
@@ -158,7 +151,8 @@ TEST_F(BatchFrameTest, TagBoxesStartFromTheTagsTheSelectedRowsShow)
         Boxes boxes{};
         whenShown<SetValueDialog>([&boxes](SetValueDialog& dialog) {
             const auto& v1 = child<QCheckBox>(dialog, "id3v1Box");
-            boxes = {v1.isTristate(), v1.checkState(), child<QCheckBox>(dialog, "id3v2Box").checkState()};
+            boxes = {v1.isTristate(), v1.checkState(),
+                     child<QCheckBox>(dialog, "id3v2Box").checkState()};
             clickButton(dialog, "cancelButton");
         });
         window().runCommand(setDataCommand(1));

@@ -1,11 +1,9 @@
 // Auto Track Numbering and Synchronise Tags from the Action menu, on real files.
-#include "tests/batch/batch_frame_fixture.h"
+#include <QRadioButton>
+#include <cstdio>
 
 #include "batch/sync_tags_dialog.h"
-
-#include <QRadioButton>
-
-#include <cstdio>
+#include "tests/batch/batch_frame_fixture.h"
 
 namespace corvane {
 namespace {
@@ -19,8 +17,7 @@ void answerAutoTrack(const QString& start, const char* modeButton, const QString
     whenShown<AutoTrackDialog>([=](AutoTrackDialog& dialog) {
         dialog.findChild<TrackNumberEdit*>()->setText(start);
         QTest::mouseClick(&child<QRadioButton>(dialog, modeButton), Qt::LeftButton);
-        if (!zeros.isNull())
-            child<QLineEdit>(dialog, "zeroCountEdit").setText(zeros);
+        if (!zeros.isNull()) child<QLineEdit>(dialog, "zeroCountEdit").setText(zeros);
         clickButton(dialog, "okButton");
     });
 }
@@ -52,8 +49,7 @@ TEST_F(BatchFrameTest, TracksFollowTheListOrderInBothTags)
 
 TEST_F(BatchFrameTest, AutomaticPaddingCountsEveryRowOfTheList)
 {
-    for (int i = 0; i < 120; ++i)
-        song(nameOf(i), {textFrame("TIT2", "Song")});
+    for (int i = 0; i < 120; ++i) song(nameOf(i), {textFrame("TIT2", "Song")});
     openWindow(layoutOf({Column::Filename, Column::Track}), TagView::Id3v2);
     select({"010.mp3", "011.mp3", "012.mp3", "013.mp3", "014.mp3"});
     answerAutoTrack("1", "automaticButton");
@@ -69,8 +65,7 @@ TEST_F(BatchFrameTest, AutomaticPaddingCountsEveryRowOfTheList)
 
 TEST_F(BatchFrameTest, CustomZerosWidenFromTheStartAndBadStartsBeginAtOne)
 {
-    for (const char* name : {"a.mp3", "b.mp3", "c.mp3"})
-        song(name, {textFrame("TIT2", name)});
+    for (const char* name : {"a.mp3", "b.mp3", "c.mp3"}) song(name, {textFrame("TIT2", name)});
     openWindow(layoutOf({Column::Filename, Column::Track}), TagView::Id3v2);
     select({"a.mp3", "b.mp3", "c.mp3"});
     answerAutoTrack("9", "customButton", "2");
@@ -88,8 +83,7 @@ TEST_F(BatchFrameTest, CustomZerosWidenFromTheStartAndBadStartsBeginAtOne)
 
 TEST_F(BatchFrameTest, SkippedFileUsesUpItsNumber)
 {
-    for (const char* name : {"a.mp3", "b.mp3", "c.mp3"})
-        song(name, {textFrame("TIT2", name)});
+    for (const char* name : {"a.mp3", "b.mp3", "c.mp3"}) song(name, {textFrame("TIT2", name)});
     const ReadOnlyFile locked(path("b.mp3"));
     openWindow(layoutOf({Column::Filename, Column::Track}), TagView::Id3v2);
     select({"a.mp3", "b.mp3", "c.mp3"});
@@ -162,10 +156,10 @@ TEST_F(BatchFrameTest, SynchroniseGivesAnId3v2OnlyFileATrailerOnlyWithTheIntelli
 TEST_F(BatchFrameTest, SynchroniseToId3v1OverwritesEveryField)
 {
     const std::string title = "A title of forty characters, cut at 30!";
-    const std::string a = song("a.mp3",
-                               {textFrame("TIT2", title + "!"), textFrame("TRCK", "3/12"),
-                                textFrame("TCON", "(17)")},
-                               trailer("Old", "Old", "Old album", "1990", "", 9, 0));
+    const std::string a =
+        song("a.mp3",
+             {textFrame("TIT2", title + "!"), textFrame("TRCK", "3/12"), textFrame("TCON", "(17)")},
+             trailer("Old", "Old", "Old album", "1990", "", 9, 0));
     openWindow();
     select({"a.mp3"});
     answerSync({"v2ToV1Button", "overwriteButton"});

@@ -1,13 +1,12 @@
 // Update All: started from the tag editor over the selected rows, through the real field chooser,
 // and its write loop's prompts.
-#include "tests/batch/batch_frame_fixture.h"
+#include <QTreeWidget>
 
 #include "batch/batch_frame.h"
 #include "batch/field_select_dialog.h"
 #include "editor/tag_editor_dialog.h"
 #include "editor/update_all_job.h"
-
-#include <QTreeWidget>
+#include "tests/batch/batch_frame_fixture.h"
 
 namespace corvane {
 namespace {
@@ -15,7 +14,8 @@ namespace {
 using namespace corvane::test;
 using tags::Column;
 
-const QString kGoOnUpdating = QStringLiteral("\nWould you like to continue with the remaining file(s)?");
+const QString kGoOnUpdating =
+    QStringLiteral("\nWould you like to continue with the remaining file(s)?");
 
 Bytes lastBytes(const std::string& path)
 {
@@ -26,8 +26,8 @@ Bytes lastBytes(const std::string& path)
 // Opens the editor with Properties, lets `edit` change it, presses "Update All...", chooses rows
 // in the field chooser (both lists cleared first, then the given rows of each list selected),
 // and closes the editor with Cancel.
-void updateAllFromEditor(std::function<void(TagEditorDialog&)> edit,
-                         std::vector<int> id3v1Rows, std::vector<int> id3v2Rows)
+void updateAllFromEditor(std::function<void(TagEditorDialog&)> edit, std::vector<int> id3v1Rows,
+                         std::vector<int> id3v2Rows)
 {
     whenShown<TagEditorDialog>([=](TagEditorDialog& editor) {
         edit(editor);
@@ -36,10 +36,8 @@ void updateAllFromEditor(std::function<void(TagEditorDialog&)> edit,
             clickButton(chooser, "id3v2NoneButton");
             auto& v1 = child<QTreeWidget>(chooser, "id3v1List");
             auto& v2 = child<QTreeWidget>(chooser, "id3v2List");
-            for (int row : id3v1Rows)
-                v1.topLevelItem(row)->setSelected(true);
-            for (int row : id3v2Rows)
-                v2.topLevelItem(row)->setSelected(true);
+            for (int row : id3v1Rows) v1.topLevelItem(row)->setSelected(true);
+            for (int row : id3v2Rows) v2.topLevelItem(row)->setSelected(true);
             clickButton(chooser, "updateButton");
         });
         clickButton(editor, "buttonUpdateAll");
@@ -61,9 +59,11 @@ TEST_F(UpdateAllRun, OnlyTheChosenAlbumReachesEveryFile)
     }
     openWindow(layoutOf({Column::Filename, Column::Album}), TagView::Id3v2);
     list().selectAllRows();
-    updateAllFromEditor([](TagEditorDialog& editor) {
-        child<QLineEdit>(editor, "editV2Album").setText(QStringLiteral("New Album"));
-    }, {}, {3});
+    updateAllFromEditor(
+        [](TagEditorDialog& editor) {
+            child<QLineEdit>(editor, "editV2Album").setText(QStringLiteral("New Album"));
+        },
+        {}, {3});
     run(CommandId::Properties);
 
     EXPECT_EQ(m_prompter.texts(), QStringList{"Update Complete"});
@@ -89,11 +89,13 @@ TEST_F(UpdateAllRun, RemoveId3v1TagTakesEveryTrailerOff)
     const Bytes cBefore = readFile(c);
     openWindow();
     list().selectAllRows();
-    updateAllFromEditor([](TagEditorDialog& editor) {
-        auto& box = child<QCheckBox>(editor, "checkId3v1");
-        QTest::mouseClick(&box, Qt::LeftButton, {}, QPoint(6, box.height() / 2));
-        ASSERT_FALSE(box.isChecked());
-    }, {0}, {});
+    updateAllFromEditor(
+        [](TagEditorDialog& editor) {
+            auto& box = child<QCheckBox>(editor, "checkId3v1");
+            QTest::mouseClick(&box, Qt::LeftButton, {}, QPoint(6, box.height() / 2));
+            ASSERT_FALSE(box.isChecked());
+        },
+        {0}, {});
     run(CommandId::Properties);
 
     EXPECT_EQ(std::filesystem::file_size(a), sizeA - 128);
@@ -111,9 +113,11 @@ TEST_F(UpdateAllRun, ReducedLayoutWritesEncodedByButNotSubTitle)
     m_settings.store().setValue("Expanded", 0);
     openWindow();
     list().selectAllRows();
-    updateAllFromEditor([](TagEditorDialog& editor) {
-        child<QLineEdit>(editor, "editEncodedBy").setText(QStringLiteral("New Enc"));
-    }, {}, {11, 12});
+    updateAllFromEditor(
+        [](TagEditorDialog& editor) {
+            child<QLineEdit>(editor, "editEncodedBy").setText(QStringLiteral("New Enc"));
+        },
+        {}, {11, 12});
     run(CommandId::Properties);
 
     EXPECT_EQ(readV2(b)["TENC"], "New Enc");
@@ -137,8 +141,7 @@ protected:
 TEST_F(UpdateAllLoop, ReadOnlyThirdOfFiveIsNamedAndYesGoesOn)
 {
     const std::vector<std::string> names{"a.mp3", "b.mp3", "c.mp3", "d.mp3", "e.mp3"};
-    for (const auto& name : names)
-        song(name, {textFrame("TALB", "Old")});
+    for (const auto& name : names) song(name, {textFrame("TALB", "Old")});
     const ReadOnlyFile locked(path("c.mp3"));
     writeUpdateAll(job(names));
 
@@ -163,7 +166,8 @@ TEST_F(UpdateAllLoop, FailedWriteIsReportedAndTheLastFileIsAskedToo)
 {
     song("a.mp3", {textFrame("TALB", "Old")});
     const Bytes damaged = {'T', 'I', 'T', '2', 0, 0, 0x13, 0x88, 0, 0, 0, 'x'};
-    const std::string b = put("b.mp3", mp3(tag({textFrame("TALB", "Old"), damaged}), mpegAudio(600)));
+    const std::string b =
+        put("b.mp3", mp3(tag({textFrame("TALB", "Old"), damaged}), mpegAudio(600)));
     const Bytes bBefore = readFile(b);
     song("c.mp3", {textFrame("TALB", "Old")});
     const ReadOnlyFile locked(path("c.mp3"));
