@@ -1,13 +1,19 @@
 #include "app/main_window.h"
 
+#include "app/about_dialog.h"
+#include "app/column_chooser_dialog.h"
 #include "app/file_list.h"
 #include "app/folder_tree.h"
+#include "app/menus.h"
 #include "app/prompt.h"
 #include "app/resources.h"
 #include "batch/batch_frame.h"
+#include "controls/menubar.h"
 
 #include <QGuiApplication>
+#include <QHeaderView>
 #include <QLabel>
+#include <QMenu>
 #include <QMouseEvent>
 #include <QScreen>
 #include <QSettings>
@@ -56,6 +62,7 @@ MainWindow::MainWindow(QSettings& store, Prompter& prompter, QWidget* parent)
     placeWindow(screen != nullptr ? screen->availableGeometry() : QRect(0, 0, 1024, 768));
     restoreListSettings();
     updateCaption();
+    createMenus();
     m_tree->buildTree(systemVolumes());
     if (m_settings.currentFolder.empty())
         m_tree->setCurrentItem(m_tree->computerItem());
@@ -106,6 +113,31 @@ void MainWindow::createStatusBar()
     m_statusBar->addWidget(m_progressLabel, 1);
 }
 
+void MainWindow::createMenus()
+{
+    // The bar must know the window's real width before the bands go in: a band takes the first
+    // row with room for it, and rows are not wrapped again later.
+    auto* bar = new Menubar(this);
+    bar->fitToParent(width());
+    bar->addBandTextItem(0, QStringLiteral("&Action"), commandNumber(CommandId::ActionMenu));
+    bar->addBandTextItem(0, QStringLiteral("&View"), commandNumber(CommandId::ViewMenu));
+    bar->addBandTextItem(0, QStringLiteral("&About"), commandNumber(CommandId::About));
+    const QSize pictureSize(16, 16);
+    bar->addBandPictureItem(1, QIcon(QStringLiteral(":/icons/select-all.svg")), pictureSize,
+                            commandNumber(CommandId::SelectAllRows));
+    bar->addBandPictureItem(1, QIcon(QStringLiteral(":/icons/select-invert.svg")), pictureSize,
+                            commandNumber(CommandId::InvertRowSelection));
+    bar->addBandPictureItem(1, QIcon(QStringLiteral(":/icons/select-none.svg")), pictureSize,
+                            commandNumber(CommandId::SelectNoRows));
+    connect(bar, &Menubar::commandTriggered, this, &MainWindow::runCommand);
+    connect(bar, &Menubar::heightChanged, this, &MainWindow::layoutPanes);
+    m_menubar = bar;
+    setMenuBar(bar);
+
+    m_viewMenu = buildViewMenu(m_list->tagView(), this);
+    connect(m_list, &FileList::actionMenuRequested, this, &MainWindow::openActionMenu);
+}
+
 void MainWindow::restoreListSettings()
 {
     m_list->setTagView(m_settings.view);
@@ -141,7 +173,10 @@ void MainWindow::setMenuBar(QWidget* menuBar)
 // The menu bar takes the window's width and keeps the height its bands need.
 int MainWindow::fitMenuBar()
 {
-    m_menuBar->setGeometry(0, 0, width(), m_menuBar->height());
+    if (m_menubar != nullptr)
+        m_menubar->fitToParent(width());  // also while hidden, when no resize event reaches it
+    else
+        m_menuBar->setGeometry(0, 0, width(), m_menuBar->height());
     return m_menuBar->height();
 }
 
@@ -239,7 +274,10 @@ void MainWindow::runCommand(int id)
     case CommandId::SelectNoRows: m_list->selectNoRows(); break;
     case CommandId::ViewId3v1: switchView(TagView::Id3v1); break;
     case CommandId::ViewId3v2: switchView(TagView::Id3v2); break;
-    // The popups, the About box and the column chooser arrive with the menu bar (issue 6).
+    case CommandId::ActionMenu: openActionMenu(m_menubar->buttonAnchor(0, 0)); break;
+    case CommandId::ViewMenu: openViewMenu(m_menubar->buttonAnchor(0, 1)); break;
+    case CommandId::About: showAbout(); break;
+    case CommandId::SelectColumns: chooseColumnLayout(); break;
     default: break;
     }
 }
@@ -256,9 +294,73 @@ void MainWindow::switchView(TagView view)
     if (view == m_list->tagView())
         return;
     m_list->setTagView(view);
+    showViewInMenu(*m_viewMenu, view);
     updateCaption();
     m_list->clearFileList();
     m_list->scanFolder();
+}
+
+std::unique_ptr<QMenu> MainWindow::actionMenu()
+{
+    return buildActionMenu(m_list->columnLayout(), columnDisplayOrder(), m_list->selectedCount(),
+                           this);
+}
+
+void MainWindow::openActionMenu(const QPoint& globalPos)
+{
+    // Built afresh and owned here, so its items follow the layout, the header order and the
+    // selection, and the chosen item outlives the popup's event loop.
+    const std::unique_ptr<QMenu> menu = actionMenu();
+    const int id = menuCommand(menu->exec(globalPos));
+    if (id != 0)
+        runCommand(id);
+}
+
+void MainWindow::openViewMenu(const QPoint& globalPos)
+{
+    const int id = menuCommand(m_viewMenu->exec(globalPos));
+    if (id != 0)
+        runCommand(id);
+    // Choosing the view already shown clears its mark by itself, and nothing else changes.
+    showViewInMenu(*m_viewMenu, m_list->tagView());
+}
+
+void MainWindow::showAbout()
+{
+    AboutDialog dialog(this);
+    dialog.exec();
+}
+
+std::vector<int> MainWindow::columnDisplayOrder() const
+{
+    const QHeaderView* header = m_list->horizontalHeader();
+    std::vector<int> order;
+    for (int position = 0; position < header->count(); ++position)
+        order.push_back(header->logicalIndex(position));
+    return order;
+}
+
+void MainWindow::chooseColumnLayout()
+{
+    m_list->readColumnWidths();
+    const ColumnLayout old = m_list->columnLayout();
+    ColumnChooserDialog dialog(old, columnDisplayOrder(), m_prompter, this);
+    if (dialog.exec() != QDialog::Accepted)
+        return;
+    const ColumnLayout& chosen = dialog.chosenLayout();
+    // The new layout lists the kept columns in the order they were shown, so the sort column's
+    // display position is normally its new index. When a column shown before it was dropped,
+    // that position holds another field; follow the sort field itself while it is still there.
+    int sortColumn = old.empty() ? 0 : m_list->displayPosition(m_list->sortColumn());
+    if (!old.empty()) {
+        const tags::Column sortField = old[static_cast<std::size_t>(m_list->sortColumn())].field;
+        const auto kept = std::find_if(chosen.begin(), chosen.end(),
+                                       [&](const ColumnSpec& c) { return c.field == sortField; });
+        if (kept != chosen.end())
+            sortColumn = static_cast<int>(kept - chosen.begin());
+    }
+    m_list->setSortOrder(sortColumn, m_list->isSortAscending());
+    m_list->applyColumnLayout(chosen);
 }
 
 void MainWindow::showFolder(const QByteArray& folder)

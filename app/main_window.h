@@ -8,10 +8,12 @@
 
 #include <QWidget>
 
+#include <memory>
 #include <string>
 #include <vector>
 
 class QLabel;
+class QMenu;
 class QSettings;
 class QStatusBar;
 
@@ -19,6 +21,7 @@ namespace corvane {
 
 class FileList;
 class FolderTree;
+class Menubar;
 class Prompter;
 
 class MainWindow : public QWidget {
@@ -46,6 +49,18 @@ public:
     // Puts a menu bar into the strip at the top (the window takes ownership); its height is
     // given to it by the bar itself, and the panes move below it.
     void setMenuBar(QWidget* menuBar);
+
+    // --- menus -----------------------------------------------------------------------------
+    // The bar of buttons along the top (band 0: Action, View, About; band 1: the selection
+    // pictures).
+    [[nodiscard]] Menubar& menubar() const { return *m_menubar; }
+    // The View popup, built once; its check mark follows the tag view.
+    [[nodiscard]] QMenu& viewMenu() const { return *m_viewMenu; }
+    // A fresh Action popup for the present layout, header order and selection; caller owns it.
+    [[nodiscard]] std::unique_ptr<QMenu> actionMenu();
+    // Open a popup at a global point and run the chosen item's command, if any.
+    void openActionMenu(const QPoint& globalPos);
+    void openViewMenu(const QPoint& globalPos);
 
     // --- what the editor and the batch operations use --------------------------------------
     [[nodiscard]] FileList& fileList() const { return *m_list; }
@@ -81,6 +96,10 @@ protected:
 private:
     void createPanes();
     void createStatusBar();
+    void createMenus();
+    void showAbout();
+    void chooseColumnLayout();
+    [[nodiscard]] std::vector<int> columnDisplayOrder() const;
     void restoreListSettings();
     void updateCaption();
     void switchView(TagView view);
@@ -94,6 +113,8 @@ private:
     Prompter& m_prompter;
     AppSettings m_settings;
     QWidget* m_menuBar = nullptr;
+    Menubar* m_menubar = nullptr;  // the same widget as m_menuBar once the bands exist
+    std::unique_ptr<QMenu> m_viewMenu;
     FolderTree* m_tree = nullptr;
     FileList* m_list = nullptr;
     QStatusBar* m_statusBar = nullptr;
