@@ -93,16 +93,16 @@ void readSize(QSettings& store, const QString& key, int& size)
 
 ColumnSpec readColumn(QSettings& store, int position)
 {
-    ColumnSpec spec{static_cast<tags::Column>(position), 150};
+    ColumnSpec entry{static_cast<tags::Column>(position), 150};
     const auto bytes = readBytes(store, columnKey(position), 260);
     if (!bytes || bytes->size() < 5)
-        return spec;  // missing or cut short: this position keeps its default entry
+        return entry;  // missing or cut short: this position keeps its default entry
     const int field = static_cast<std::uint8_t>((*bytes)[0]);
     if (field < tags::kColumnCount)
-        spec.field = static_cast<tags::Column>(field);
+        entry.field = static_cast<tags::Column>(field);
     const std::uint32_t width = littleEndian32(*bytes, 1);
-    spec.width = static_cast<int>(std::min<std::uint32_t>(width, kMaxStoredColumnWidth));
-    return spec;
+    entry.width = static_cast<int>(std::min<std::uint32_t>(width, kMaxStoredColumnWidth));
+    return entry;
 }
 
 void readLayout(QSettings& store, AppSettings& s)
@@ -137,10 +137,10 @@ void readFolder(QSettings& store, AppSettings& s)
 
 }  // namespace
 
-QByteArray encodeColumnSpec(const ColumnSpec& spec)
+QByteArray encodeColumnSpec(const ColumnSpec& entry)
 {
-    QByteArray bytes(1, static_cast<char>(static_cast<std::uint8_t>(spec.field)));
-    bytes += littleEndianBytes(static_cast<std::uint32_t>(std::max(spec.width, 0)));
+    QByteArray bytes(1, static_cast<char>(static_cast<std::uint8_t>(entry.field)));
+    bytes += littleEndianBytes(static_cast<std::uint32_t>(std::max(entry.width, 0)));
     return bytes;
 }
 

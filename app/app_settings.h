@@ -2,7 +2,7 @@
 // The values that survive a restart. They are read once before the main window exists and
 // written once when it goes away; nothing is written in between.
 
-#include "app/column_spec.h"
+#include "app/column_layout.h"
 #include "app/field_selection.h"
 
 #include <QByteArray>
@@ -40,6 +40,6 @@ inline constexpr int kMaxStoredPathBytes = 4096;
 inline constexpr int kMaxStoredColumnWidth = 2000;
 
 // The stored form of a layout entry: field byte, then the width as 32-bit little-endian.
-[[nodiscard]] QByteArray encodeColumnSpec(const ColumnSpec& spec);
+[[nodiscard]] QByteArray encodeColumnSpec(const ColumnSpec& entry);
 
 }  // namespace corvane

@@ -248,9 +248,9 @@ ColumnLayout FileList::layoutInDisplayOrder() const
     ordered.reserve(layout.size());
     for (int position = 0; position < static_cast<int>(layout.size()); ++position) {
         const int column = horizontalHeader()->logicalIndex(position);
-        ColumnSpec spec = layout[static_cast<std::size_t>(column)];
-        spec.width = horizontalHeader()->sectionSize(column);
-        ordered.push_back(spec);
+        ColumnSpec entry = layout[static_cast<std::size_t>(column)];
+        entry.width = horizontalHeader()->sectionSize(column);
+        ordered.push_back(entry);
     }
     return ordered;
 }
@@ -302,11 +302,11 @@ void FileList::onSectionMoved(int column, int /*oldPosition*/, int newPosition)
     int newSortColumn = 0;
     for (int position = 0; position < static_cast<int>(old.size()); ++position) {
         const int physical = horizontalHeader()->logicalIndex(position);
-        ColumnSpec spec = old[static_cast<std::size_t>(physical)];
-        spec.width = horizontalHeader()->sectionSize(physical);
+        ColumnSpec entry = old[static_cast<std::size_t>(physical)];
+        entry.width = horizontalHeader()->sectionSize(physical);
         if (physical == m_sortColumn)
             newSortColumn = static_cast<int>(layout.size());
-        layout.push_back(spec);
+        layout.push_back(entry);
     }
     (void)column;  // the dragged column is now at position 0, where the loop starts
     m_sortColumn = newSortColumn;

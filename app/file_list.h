@@ -3,7 +3,7 @@
 // and one column per layout entry, showing the values of one tag (the tag view). It reads the
 // folder, sorts, keeps the selection, and tells the window what to show in the status bar.
 
-#include "app/column_spec.h"
+#include "app/column_layout.h"
 #include "app/file_list_model.h"
 
 #include <QElapsedTimer>

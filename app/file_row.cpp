@@ -72,8 +72,8 @@ FileRow readFileRow(const std::string& folder, const std::string& name, const Co
 {
     std::vector<tags::Column> fields;
     fields.reserve(layout.size());
-    for (const ColumnSpec& spec : layout)
-        fields.push_back(spec.field);
+    for (const ColumnSpec& entry : layout)
+        fields.push_back(entry.field);
 
     const std::string path = folder + name;
     tags::ListRow read = view == TagView::Id3v2 ? tags::readListRowV2(path, name, fields)

@@ -7,7 +7,7 @@
 #include <memory>
 #include <vector>
 
-#include "app/column_spec.h"
+#include "app/column_layout.h"
 
 class QAction;
 class QWidget;

@@ -81,7 +81,7 @@ public:
 int columnOf(const ColumnLayout& layout, tags::Column field)
 {
     const auto it = std::find_if(layout.begin(), layout.end(),
-                                 [field](const ColumnSpec& spec) { return spec.field == field; });
+                                 [field](const ColumnSpec& entry) { return entry.field == field; });
     return it == layout.end() ? -1 : static_cast<int>(it - layout.begin());
 }
 

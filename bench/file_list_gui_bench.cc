@@ -6,7 +6,7 @@
 // Usage: file_list_gui_bench [folder]
 //   folder: where the files are made (default: a new folder in the system's temporary folder).
 
-#include "app/column_spec.h"
+#include "app/column_layout.h"
 #include "app/file_list.h"
 #include "tags/list_row_reader.h"
 
@@ -137,8 +137,8 @@ int main(int argc, char** argv)
     corvane::ColumnLayout layout = corvane::defaultColumnLayout();
     layout.push_back({Column::Year, 80});
     std::vector<Column> fields;
-    for (const auto& spec : layout)
-        fields.push_back(spec.field);
+    for (const auto& entry : layout)
+        fields.push_back(entry.field);
 
     corvane::FileList list;
     list.resize(900, 600);

@@ -24,10 +24,10 @@ std::optional<std::string> ParsedArguments::value(std::string_view name) const
 
 namespace {
 
-const OptionSpec* findSpec(std::string_view name, std::span<const OptionSpec> specs)
+const OptionSpec* findOption(std::string_view name, std::span<const OptionSpec> options)
 {
-    for (const auto& spec : specs) {
-        if (spec.name == name) return &spec;
+    for (const auto& option : options) {
+        if (option.name == name) return &option;
     }
     return nullptr;
 }
@@ -35,7 +35,7 @@ const OptionSpec* findSpec(std::string_view name, std::span<const OptionSpec> sp
 }  // namespace
 
 std::optional<ParsedArguments> parseArguments(std::span<const std::string> args,
-                                              std::span<const OptionSpec> specs, std::string& error)
+                                              std::span<const OptionSpec> options, std::string& error)
 {
     ParsedArguments parsed;
     bool optionsEnded = false;
@@ -55,12 +55,12 @@ std::optional<ParsedArguments> parseArguments(std::span<const std::string> args,
         }
         const auto equals = arg.find('=');
         const std::string name = arg.substr(0, equals);
-        const OptionSpec* spec = findSpec(name, specs);
-        if (spec == nullptr) {
+        const OptionSpec* option = findOption(name, options);
+        if (option == nullptr) {
             error = "unknown option " + name;
             return std::nullopt;
         }
-        if (!spec->takesValue) {
+        if (!option->takesValue) {
             if (equals != std::string::npos) {
                 error = "option " + name + " takes no value";
                 return std::nullopt;

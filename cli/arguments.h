@@ -31,7 +31,7 @@ struct ParsedArguments {
 // Options may stand anywhere before "--"; "--name=value" and "--name value" are both accepted.
 // Everything after "--" is an operand. On a usage error returns nullopt with error set.
 [[nodiscard]] std::optional<ParsedArguments> parseArguments(std::span<const std::string> args,
-                                                            std::span<const OptionSpec> specs,
+                                                            std::span<const OptionSpec> options,
                                                             std::string& error);
 
 // Prints "corvane-tag: message" and a hint to stderr; returns kExitUsage.

@@ -59,10 +59,10 @@ int runOverFiles(const std::vector<std::string>& files, const Work& work)
 // with exitStatus set when the command is to stop.
 std::optional<ParsedArguments> parseOrStop(std::string_view command,
                                            std::span<const std::string> args,
-                                           std::span<const OptionSpec> specs, int& exitStatus)
+                                           std::span<const OptionSpec> options, int& exitStatus)
 {
     std::string error;
-    auto parsed = parseArguments(args, specs, error);
+    auto parsed = parseArguments(args, options, error);
     if (!parsed) {
         exitStatus = usageError(command, error);
         return std::nullopt;

@@ -82,7 +82,7 @@ protected:
     [[nodiscard]] std::vector<Column> fields() const
     {
         std::vector<Column> out;
-        for (const ColumnSpec& spec : m_window->columnLayout()) out.push_back(spec.field);
+        for (const ColumnSpec& entry : m_window->columnLayout()) out.push_back(entry.field);
         return out;
     }
     [[nodiscard]] std::vector<int> widths() const

@@ -1,4 +1,4 @@
-#include "app/column_spec.h"
+#include "app/column_layout.h"
 
 namespace corvane {
 
