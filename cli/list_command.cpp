@@ -15,23 +15,17 @@
 #include "tags/field_catalogue.h"
 #include "tags/file.h"
 #include "tags/list_row_reader.h"
+#include "tags/text_rules.h"
 
 namespace corvane::cli {
 
 namespace {
 
-char asciiLower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
-
-bool equalsIgnoringCase(std::string_view a, std::string_view b)
-{
-    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-               return asciiLower(x) == asciiLower(y);
-           });
-}
+using tags::equalsIgnoringAsciiCase;
 
 bool isMp3Name(std::string_view name)
 {
-    return name.size() >= 4 && equalsIgnoringCase(name.substr(name.size() - 4), ".mp3");
+    return name.size() >= 4 && equalsIgnoringAsciiCase(name.substr(name.size() - 4), ".mp3");
 }
 
 // Header names, also in the spelling `set` uses for its fields ("orig-artist").
@@ -44,7 +38,7 @@ std::optional<tags::Column> columnByName(std::string_view name)
             if (ch == '.') continue;
             dashed += ch == ' ' ? '-' : ch;
         }
-        if (equalsIgnoringCase(name, header) || equalsIgnoringCase(name, dashed))
+        if (equalsIgnoringAsciiCase(name, header) || equalsIgnoringAsciiCase(name, dashed))
             return static_cast<tags::Column>(c);
     }
     return std::nullopt;

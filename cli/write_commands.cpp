@@ -17,6 +17,7 @@
 #include "cli/arguments.h"
 #include "cli/commands.h"
 #include "cli/progress.h"
+#include "tags/text_rules.h"
 
 namespace corvane::cli {
 
@@ -239,9 +240,9 @@ int runNumber(std::span<const std::string> args)
     if (!parsed) return exitStatus;
     std::int64_t start = 1;
     if (const auto text = parsed->value("--start")) {
-        if (!isDecimal(*text) || text->size() > 9 || std::stoll(*text) < 1)
+        if (!isDecimal(*text) || text->size() > 9 || tags::leadingInteger(*text) < 1)
             return usageError("number", "--start must be a whole number from 1 to 999999999");
-        start = std::stoll(*text);
+        start = tags::leadingInteger(*text);
     }
     int zeros = batch::kZerosNone;
     if (const auto text = parsed->value("--zeros")) {
@@ -250,7 +251,7 @@ int runNumber(std::span<const std::string> args)
         else if (*text == "none")
             zeros = batch::kZerosNone;
         else if (isDecimal(*text) && text->size() <= 2)
-            zeros = std::stoi(*text);
+            zeros = static_cast<int>(tags::leadingInteger(*text));
         else
             return usageError("number", "--zeros must be none, auto or a count from 0 to 99");
     }

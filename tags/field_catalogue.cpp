@@ -1,7 +1,8 @@
 #include "tags/field_catalogue.h"
 
 #include <algorithm>
-#include <charconv>
+
+#include "tags/text_rules.h"
 
 namespace corvane::tags {
 
@@ -61,39 +62,6 @@ const std::array<int, 15> BitRatesV1Layer3{0,   32,  40,  48,  56,  64,  80, 96,
 const std::array<int, 15> BitRatesV2Layer1{0,   32,  48,  56,  64,  80,  96, 112,
                                            128, 144, 160, 176, 192, 224, 256};
 
-namespace {
-
-char asciiLower(char c)
-{
-    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-bool equalsIgnoringAsciiCase(std::string_view a, std::string_view b)
-{
-    return a.size() == b.size() &&
-           std::equal(a.begin(), a.end(), b.begin(),
-                      [](char x, char y) { return asciiLower(x) == asciiLower(y); });
-}
-
-// The leading-digits rule: an optional sign, then as many digits as there are; no digits is 0.
-// The value saturates instead of overflowing, which every caller reads as "out of range".
-int leadingNumber(std::string_view text)
-{
-    std::size_t i = 0;
-    bool negative = false;
-    if (i < text.size() && (text[i] == '+' || text[i] == '-'))
-        negative = text[i++] == '-';
-    long long value = 0;
-    for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) {
-        value = value * 10 + (text[i] - '0');
-        if (value > 1'000'000'000)
-            value = 1'000'000'000;
-    }
-    return static_cast<int>(negative ? -value : value);
-}
-
-}  // namespace
-
 GenreRef parseGenreRef(std::string_view text)
 {
     if (text.empty() || text[0] != '(')
@@ -103,7 +71,11 @@ GenreRef parseGenreRef(std::string_view text)
     const auto close = text.find(')', 1);
     if (close == std::string_view::npos)
         return {};
-    return {leadingNumber(text.substr(1, close - 1)), close + 1};
+    // Any number outside 0..125 means "no genre number" to every caller, so the clamp to int
+    // cannot change a result.
+    const auto number = std::clamp<std::int64_t>(leadingInteger(text.substr(1, close - 1)),
+                                                 -1'000'000'000, 1'000'000'000);
+    return {static_cast<int>(number), close + 1};
 }
 
 std::optional<int> findGenre(std::string_view text)

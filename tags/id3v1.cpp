@@ -2,6 +2,7 @@
 
 #include "tags/field_catalogue.h"
 #include "tags/text_encoding.h"
+#include "tags/text_rules.h"
 
 #include <algorithm>
 #include <array>
@@ -71,29 +72,13 @@ void emptyTextSlots(SlotList& list)
         list[i].value = std::string();
 }
 
-// atoi's reading of a track text: blanks, an optional sign, then the leading digits. The
-// magnitude saturates so that a long run of digits cannot overflow.
-long long leadingDigits(std::string_view text)
-{
-    std::size_t i = 0;
-    while (i < text.size() && (text[i] == ' ' || (text[i] >= '\t' && text[i] <= '\r')))
-        ++i;
-    bool negative = false;
-    if (i < text.size() && (text[i] == '+' || text[i] == '-'))
-        negative = text[i++] == '-';
-    long long value = 0;
-    for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i)
-        value = std::min(value * 10 + (text[i] - '0'), 1'000'000'000LL);
-    return negative ? -value : value;
-}
-
 // Above 255 saturates; a negative number keeps its low eight bits, as a byte store of it would.
 std::uint8_t trackByte(std::string_view text)
 {
-    const long long n = leadingDigits(text);
+    const std::int64_t n = leadingInteger(text);
     if (n > 255)
         return 255;
-    return static_cast<std::uint8_t>(static_cast<unsigned long long>(n) & 0xFF);
+    return static_cast<std::uint8_t>(static_cast<std::uint64_t>(n) & 0xFF);
 }
 
 std::uint8_t genreByte(const FieldSlot& entry)

@@ -25,17 +25,21 @@ void appendUtf8(std::string& out, char32_t cp)
     }
 }
 
-// Decodes one character at text[i], advancing i; a malformed sequence yields U+FFFD and
-// consumes one byte, so decoding always makes progress.
-char32_t nextUtf8(std::string_view text, std::size_t& i)
+struct Utf8Char {
+    char32_t cp = kReplacement;
+    std::size_t length = 0;  // 0: no well-formed sequence starts here
+};
+
+// The character whose UTF-8 sequence starts at text[at]. Overlong forms, surrogates, code points
+// past U+10FFFF and cut-off sequences are not well-formed.
+Utf8Char decodeUtf8At(std::string_view text, std::size_t at)
 {
-    const auto lead = static_cast<unsigned char>(text[i]);
-    int extra = 0;
+    const auto lead = static_cast<unsigned char>(text[at]);
+    if (lead < 0x80)
+        return {lead, 1};
+    std::size_t extra = 0;
     char32_t cp = 0;
-    if (lead < 0x80) {
-        ++i;
-        return lead;
-    } else if ((lead & 0xE0) == 0xC0) {
+    if ((lead & 0xE0) == 0xC0) {
         extra = 1;
         cp = lead & 0x1F;
     } else if ((lead & 0xF0) == 0xE0) {
@@ -45,28 +49,29 @@ char32_t nextUtf8(std::string_view text, std::size_t& i)
         extra = 3;
         cp = lead & 0x07;
     } else {
-        ++i;
-        return kReplacement;
+        return {};
     }
-    if (i + static_cast<std::size_t>(extra) >= text.size()) {
-        ++i;
-        return kReplacement;
-    }
-    for (int k = 1; k <= extra; ++k) {
-        const auto c = static_cast<unsigned char>(text[i + static_cast<std::size_t>(k)]);
-        if ((c & 0xC0) != 0x80) {
-            ++i;
-            return kReplacement;
-        }
+    if (at + extra >= text.size())
+        return {};
+    for (std::size_t k = 1; k <= extra; ++k) {
+        const auto c = static_cast<unsigned char>(text[at + k]);
+        if ((c & 0xC0) != 0x80)
+            return {};
         cp = (cp << 6) | (c & 0x3F);
     }
     static constexpr char32_t kMin[] = {0, 0x80, 0x800, 0x10000};
-    if (cp < kMin[extra] || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) {
-        ++i;
-        return kReplacement;
-    }
-    i += static_cast<std::size_t>(extra) + 1;
-    return cp;
+    if (cp < kMin[extra] || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF))
+        return {};
+    return {cp, extra + 1};
+}
+
+// Decodes one character at text[i], advancing i; a malformed sequence yields U+FFFD and
+// consumes one byte, so decoding always makes progress.
+char32_t nextUtf8(std::string_view text, std::size_t& i)
+{
+    const Utf8Char c = decodeUtf8At(text, i);
+    i += c.length == 0 ? 1 : c.length;
+    return c.cp;
 }
 
 std::string decodeUtf16(std::span<const std::uint8_t> bytes, bool bigEndian)
@@ -107,6 +112,11 @@ std::string decodeUtf8(std::span<const std::uint8_t> bytes)
 }
 
 }  // namespace
+
+std::size_t utf8SequenceLength(std::string_view text, std::size_t at)
+{
+    return decodeUtf8At(text, at).length;
+}
 
 std::string latin1ToUtf8(std::span<const std::uint8_t> bytes)
 {

@@ -33,6 +33,10 @@ enum class TextEncoding : std::uint8_t { Latin1 = 0, Utf16Bom = 1, Utf16Be = 2, 
 [[nodiscard]] std::optional<std::size_t> terminatedLength(std::uint8_t encoding,
                                                          std::span<const std::uint8_t> bytes);
 
+// Length in bytes of the well-formed UTF-8 sequence that starts at text[at] (at < text.size()),
+// or 0 when none does (a stray byte, an overlong form, a surrogate, a cut-off sequence).
+[[nodiscard]] std::size_t utf8SequenceLength(std::string_view text, std::size_t at);
+
 // The longest prefix of a UTF-8 text with at most maxChars characters; never splits a character.
 [[nodiscard]] std::string_view utf8Prefix(std::string_view utf8, std::size_t maxChars);
 // Number of characters in a UTF-8 text.

@@ -12,7 +12,7 @@ TEST(ParseGenreRef, LeadingReference)
     const std::tuple<std::string_view, int, std::size_t> cases[] = {
         {"(17)Rock", 17, 4}, {"(17)", 17, 4},   {"Rock", -1, 0},  {"((17)Rock", -1, 1},
         {"", -1, 0},         {"(17", -1, 0},    {"()x", 0, 2},    {"(abc)Pop", 0, 5},
-        {"(125)", 125, 5},   {"(200)Foo", 200, 5}, {"(-3)", -3, 4},
+        {"(125)", 125, 5},   {"(200)Foo", 200, 5}, {"(-3)", -3, 4},  {"( 17)Rock", 17, 5},
     };
     for (const auto& [text, number, consumed] : cases) {
         const auto ref = parseGenreRef(text);
