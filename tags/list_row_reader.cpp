@@ -135,6 +135,14 @@ bool hasReadableTag(const std::optional<Id3v2Header>& header)
     return header && header->major < 4;
 }
 
+// The length of a row's file, or nullopt when it did not open or cannot be measured: such a file
+// is listed without tags, as the caller's empty row shows it.
+std::optional<std::uint64_t> rowFileLength(File& file)
+{
+    if (!file.isOpen()) return std::nullopt;
+    return file.length();
+}
+
 ListRow emptyRow(std::string_view fileName, std::span<const Column> layout)
 {
     ListRow row;
@@ -186,8 +194,7 @@ ListRow readListRowV1(const std::string& path, std::string_view fileName,
 {
     ListRow row = emptyRow(fileName, layout);
     File file = File::open(path, OpenMode::Read);
-    if (!file.isOpen()) return row;  // an unreadable file is listed without tags
-    const auto length = file.length();
+    const auto length = rowFileLength(file);
     if (!length) return row;
     if (const auto trailer = readTrailer(file, *length, {})) {
         fillFromTrailer(row, layout, *trailer);
@@ -202,8 +209,7 @@ ListRow readListRowV2(const std::string& path, std::string_view fileName,
 {
     ListRow row = emptyRow(fileName, layout);
     File file = File::open(path, OpenMode::Read);
-    if (!file.isOpen()) return row;  // an unreadable file is listed without tags
-    const auto length = file.length();
+    const auto length = rowFileLength(file);
     if (!length) return row;
     std::vector<std::uint8_t> head(
         static_cast<std::size_t>(std::min<std::uint64_t>(*length, kId3v2HeaderSize + kWindowSize)));

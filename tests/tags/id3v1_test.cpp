@@ -3,6 +3,7 @@
 #include "tests/support/id3_builder.h"
 #include "tests/support/mutagen.h"
 #include "tests/support/temp_dir.h"
+#include "tests/tags/faulty_file.h"
 
 #include <gtest/gtest.h>
 
@@ -16,37 +17,6 @@ using test::Bytes;
 
 constexpr std::size_t kTitle = 3, kArtist = 33, kAlbum = 63, kYear = 93, kComment = 97;
 constexpr std::size_t kTrack = 126, kGenre = 127;
-
-// A real file whose writes, truncations or reads can be made to fail, to stand in for a full
-// disk or a failing device.
-class FailingFile final : public FileIo {
-public:
-    explicit FailingFile(File file) : m_file(std::move(file)) {}
-
-    bool failReads = false;
-    bool failWrites = false;
-    bool writeHalfThenFail = false;
-
-    std::optional<std::size_t> readAt(std::uint64_t offset, std::span<std::uint8_t> data) override
-    {
-        if (failReads)
-            return std::nullopt;
-        return m_file.readAt(offset, data);
-    }
-    bool writeAt(std::uint64_t offset, std::span<const std::uint8_t> data) override
-    {
-        if (writeHalfThenFail)
-            (void)m_file.writeAt(offset, data.first(data.size() / 2));
-        return !(failWrites || writeHalfThenFail) && m_file.writeAt(offset, data);
-    }
-    std::optional<std::uint64_t> length() override { return m_file.length(); }
-    bool truncate(std::uint64_t n) override { return !failWrites && m_file.truncate(n); }
-    bool reserve(std::uint64_t n) override { return !failWrites && m_file.reserve(n); }
-    std::string errorText() const override { return "No space left on device"; }
-
-private:
-    File m_file;
-};
 
 class Id3v1Test : public ::testing::Test {
 protected:
@@ -176,7 +146,8 @@ TEST_F(Id3v1Test, ReadIntoShortListPutsGenreInSlot6)
 TEST_F(Id3v1Test, ReadFailureIsReportedNotTakenForNoTrailer)
 {
     const auto path = put(test::trailer("Title"));
-    FailingFile file(File::open(path, OpenMode::Read));
+    File real = File::open(path, OpenMode::Read);
+    FaultyFile file(real);
     file.failReads = true;
     TagRecord record;
     EXPECT_EQ(readId3v1(file, record.slotList(), false), TagRead::Failed);
@@ -341,8 +312,9 @@ TEST_F(Id3v1Test, FailedAppendLeavesFileAsItWas)
     const auto before = test::mpegAudio(3000);
     const auto path = put(before);
     {
-        FailingFile file(File::open(path, OpenMode::Update));
-        file.writeHalfThenFail = true;
+        File real = File::open(path, OpenMode::Update);
+        FaultyFile file(real);
+        file.failingWrite = 1;
         const auto result = writeId3v1(file, {entry(V1FieldNo::Title, "x")});
         EXPECT_EQ(result.status, WriteStatus::IoError);
         EXPECT_EQ(describe(result), "No space left on device");
@@ -353,7 +325,8 @@ TEST_F(Id3v1Test, FailedAppendLeavesFileAsItWas)
 TEST_F(Id3v1Test, FailedWriteOrRemoveIsReported)
 {
     const auto path = put(test::trailer("Title"));
-    FailingFile file(File::open(path, OpenMode::Update));
+    File real = File::open(path, OpenMode::Update);
+    FaultyFile file(real);
     file.failWrites = true;
     EXPECT_EQ(writeId3v1(file, {entry(V1FieldNo::Title, "x")}).status, WriteStatus::IoError);
     EXPECT_EQ(removeId3v1(file).status, WriteStatus::IoError);

@@ -6,57 +6,13 @@
 
 #include "tests/support/id3_builder.h"
 #include "tests/support/mutagen.h"
+#include "tests/tags/faulty_file.h"
 
 namespace corvane::tags {
 namespace {
 
 using test::Bytes;
 using test::bytesOf;
-
-Bytes concat(std::initializer_list<Bytes> parts)
-{
-    Bytes out;
-    for (const auto& p : parts) test::append(out, p);
-    return out;
-}
-
-// Passes every call to a real file and remembers the largest read asked for, which is the
-// largest buffer the reader allocated for file data.
-class RecordingIo final : public FileIo {
-public:
-    explicit RecordingIo(FileIo& inner) : m_inner(inner) {}
-    std::optional<std::size_t> readAt(std::uint64_t offset, std::span<std::uint8_t> data) override
-    {
-        m_largestRead = std::max(m_largestRead, data.size());
-        return m_inner.readAt(offset, data);
-    }
-    bool writeAt(std::uint64_t offset, std::span<const std::uint8_t> data) override
-    {
-        return m_inner.writeAt(offset, data);
-    }
-    std::optional<std::uint64_t> length() override { return m_inner.length(); }
-    bool truncate(std::uint64_t n) override { return m_inner.truncate(n); }
-    bool reserve(std::uint64_t n) override { return m_inner.reserve(n); }
-    std::string errorText() const override { return m_inner.errorText(); }
-    std::size_t largestRead() const { return m_largestRead; }
-
-private:
-    FileIo& m_inner;
-    std::size_t m_largestRead = 0;
-};
-
-class FailingIo final : public FileIo {
-public:
-    std::optional<std::size_t> readAt(std::uint64_t, std::span<std::uint8_t>) override
-    {
-        return std::nullopt;
-    }
-    bool writeAt(std::uint64_t, std::span<const std::uint8_t>) override { return false; }
-    std::optional<std::uint64_t> length() override { return std::nullopt; }
-    bool truncate(std::uint64_t) override { return false; }
-    bool reserve(std::uint64_t) override { return false; }
-    std::string errorText() const override { return "Input/output error"; }
-};
 
 class Id3v2Read : public ::testing::Test {
 protected:
@@ -67,7 +23,7 @@ protected:
         test::writeFile(path, bytes);
         File file = File::open(path, OpenMode::Read);
         EXPECT_TRUE(file.isOpen());
-        RecordingIo io(file);
+        FaultyFile io(file);
         const auto result = readId3v2(io, m_record.slotList());
         if (largestRead) *largestRead = io.largestRead();
         return result;
@@ -171,7 +127,10 @@ TEST_F(Id3v2Read, VersionsOutsideTwoAndThreeAreNotRead)
     }
     EXPECT_EQ(read(m_audio).status, TagRead::Absent);
     EXPECT_EQ(read(bytesOf("ID")).status, TagRead::Absent);
-    FailingIo failing;
+    test::writeFile(m_dir.file("t.mp3"), test::mp3(test::tag({}), m_audio));
+    File file = File::open(m_dir.file("t.mp3"), OpenMode::Read);
+    FaultyFile failing(file);
+    failing.failReads = true;
     EXPECT_EQ(readId3v2(failing, m_record.slotList()).status, TagRead::Failed);
 }
 

@@ -10,6 +10,7 @@
 #include "tags/id3v2_write.h"
 #include "tests/support/id3_builder.h"
 #include "tests/support/temp_dir.h"
+#include "tests/tags/faulty_file.h"
 
 namespace corvane::tags {
 namespace {
@@ -22,47 +23,6 @@ using test::readFile;
 using test::tag;
 using test::textFrame;
 using test::trailer;
-
-// A real file whose disk "fills up": reserve fails, or the Nth write stores half its bytes and
-// fails, as a write that runs out of space part-way does.
-class FailingFile final : public FileIo {
-public:
-    explicit FailingFile(File& real) : m_real(real) {}
-
-    bool failReserve = false;
-    int failingWrite = 0;  // 1-based; 0 never
-    int writes = 0;
-
-    std::optional<std::size_t> readAt(std::uint64_t offset, std::span<std::uint8_t> data) override
-    {
-        return m_real.readAt(offset, data);
-    }
-    bool writeAt(std::uint64_t offset, std::span<const std::uint8_t> data) override
-    {
-        if (++writes != failingWrite) return m_real.writeAt(offset, data);
-        (void)m_real.writeAt(offset, data.first(data.size() / 2));
-        m_failed = true;
-        return false;
-    }
-    std::optional<std::uint64_t> length() override { return m_real.length(); }
-    bool truncate(std::uint64_t newLength) override { return m_real.truncate(newLength); }
-    bool reserve(std::uint64_t newLength) override
-    {
-        if (failReserve) {
-            m_failed = true;
-            return false;
-        }
-        return m_real.reserve(newLength);
-    }
-    std::string errorText() const override
-    {
-        return m_failed ? errorString(ENOSPC) : m_real.errorText();
-    }
-
-private:
-    File& m_real;
-    bool m_failed = false;
-};
 
 SlotList entries(std::initializer_list<std::pair<std::string_view, std::string>> items)
 {
@@ -112,7 +72,7 @@ TEST(Id3v2WriteFaults, FailedReserveLeavesTheFileAsItWas)
     for (const auto& c : faultCases()) {
         test::writeFile(path, c.before);
         File real = File::open(path, OpenMode::Update);
-        FailingFile file(real);
+        FaultyFile file(real);
         file.failReserve = true;
         const auto result = c.job(file);
         real.close();
@@ -136,7 +96,7 @@ TEST(Id3v2WriteFaults, WriteFailingAtAnyPointLeavesTheFileAsItWas)
         for (int n = 1;; ++n) {
             test::writeFile(path, c.before);
             File real = File::open(path, OpenMode::Update);
-            FailingFile file(real);
+            FaultyFile file(real);
             file.failingWrite = n;
             const auto result = c.job(file);
             real.close();

@@ -7,19 +7,13 @@
 #include "tags/text_encoding.h"
 #include "tests/support/id3_builder.h"
 #include "tests/support/mutagen.h"
+#include "tests/tags/faulty_file.h"
 
 namespace corvane::tags {
 namespace {
 
 using test::Bytes;
 using test::bytesOf;
-
-Bytes concat(std::initializer_list<Bytes> parts)
-{
-    Bytes out;
-    for (const auto& p : parts) test::append(out, p);
-    return out;
-}
 
 class ListRowReader : public ::testing::Test {
 protected:
