@@ -54,6 +54,11 @@ protected:
     test::TempDir m_dir;
 };
 
+// One fixture, three suites named for what they test.
+using Id3v1Read = Id3v1Test;
+using Id3v1Write = Id3v1Test;
+using Id3v1Remove = Id3v1Test;
+
 std::string text(const TagRecord& r, RecordSlot s)
 {
     return r[s].text();
@@ -71,7 +76,7 @@ FieldSlot entry(V1FieldNo no, std::string value)
 
 // ---- reading -------------------------------------------------------------------------------
 
-TEST_F(Id3v1Test, ReadFillsEveryFieldAtFullWidth)
+TEST_F(Id3v1Read, FillsEveryFieldAtFullWidth)
 {
     const std::string title30(30, 'T'), artist30(30, 'A'), album30(30, 'L'), comment29(29, 'C');
     const auto path = put(test::mp3({}, test::mpegAudio(500),
@@ -87,7 +92,7 @@ TEST_F(Id3v1Test, ReadFillsEveryFieldAtFullWidth)
     EXPECT_EQ(text(r, RecordSlot::V1GenreByte), std::string(1, '\x11'));
 }
 
-TEST_F(Id3v1Test, ReadWithoutTrailerEmptiesTextSlotsAndKeepsGenre)
+TEST_F(Id3v1Read, WithoutTrailerEmptiesTextSlotsAndKeepsGenre)
 {
     for (const auto size : {std::size_t{0}, std::size_t{3}, std::size_t{127}, std::size_t{4000}}) {
         auto bytes = test::mpegAudio(size);
@@ -106,7 +111,7 @@ TEST_F(Id3v1Test, ReadWithoutTrailerEmptiesTextSlotsAndKeepsGenre)
     }
 }
 
-TEST_F(Id3v1Test, ReadSplitsCommentAndTrackAtByte126)
+TEST_F(Id3v1Read, SplitsCommentAndTrackAtByte126)
 {
     // Another tool wrote a 30-character comment: its last character lands in the track byte.
     auto t = test::trailer("Song");
@@ -116,14 +121,14 @@ TEST_F(Id3v1Test, ReadSplitsCommentAndTrackAtByte126)
     EXPECT_EQ(v1(r, 0), std::to_string(int{'3'}));
 }
 
-TEST_F(Id3v1Test, ReadTrackByteAsUnsignedOrEmptyForZero)
+TEST_F(Id3v1Read, TrackByteAsUnsignedOrEmptyForZero)
 {
     EXPECT_EQ(v1(read(put(test::trailer("x", {}, {}, {}, {}, 200))), 0), "200");
     EXPECT_EQ(v1(read(put(test::trailer("x", {}, {}, {}, {}, 255))), 0), "255");
     EXPECT_EQ(v1(read(put(test::trailer("x", {}, {}, {}, {}, 0))), 0), "");
 }
 
-TEST_F(Id3v1Test, ReadDecodesLatin1AndStopsAtZeroByte)
+TEST_F(Id3v1Read, DecodesLatin1AndStopsAtZeroByte)
 {
     auto t = test::trailer("Caf\xE9 M\xFCller", "AB");
     std::memcpy(&t[kArtist + 3], "CD", 2);  // after the zero that ends "AB"
@@ -132,7 +137,7 @@ TEST_F(Id3v1Test, ReadDecodesLatin1AndStopsAtZeroByte)
     EXPECT_EQ(v1(r, 2), "AB");
 }
 
-TEST_F(Id3v1Test, ReadIntoShortListPutsGenreInSlot6)
+TEST_F(Id3v1Read, IntoShortListPutsGenreInSlot6)
 {
     const auto path = put(test::trailer("Title", {}, {}, {}, {}, 3, 13));
     SlotList list(7);
@@ -143,7 +148,7 @@ TEST_F(Id3v1Test, ReadIntoShortListPutsGenreInSlot6)
     EXPECT_EQ(list[6].text(), std::string(1, '\x0D'));
 }
 
-TEST_F(Id3v1Test, ReadFailureIsReportedNotTakenForNoTrailer)
+TEST_F(Id3v1Read, FailureIsReportedNotTakenForNoTrailer)
 {
     const auto path = put(test::trailer("Title"));
     File real = File::open(path, OpenMode::Read);
@@ -156,7 +161,7 @@ TEST_F(Id3v1Test, ReadFailureIsReportedNotTakenForNoTrailer)
 
 // ---- writing -------------------------------------------------------------------------------
 
-TEST_F(Id3v1Test, WriteAppendsTrailerToFileWithoutOne)
+TEST_F(Id3v1Write, AppendsTrailerToFileWithoutOne)
 {
     const auto audio = test::mpegAudio(5000);
     const auto path = put(audio);
@@ -176,7 +181,7 @@ TEST_F(Id3v1Test, WriteAppendsTrailerToFileWithoutOne)
     EXPECT_EQ(v1(r, 0), "");
 }
 
-TEST_F(Id3v1Test, WriteAppendsTrailerToFileShorterThan128Bytes)
+TEST_F(Id3v1Write, AppendsTrailerToFileShorterThan128Bytes)
 {
     const Bytes tiny = test::bytesOf("TAG-but-too-short");
     const auto path = put(tiny);
@@ -189,7 +194,7 @@ TEST_F(Id3v1Test, WriteAppendsTrailerToFileShorterThan128Bytes)
     EXPECT_EQ(text(r, RecordSlot::V1GenreByte), std::string(1, '\x11'));
 }
 
-TEST_F(Id3v1Test, WriteOfYearAloneChangesOnlyItsFourBytes)
+TEST_F(Id3v1Write, OfYearAloneChangesOnlyItsFourBytes)
 {
     const auto before = test::mp3(test::tag({test::textFrame("TIT2", "v2")}), test::mpegAudio(3000),
                                   test::trailer("Title", "Artist", "Album", "1980", "Note", 9, 4));
@@ -208,7 +213,7 @@ TEST_F(Id3v1Test, WriteOfYearAloneChangesOnlyItsFourBytes)
               "2024");
 }
 
-TEST_F(Id3v1Test, WriteCutsTextsToTheirWidthsAndZeroFills)
+TEST_F(Id3v1Write, CutsTextsToTheirWidthsAndZeroFills)
 {
     const auto path = put(test::mp3({}, test::mpegAudio(100),
                                     test::trailer(std::string(30, 'x'), std::string(30, 'y'),
@@ -230,7 +235,7 @@ TEST_F(Id3v1Test, WriteCutsTextsToTheirWidthsAndZeroFills)
     EXPECT_EQ(t[kGenre], 8);
 }
 
-TEST_F(Id3v1Test, WriteShortCommentLeavesByte125Zero)
+TEST_F(Id3v1Write, ShortCommentLeavesByte125Zero)
 {
     const auto path = put(test::trailer("t", {}, {}, {}, std::string(29, 'c'), 5));
     write(path, {entry(V1FieldNo::Comment, "short")});
@@ -240,7 +245,7 @@ TEST_F(Id3v1Test, WriteShortCommentLeavesByte125Zero)
     EXPECT_EQ(v1(r, 0), "5");
 }
 
-TEST_F(Id3v1Test, WriteTrackByLeadingDigits)
+TEST_F(Id3v1Write, TrackByLeadingDigits)
 {
     const std::pair<const char*, int> cases[] = {
         {"7", 7},    {"200", 200}, {"300", 255}, {"0", 0},     {"", 0},   {" 12", 12},
@@ -256,7 +261,7 @@ TEST_F(Id3v1Test, WriteTrackByLeadingDigits)
     EXPECT_EQ(v1(read(path), 0), "") << "track 0 reads back as no track";
 }
 
-TEST_F(Id3v1Test, WriteGenreByNameWithoutRegardToCase)
+TEST_F(Id3v1Write, GenreByNameWithoutRegardToCase)
 {
     const auto path = put(test::trailer("t", {}, {}, {}, {}, 0, 4));
     const auto genreAfter = [&](std::optional<std::string> value) {
@@ -275,7 +280,7 @@ TEST_F(Id3v1Test, WriteGenreByNameWithoutRegardToCase)
     EXPECT_EQ(trailerOf(path)[kGenre], 8) << "a list without a genre keeps the byte";
 }
 
-TEST_F(Id3v1Test, WriteStoresLatin1AndQuestionMarksForOtherCharacters)
+TEST_F(Id3v1Write, StoresLatin1AndQuestionMarksForOtherCharacters)
 {
     const auto path = put(test::mpegAudio(64));
     // "Café", then "Ωmega 日本" whose three non-Latin-1 characters become one "?" each.
@@ -288,7 +293,7 @@ TEST_F(Id3v1Test, WriteStoresLatin1AndQuestionMarksForOtherCharacters)
     EXPECT_EQ(v1(read(path), 1), "Caf\xC3\xA9");
 }
 
-TEST_F(Id3v1Test, WriteCountsWidthInLatin1Bytes)
+TEST_F(Id3v1Write, CountsWidthInLatin1Bytes)
 {
     // 30 "é": 60 bytes of UTF-8 but exactly 30 bytes on disk, so nothing is cut.
     std::string thirtyE;
@@ -299,7 +304,7 @@ TEST_F(Id3v1Test, WriteCountsWidthInLatin1Bytes)
     EXPECT_EQ(v1(read(path), 1), thirtyE);
 }
 
-TEST_F(Id3v1Test, WriteTakesFirstEntryOfEachField)
+TEST_F(Id3v1Write, TakesFirstEntryOfEachField)
 {
     const auto path = put(test::mpegAudio(64));
     write(path, {entry(V1FieldNo::Album, "First"), entry(V1FieldNo::Album, "Second"),
@@ -307,7 +312,7 @@ TEST_F(Id3v1Test, WriteTakesFirstEntryOfEachField)
     EXPECT_EQ(v1(read(path), 3), "First");
 }
 
-TEST_F(Id3v1Test, FailedAppendLeavesFileAsItWas)
+TEST_F(Id3v1Write, FailedAppendLeavesFileAsItWas)
 {
     const auto before = test::mpegAudio(3000);
     const auto path = put(before);
@@ -322,7 +327,7 @@ TEST_F(Id3v1Test, FailedAppendLeavesFileAsItWas)
     EXPECT_EQ(test::readFile(path), before);
 }
 
-TEST_F(Id3v1Test, FailedWriteOrRemoveIsReported)
+TEST_F(Id3v1Write, FailureOfWriteOrRemoveIsReported)
 {
     const auto path = put(test::trailer("Title"));
     File real = File::open(path, OpenMode::Update);
@@ -338,7 +343,7 @@ TEST_F(Id3v1Test, FailedWriteOrRemoveIsReported)
 
 // ---- removing ------------------------------------------------------------------------------
 
-TEST_F(Id3v1Test, RemoveCutsTheTrailerOnly)
+TEST_F(Id3v1Remove, CutsTheTrailerOnly)
 {
     const auto audio = test::mp3(test::tag({test::textFrame("TIT2", "x")}), test::mpegAudio(2000));
     const auto path = put(test::mp3(audio, {}, test::trailer("Gone")));
@@ -352,7 +357,7 @@ TEST_F(Id3v1Test, RemoveCutsTheTrailerOnly)
     EXPECT_EQ(test::readFile(path), audio);
 }
 
-TEST_F(Id3v1Test, RemoveLeavesFileWithoutTrailerUntouched)
+TEST_F(Id3v1Remove, LeavesFileWithoutTrailerUntouched)
 {
     const auto bytes = test::mpegAudio(300);
     const auto path = put(bytes);
@@ -365,7 +370,7 @@ TEST_F(Id3v1Test, RemoveLeavesFileWithoutTrailerUntouched)
 
 // ---- the peer reader -----------------------------------------------------------------------
 
-TEST_F(Id3v1Test, PeerReadsWrittenTrailerWithSameValues)
+TEST_F(Id3v1Write, PeerReadsTheWrittenTrailerWithSameValues)
 {
     const auto path = put(test::mpegAudio(4000));
     write(path, {entry(V1FieldNo::Title, "Caf\xC3\xA9 del Mar"), entry(V1FieldNo::Artist, "Artist"),
