@@ -132,9 +132,8 @@ int runList(std::span<const std::string> args)
         line.assign(1, static_cast<char>('0' + row.presence));
         for (std::size_t i = 0; i < layout->size(); ++i) {
             std::string_view cell = i < row.cells.size() ? row.cells[i] : std::string_view();
-            // The ID3v2 view shows a genre without its leading "(n)" reference.
-            if (v2 && (*layout)[i] == tags::Column::Genre)
-                cell.remove_prefix(std::min(cell.size(), tags::parseGenreRef(cell).consumed));
+            // The ID3v2 view shows a genre as the desktop list does, without its "(n)" reference.
+            if (v2 && (*layout)[i] == tags::Column::Genre) cell = tags::genreDisplayText(cell);
             line += '\t';
             appendCell(line, cell);
         }

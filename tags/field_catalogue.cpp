@@ -104,6 +104,15 @@ std::string_view genreNameOfTcon(std::string_view tcon)
     return {};
 }
 
+std::string_view genreDisplayText(std::string_view tcon)
+{
+    const auto ref = parseGenreRef(tcon);
+    const auto rest = tcon.substr(std::min(ref.consumed, tcon.size()));
+    if (rest.empty() && ref.number >= 0 && ref.number < kGenreCount)
+        return genreName(ref.number);
+    return rest;
+}
+
 std::optional<Column> columnOfFrame(std::string_view frameId)
 {
     if (frameId.empty())

@@ -65,6 +65,11 @@ struct GenreRef {
 // the table name equal to the text after the reference, else "".
 [[nodiscard]] std::string_view genreNameOfTcon(std::string_view tcon);
 
+// How the file list shows an ID3v2 genre text: without its leading "(n)" reference ("(17)Rock"
+// shows "Rock", "((Live)" shows "(Live)"), except that a text which is nothing but a reference to
+// a table genre shows that genre's name ("(17)" shows "Rock") rather than nothing.
+[[nodiscard]] std::string_view genreDisplayText(std::string_view tcon);
+
 // Column whose frame is frameId, if any (Filename has none).
 [[nodiscard]] std::optional<Column> columnOfFrame(std::string_view frameId);
 

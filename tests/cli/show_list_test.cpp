@@ -115,14 +115,15 @@ TEST(CliList, BothViewsWithChosenColumns)
     writeFile(dir.file("b.mp3"), mp3(tag({textFrame("TIT2", "Tag B"), textFrame("TCON", "(17)Rock"),
                                           textFrame("TRCK", "4")}),
                                      mpegAudio(1000), trailer("Trailer B", "", "", "", "", 2, 13)));
-    writeFile(dir.file("A.MP3"), mp3({}, mpegAudio(1000), trailer("Trailer\tA")));
+    writeFile(dir.file("A.MP3"), mp3(tag({textFrame("TCON", "(13)")}), mpegAudio(1000),
+                                     trailer("Trailer\tA")));
     writeFile(dir.file("c.mp3"), mpegAudio(1000));
     writeFile(dir.file("notes.txt"), bytesOf("not an mp3"));
 
     const auto v1 = runCli(dir, {"list", "--columns", "Filename,Title,Genre,Track", "."});
     ASSERT_EQ(v1.exitCode, 0) << v1.err;
     EXPECT_EQ(v1.out,
-              "1\tA.MP3\tTrailer A\t\t\n"
+              "3\tA.MP3\tTrailer A\t\t\n"
               "3\tb.mp3\tTrailer B\tPop\t2\n"
               "0\tc.mp3\t\t\t\n");
 
@@ -130,7 +131,7 @@ TEST(CliList, BothViewsWithChosenColumns)
         runCli(dir, {"list", "--view", "v2", "--columns=title,genre,track,encoded-by", "."});
     ASSERT_EQ(v2.exitCode, 0) << v2.err;
     EXPECT_EQ(v2.out,
-              "1\t\t\t\t\n"
+              "3\t\tPop\t\t\n"
               "3\tTag B\tRock\t4\t\n"
               "0\t\t\t\t\n");
 }

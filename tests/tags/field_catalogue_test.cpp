@@ -61,6 +61,12 @@ TEST(GenreTable, NamesOfBytesAndTconTexts)
     EXPECT_EQ(genreNameOfTcon("(200)rock"), "Rock") << "an out-of-range number falls back to the name";
     EXPECT_EQ(genreNameOfTcon("jazz"), "Jazz");
     EXPECT_EQ(genreNameOfTcon("Chill"), "");
+
+    EXPECT_EQ(genreDisplayText("(17)Rock"), "Rock");
+    EXPECT_EQ(genreDisplayText("(17)"), "Rock") << "a bare reference shows the genre's name";
+    EXPECT_EQ(genreDisplayText("(200)"), "");
+    EXPECT_EQ(genreDisplayText("((Live)"), "(Live)");
+    EXPECT_EQ(genreDisplayText("Chill"), "Chill");
 }
 
 TEST(ColumnTable, NamesAndFrames)
