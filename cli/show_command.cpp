@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <iostream>
 
+#include "batch/set_data.h"
 #include "cli/arguments.h"
 #include "cli/commands.h"
 #include "cli/json_writer.h"
@@ -98,36 +99,12 @@ constexpr std::array<V1Field, 6> kV1Fields{{
     {"track", "Track No", RecordSlot::V1Track},
 }};
 
-constexpr std::array<std::string_view, tags::kTagRecordSize> kSlotLabels{"",
-                                                                         "",
-                                                                         "",
-                                                                         "",
-                                                                         "",
-                                                                         "",
-                                                                         "Track No",
-                                                                         "Title",
-                                                                         "Artist",
-                                                                         "Album",
-                                                                         "Year",
-                                                                         "Comment",
-                                                                         "Composer",
-                                                                         "Lyricist",
-                                                                         "Copyright",
-                                                                         "URL",
-                                                                         "Encoded By",
-                                                                         "Sub Title",
-                                                                         "Orig. Artist",
-                                                                         "Orig. Album",
-                                                                         "Orig. Year",
-                                                                         "Orig. Lyricist",
-                                                                         "Publisher",
-                                                                         "Band",
-                                                                         "Conductor",
-                                                                         "Play Counter",
-                                                                         "",
-                                                                         "",
-                                                                         "",
-                                                                         "Genre"};
+// The label the tag editor shows a frame's field under ("Band" for "TPE2").
+std::string fieldLabel(std::string_view frameId)
+{
+    const auto field = batch::editorField(frameId);
+    return field ? field->name : std::string(frameId);
+}
 
 std::string jsonObject(const std::string& path, const LoadedFile& loaded)
 {
@@ -196,9 +173,7 @@ std::string textBlock(const std::string& path, const LoadedFile& loaded)
         for (const int s : frameSlots()) {
             const auto& slot = record.slotList()[static_cast<std::size_t>(s)];
             if (slot.hasValue())
-                out += "    " + slot.key + " " +
-                       std::string(kSlotLabels[static_cast<std::size_t>(s)]) + ": " + slot.text() +
-                       "\n";
+                out += "    " + slot.key + " " + fieldLabel(slot.key) + ": " + slot.text() + "\n";
         }
     } else if (loaded.unsupportedV2) {
         out += "  ID3v2: version " + versionText(*loaded.unsupportedV2) + ", not read\n";
