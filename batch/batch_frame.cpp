@@ -1,7 +1,6 @@
 #include "batch/batch_frame.h"
 
 #include <QApplication>
-#include <QFile>
 #include <algorithm>
 #include <utility>
 
@@ -21,6 +20,7 @@
 #include "batch/update_all.h"
 #include "editor/tag_editor_dialog.h"
 #include "editor/update_all_job.h"
+#include "editor/write_failure_message.h"
 #include "tags/field_catalogue.h"
 #include "tags/id3v1.h"
 #include "tags/list_row_reader.h"
@@ -32,40 +32,19 @@ namespace {
 const QString kNoSelection =
     QStringLiteral("Please select at least one file to perform operation on");
 const QString kReadingFile = QStringLiteral("Reading File: ");
-const QString kReadOnly = QStringLiteral(
-    " could not be written to. Please ensure it is not set to Read-Only and try again.");
-const QString kNotWritten = QStringLiteral(" could not be written to.");
 const QString kContinueSetting =
     QStringLiteral("\nWould you like to continue setting remaining file tags?");
 const QString kContinueUpdating =
     QStringLiteral("\nWould you like to continue with the remaining file(s)?");
-
-QString displayName(const std::string& bytes)
-{
-    return QFile::decodeName(QByteArray::fromStdString(bytes));
-}
 
 QString fromUtf8(const std::string& text)
 {
     return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
 }
 
-// A reason from the core ("the ID3v2 tag is damaged") as a sentence of its own.
-QString asSentence(const std::string& reason)
-{
-    QString text = fromUtf8(reason).trimmed();
-    if (text.isEmpty()) return text;
-    text[0] = text.at(0).toUpper();
-    if (!text.endsWith(QLatin1Char('.'))) text += QLatin1Char('.');
-    return text;
-}
-
 QString failureMessage(const std::string& name, const std::string& reason)
 {
-    QString message = QStringLiteral("The file ") + displayName(name) + kNotWritten;
-    const QString sentence = asSentence(reason);
-    if (!sentence.isEmpty()) message += QLatin1Char('\n') + sentence;
-    return message;
+    return writeFailureMessage(displayFileName(name), reason);
 }
 
 // A question needs the arrow: the wait cursor of the run would otherwise sit over the buttons.
@@ -145,8 +124,7 @@ bool BatchFrame::askToGoOn(const QString& message, bool anotherFollows)
 bool BatchFrame::checkWritable(const std::string& name, bool anotherFollows, bool& goOn)
 {
     if (tags::testAccess(pathOf(name)) == tags::Access::ReadWrite) return true;
-    if (!askToGoOn(QStringLiteral("The file ") + displayName(name) + kReadOnly, anotherFollows))
-        goOn = false;
+    if (!askToGoOn(readOnlyMessage(displayFileName(name)), anotherFollows)) goOn = false;
     return false;
 }
 
@@ -191,7 +169,7 @@ void BatchFrame::runLoop(const std::vector<int>& rows, const FileWork& work)
         if (!checkWritable(name, anotherFollows, goOn)) continue;
         const std::string path = pathOf(name);
         batch::UpdateFile target = batch::openForUpdate(path);
-        m_context.showProgress(displayName(path));
+        m_context.showProgress(displayFileName(path));
         // Between the access test and the open the file may have gone or been locked; that is a
         // failure the user must hear about, not a silent skip.
         if (!target.isOpen()) {
@@ -297,7 +275,7 @@ void BatchFrame::synchroniseTags()
             const bool anotherFollows = i + 1 < rows.size();
             const std::string name = list.row(rows[i]).name;
             // Here the name is shown before the access test: the run reads before it writes.
-            m_context.showProgress(kReadingFile + displayName(name));
+            m_context.showProgress(kReadingFile + displayFileName(name));
             if (!checkWritable(name, anotherFollows, goOn)) continue;
             batch::UpdateFile target = batch::openForUpdate(pathOf(name));
             const batch::FileOutcome outcome = target.isOpen()
@@ -348,7 +326,7 @@ void writeUpdateAll(const UpdateAllJob& job)
         const std::string& name = job.names[i];
         const std::string path = job.folder + name;
         if (tags::testAccess(path) != tags::Access::ReadWrite) {
-            goOn = goOnAfter(QStringLiteral("The file ") + displayName(name) + kReadOnly);
+            goOn = goOnAfter(readOnlyMessage(displayFileName(name)));
             continue;
         }
         batch::UpdateFile target = batch::openForUpdate(path);

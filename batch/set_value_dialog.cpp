@@ -2,11 +2,10 @@
 #include "batch/set_value_dialog.h"
 
 #include <QLineEdit>
-#include <algorithm>
-#include <vector>
 
 #include "app/prompt.h"
 #include "batch/tag_boxes_dialog.h"
+#include "editor/genre_box.h"
 #include "ui_set_value_dialog.h"
 
 namespace corvane {
@@ -68,15 +67,8 @@ void SetValueDialog::setUpGenreBox(const QString& startValue)
     QComboBox& box = *m_ui->genreBox;
 
     // The empty entry comes first, then the names in alphabetical order, each carrying its
-    // genre number so a selection can be told apart from typed text that happens to match.
-    std::vector<int> order(tags::kGenreCount);
-    for (int i = 0; i < tags::kGenreCount; ++i) order[static_cast<std::size_t>(i)] = i;
-    std::sort(order.begin(), order.end(), [](int a, int b) {
-        return QString::compare(toQString(tags::genreName(a)), toQString(tags::genreName(b)),
-                                Qt::CaseInsensitive) < 0;
-    });
-    box.addItem(QString(), static_cast<int>(tags::kNoGenre));
-    for (const int genre : order) box.addItem(toQString(tags::genreName(genre)), genre);
+    // genre number: the same items as the tag editor's genre boxes.
+    fillGenreBox(box);
     box.lineEdit()->setMaxLength(kMaxSetValueLength);
 
     int match = 0;

@@ -11,10 +11,10 @@
 #include "app/wait_cursor.h"
 #include "editor/digits_only_filter.h"
 #include "editor/genre_box.h"
+#include "editor/write_failure_message.h"
 
 #include "ui_tag_editor_dialog.h"
 
-#include <QFile>
 #include <QLayout>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -42,18 +42,6 @@ const QString kRevertPrompt =
 QString fromUtf8(const std::string& text)
 {
     return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
-
-// A reason from the core ("No space left on device") as the second sentence of a message.
-QString asSentence(const std::string& reason)
-{
-    QString text = fromUtf8(reason).trimmed();
-    if (text.isEmpty())
-        return text;
-    text[0] = text.at(0).toUpper();
-    if (!text.endsWith(QLatin1Char('.')))
-        text += QLatin1Char('.');
-    return text;
 }
 
 }  // namespace
@@ -178,7 +166,7 @@ std::string TagEditorDialog::currentPath() const
 
 QString TagEditorDialog::currentName() const
 {
-    return QFile::decodeName(QByteArray::fromStdString(m_names[static_cast<std::size_t>(m_index)]));
+    return displayFileName(m_names[static_cast<std::size_t>(m_index)]);
 }
 
 void TagEditorDialog::updateTitle()
@@ -370,17 +358,9 @@ bool TagEditorDialog::saveCurrentFile()
 
 void TagEditorDialog::reportSaveFailure(const SaveResult& result)
 {
-    QString message = QStringLiteral("The file ") + currentName();
-    if (result.status == SaveStatus::NotWritable) {
-        message += QStringLiteral(" could not be written to. Please ensure it is not set to "
-                                  "Read-Only and try again.");
-    } else {
-        message += QStringLiteral(" could not be written to.");
-        const QString reason = asSentence(result.reason);
-        if (!reason.isEmpty())
-            message += QLatin1Char('\n') + reason;
-    }
-    m_prompter.stop(this, message);
+    m_prompter.stop(this, result.status == SaveStatus::NotWritable
+                              ? readOnlyMessage(currentName())
+                              : writeFailureMessage(currentName(), result.reason));
 }
 
 void TagEditorDialog::stepTo(int index)
