@@ -21,62 +21,6 @@ EditorTexts editorTexts()
     return texts;
 }
 
-TEST(UpdateAll, OnlyTheChosenFrameChangesInEveryFile)
-{
-    test::TempDir dir;
-    EditorTexts texts = editorTexts();
-    texts.edits[9] = "Shared Album";  // the ID3v2 Album edit
-    FieldFlags flags = noFlags();
-    flags[9] = true;
-    UpdateAllPlan plan{collectId3v1List(texts, flags),
-                       collectId3v2List(texts, flags, kExpandedCapacity), false};
-    ASSERT_EQ(plan.id3v2.entries.size(), 1u);
-    EXPECT_TRUE(plan.id3v1.entries.empty());
-
-    for (int i = 0; i < 10; ++i) {
-        const auto path = dir.file("f" + std::to_string(i) + ".mp3");
-        const Bytes trailerBytes = test::trailer("t" + std::to_string(i));
-        test::writeFile(
-            path, test::mp3(test::tag({test::textFrame("TIT2", "Title " + std::to_string(i)),
-                                       test::textFrame("TALB", "Old")},
-                                      100),
-                            test::mpegAudio(2000, static_cast<std::uint32_t>(i)), trailerBytes));
-        auto file = test::openUpdate(path);
-        ASSERT_TRUE(updateAllFile(file, plan).isWritten());
-        file.close();
-        const auto frames = test::readV2(path);
-        EXPECT_EQ(frames.at("TALB"), "Shared Album");
-        EXPECT_EQ(frames.at("TIT2"), "Title " + std::to_string(i));
-        EXPECT_EQ(frames.size(), 2u);
-        const Bytes after = test::readFile(path);
-        EXPECT_TRUE(std::equal(trailerBytes.begin(), trailerBytes.end(), after.end() - 128));
-    }
-}
-
-TEST(UpdateAll, RemoveRowTakesTheTrailerOffAndLeavesOthersAlone)
-{
-    test::TempDir dir;
-    EditorTexts texts = editorTexts();
-    texts.v1Checked = false;
-    FieldFlags flags = noFlags();
-    flags[kFlagRemoveV1] = true;
-    const UpdateAllPlan plan{collectId3v1List(texts, flags),
-                             collectId3v2List(texts, flags, kExpandedCapacity), false};
-    EXPECT_EQ(plan.id3v1.action, TagAction::Remove);
-
-    const auto with = dir.file("with.mp3");
-    const auto without = dir.file("without.mp3");
-    const Bytes body = test::mp3(test::tag({test::textFrame("TIT2", "x")}), test::mpegAudio(1000));
-    test::writeFile(with, test::mp3(body, {}, test::trailer("gone")));
-    test::writeFile(without, body);
-    for (const auto& path : {with, without}) {
-        auto file = test::openUpdate(path);
-        (void)updateAllFile(file, plan);
-    }
-    EXPECT_EQ(test::readFile(with), body);
-    EXPECT_EQ(test::readFile(without), body);
-}
-
 TEST(UpdateAll, ReducedLayoutTakesEncodedByButNotSubTitle)
 {
     EditorTexts texts = editorTexts();
