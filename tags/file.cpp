@@ -22,7 +22,8 @@ File::~File()
     close();
 }
 
-File::File(File&& other) noexcept : m_fd(other.m_fd), m_error(other.m_error)
+File::File(File&& other) noexcept
+    : m_fd(other.m_fd), m_error(other.m_error), m_length(other.m_length)
 {
     other.m_fd = -1;
 }
@@ -33,6 +34,7 @@ File& File::operator=(File&& other) noexcept
         close();
         m_fd = other.m_fd;
         m_error = other.m_error;
+        m_length = other.m_length;
         other.m_fd = -1;
     }
     return *this;
@@ -54,7 +56,9 @@ File File::open(const std::string& path, OpenMode mode)
     if (::fstat(file.m_fd, &st) != 0 || !S_ISREG(st.st_mode)) {
         file.m_error = S_ISDIR(st.st_mode) ? EISDIR : EINVAL;
         file.close();
+        return file;
     }
+    file.m_length = static_cast<std::uint64_t>(st.st_size);
     return file;
 }
 
@@ -64,6 +68,13 @@ void File::close()
         ::close(m_fd);
         m_fd = -1;
     }
+    m_length.reset();
+}
+
+void File::noteWritten(std::uint64_t end)
+{
+    if (m_length)
+        m_length = std::max(*m_length, end);
 }
 
 std::optional<std::size_t> File::readAt(std::uint64_t offset, std::span<std::uint8_t> data)
@@ -102,18 +113,22 @@ bool File::writeAt(std::uint64_t offset, std::span<const std::uint8_t> data)
             return false;
         }
         done += static_cast<std::size_t>(n);
+        noteWritten(offset + done);
     }
     return true;
 }
 
 std::optional<std::uint64_t> File::length()
 {
+    if (m_length)
+        return m_length;
     struct stat st {};
     if (::fstat(m_fd, &st) != 0) {
         m_error = errno;
         return std::nullopt;
     }
-    return static_cast<std::uint64_t>(st.st_size);
+    m_length = static_cast<std::uint64_t>(st.st_size);
+    return m_length;
 }
 
 bool File::truncate(std::uint64_t newLength)
@@ -124,8 +139,10 @@ bool File::truncate(std::uint64_t newLength)
     } while (rc != 0 && errno == EINTR);
     if (rc != 0) {
         m_error = errno;
+        m_length.reset();
         return false;
     }
+    m_length = newLength;
     return true;
 }
 
@@ -140,11 +157,16 @@ bool File::reserve(std::uint64_t newLength)
     // cannot allocate ahead, writing zeros does the same check the slow way.
     const int rc = ::posix_fallocate(m_fd, static_cast<off_t>(*old),
                                      static_cast<off_t>(newLength - *old));
-    if (rc == 0)
+    if (rc == 0) {
+        m_length = newLength;
         return true;
+    }
     if (rc != EOPNOTSUPP && rc != EINVAL) {
+        // fallocate may have grown the file before running out of space; how far is unknown
+        // until the truncation settles it.
+        m_length.reset();
         m_error = rc;
-        (void)truncate(*old);  // fallocate may have grown the file before running out of space
+        (void)truncate(*old);
         m_error = rc;
         return false;
     }

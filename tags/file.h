@@ -58,14 +58,19 @@ public:
                                                     std::span<std::uint8_t> data) override;
     [[nodiscard]] bool writeAt(std::uint64_t offset,
                                std::span<const std::uint8_t> data) override;
+    // Taken when the file is opened and kept up to date by our own writes and truncations, so
+    // asking costs no system call; only a change by another process goes unseen.
     [[nodiscard]] std::optional<std::uint64_t> length() override;
     [[nodiscard]] bool truncate(std::uint64_t newLength) override;
     [[nodiscard]] bool reserve(std::uint64_t newLength) override;
     [[nodiscard]] std::string errorText() const override;
 
 private:
+    void noteWritten(std::uint64_t end);
+
     int m_fd = -1;
     int m_error = 0;
+    std::optional<std::uint64_t> m_length;  // nullopt: unknown, ask the system
 };
 
 enum class Access { ReadWrite, ReadOnly, Missing };

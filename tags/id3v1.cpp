@@ -33,12 +33,14 @@ bool hasMagic(std::span<const std::uint8_t> bytes)
 }
 
 struct TrailerProbe {
-    bool ok = false;          // false: an I/O error
-    std::uint64_t length = 0; // of the whole file
+    bool ok = false;           // false: an I/O error
+    std::uint64_t length = 0;  // of the whole file
     bool present = false;
+    Trailer trailer{};  // the last 128 bytes, when present
 };
 
-// Looks for "TAG" 128 bytes before the end; a file shorter than that has no trailer.
+// Reads the last 128 bytes and looks for "TAG" at their start, in one read: a caller that goes on
+// to use the trailer needs no second one. A file shorter than that has no trailer.
 TrailerProbe probeTrailer(FileIo& file)
 {
     TrailerProbe probe;
@@ -49,12 +51,11 @@ TrailerProbe probeTrailer(FileIo& file)
     probe.ok = true;
     if (*length < kId3v1Size)
         return probe;
-    std::array<std::uint8_t, 3> magic{};
-    if (!file.readExactAt(*length - kId3v1Size, magic)) {
+    if (!file.readExactAt(*length - kId3v1Size, probe.trailer)) {
         probe.ok = false;
         return probe;
     }
-    probe.present = hasMagic(magic);
+    probe.present = hasMagic(probe.trailer);
     return probe;
 }
 
@@ -135,11 +136,7 @@ TagRead readId3v1(FileIo& file, SlotList& list, bool genreIntoSlot6)
         emptyTextSlots(list);
         return probe.ok ? TagRead::Absent : TagRead::Failed;
     }
-    Trailer trailer{};
-    if (!file.readExactAt(probe.length - kId3v1Size, trailer)) {
-        emptyTextSlots(list);
-        return TagRead::Failed;
-    }
+    const Trailer& trailer = probe.trailer;
     for (std::size_t f = 0; f < kTextOffsets.size() && f + 1 < list.size(); ++f)
         list[f + 1].value = fieldText(trailer, kTextOffsets[f],
                                       static_cast<std::size_t>(Id3v1FieldSizes[f]));
@@ -166,8 +163,7 @@ WriteResult writeId3v1(FileIo& file, const SlotList& writeList)
     std::uint64_t offset = probe.length;
     if (probe.present) {
         offset = probe.length - kId3v1Size;
-        if (!file.readExactAt(offset, trailer))
-            return ioFailure(file);
+        trailer = probe.trailer;
     } else {
         std::memcpy(trailer.data(), kMagic.data(), kMagic.size());
         // A new trailer names no genre unless asked to; a zero byte would read as "Blues".
