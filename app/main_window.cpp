@@ -216,7 +216,10 @@ void MainWindow::resizeEvent(QResizeEvent* event)
 void MainWindow::mousePressEvent(QMouseEvent* event)
 {
     const int x = qRound(event->position().x());
-    if (event->button() != Qt::LeftButton || x <= 0 || x >= width()) {
+    // Only the window's own area between and around the panes is the divider: a press that a
+    // child ignored (the status bar does) reaches us too, and must not start a drag there.
+    if (event->button() != Qt::LeftButton || x <= 0 || x >= width() ||
+        childAt(event->position().toPoint()) != nullptr) {
         QWidget::mousePressEvent(event);
         return;
     }

@@ -9,6 +9,7 @@
 #include <QApplication>
 #include <QHeaderView>
 #include <QMouseEvent>
+#include <QStatusBar>
 #include <QTest>
 #include <QTimer>
 
@@ -127,6 +128,14 @@ TEST(MainWindow, DividerStopsAtTheTreeAndListLimits)
     sendMouse(window, QEvent::MouseButtonRelease, -40, Qt::NoButton);
     sendMouse(window, QEvent::MouseMove, 400, Qt::NoButton);  // released: no longer dragging
     EXPECT_EQ(window.folderTree().width(), 80);
+
+    // A press on the status bar is not a press on the divider, though the bar ignores it.
+    auto* statusBar = window.findChild<QStatusBar*>();
+    ASSERT_NE(statusBar, nullptr);
+    QTest::mousePress(statusBar, Qt::LeftButton, {}, QPoint(300, 5));
+    sendMouse(window, QEvent::MouseMove, 400, Qt::LeftButton);
+    EXPECT_EQ(window.folderTree().width(), 80);
+    QTest::mouseRelease(statusBar, Qt::LeftButton, {}, QPoint(300, 5));
 }
 
 TEST(MainWindow, ViewSwitchRereadsTheFolderAndTheSameViewDoesNothing)
