@@ -163,7 +163,10 @@ int main(int argc, char** argv)
     std::printf("bare list-row reading: %8.1f ms\n", bareMedian * 1000);
     std::printf("file list filled+sorted: %6.1f ms (%.2fx)\n", listMedian * 1000,
                 listMedian / bareMedian);
+    std::printf("goal (within 2x of the bare reading): %s\n",
+                listMedian <= 2 * bareMedian ? "met" : "missed");
     if (ownFolder)
         fs::remove_all(folder);
-    return listMedian <= 2 * bareMedian ? 0 : 1;
+    // A figure, not a verdict: a missed goal must not stop make bench from running the others.
+    return 0;
 }
