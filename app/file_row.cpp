@@ -1,6 +1,7 @@
 #include "app/file_row.h"
 
 #include "tags/list_row_reader.h"
+#include "tags/text_rules.h"
 
 #include <QFile>
 
@@ -11,23 +12,7 @@ namespace corvane {
 
 int leadingInteger(std::string_view text)
 {
-    std::size_t i = 0;
-    while (i < text.size() && (text[i] == ' ' || (text[i] >= '\t' && text[i] <= '\r')))
-        ++i;
-    bool negative = false;
-    if (i < text.size() && (text[i] == '+' || text[i] == '-')) {
-        negative = text[i] == '-';
-        ++i;
-    }
-    long long value = 0;
-    for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) {
-        value = value * 10 + (text[i] - '0');
-        if (value > static_cast<long long>(INT_MAX) + 1)
-            value = static_cast<long long>(INT_MAX) + 1;  // saturate; the limit below settles it
-    }
-    if (negative)
-        value = -value;
-    return static_cast<int>(std::clamp<long long>(value, INT_MIN, INT_MAX));
+    return static_cast<int>(std::clamp<std::int64_t>(tags::leadingInteger(text), INT_MIN, INT_MAX));
 }
 
 bool isNumericColumn(tags::Column field)
@@ -58,13 +43,8 @@ int compareRows(const FileRow& a, const FileRow& b)
 
 QString genreDisplayText(std::string_view tcon)
 {
-    const tags::GenreRef ref = tags::parseGenreRef(tcon);
-    const std::string_view rest = tcon.substr(std::min(ref.consumed, tcon.size()));
-    if (rest.empty() && ref.number >= 0 && ref.number < tags::kGenreCount) {
-        const std::string_view name = tags::genreName(ref.number);
-        return QString::fromUtf8(name.data(), static_cast<qsizetype>(name.size()));
-    }
-    return QString::fromUtf8(rest.data(), static_cast<qsizetype>(rest.size()));
+    const std::string_view text = tags::genreDisplayText(tcon);
+    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
 }
 
 FileRow readFileRow(const std::string& folder, const std::string& name, const ColumnLayout& layout,

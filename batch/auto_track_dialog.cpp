@@ -4,7 +4,7 @@
 #include <algorithm>
 
 #include "app/prompt.h"
-#include "batch/leading_integer.h"
+#include "tags/text_rules.h"
 #include "batch/tag_boxes_dialog.h"
 #include "ui_auto_track_dialog.h"
 
@@ -26,7 +26,7 @@ QString TrackNumberEdit::numberText() const { return lineEdit()->text(); }
 
 int TrackNumberEdit::currentNumber() const
 {
-    const auto number = batch::leadingInteger(numberText().toStdString());
+    const auto number = tags::leadingInteger(numberText().toStdString());
     return static_cast<int>(std::clamp<std::int64_t>(number, kMinimum, kMaximum));
 }
 

@@ -1,6 +1,6 @@
 #include "batch/field_lists.h"
 
-#include "batch/leading_integer.h"
+#include "tags/text_rules.h"
 #include "tags/field_catalogue.h"
 
 namespace corvane::batch {
@@ -68,7 +68,7 @@ std::string playCounterBytes(std::int64_t count)
 
 std::string playCounterBytes(std::string_view text)
 {
-    return playCounterBytes(leadingInteger(text));
+    return playCounterBytes(tags::leadingInteger(text));
 }
 
 }  // namespace corvane::batch

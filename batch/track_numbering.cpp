@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <limits>
 
-#include "batch/leading_integer.h"
+#include "tags/text_rules.h"
 #include "batch/set_data.h"
 
 namespace corvane::batch {
@@ -42,13 +42,13 @@ std::string trackText(std::int64_t number, int width)
 
 std::int64_t parseStartNumber(std::string_view text)
 {
-    const std::int64_t start = leadingInteger(text, 19);
+    const std::int64_t start = tags::leadingInteger(text, 19);
     return start <= 0 ? 1 : start;
 }
 
 int parseZeroCount(std::string_view text)
 {
-    const std::int64_t zeros = leadingInteger(text, 9);
+    const std::int64_t zeros = tags::leadingInteger(text, 9);
     if (zeros < 0) return 0;
     return static_cast<int>(std::min<std::int64_t>(zeros, std::numeric_limits<int>::max()));
 }

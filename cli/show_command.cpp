@@ -7,13 +7,11 @@
 #include <iostream>
 
 #include "batch/set_data.h"
+#include "batch/tag_file_load.h"
 #include "cli/arguments.h"
 #include "cli/commands.h"
 #include "cli/json_writer.h"
 #include "tags/field_catalogue.h"
-#include "tags/id3v1.h"
-#include "tags/id3v2_read.h"
-#include "tags/mpeg_info.h"
 #include "tags/slot_list.h"
 
 namespace corvane::cli {
@@ -40,26 +38,16 @@ LoadedFile loadFile(const std::string& path)
         loaded.error = "is a folder, not a file";
         return loaded;
     }
-    auto file = tags::File::open(path, tags::OpenMode::Read);
-    if (!file.isOpen()) {
-        loaded.error = tags::errorString(file.error());
+    const batch::TagFileLoad result = batch::loadTagFile(path, loaded.record);
+    if (!result.opened || !result.reason.empty()) {
+        loaded.error = result.reason;
         return loaded;
     }
-    auto& slots = loaded.record.slotList();
-    const auto v1 = tags::readId3v1(file, slots, false);
-    const auto v2 = tags::readId3v2(file, slots);
-    if (v1 == tags::TagRead::Failed || v2.status == tags::TagRead::Failed) {
-        loaded.error = file.errorText();
-        return loaded;
-    }
-    loaded.hasV1 = v1 == tags::TagRead::Present;
-    loaded.hasV2 = v2.status == tags::TagRead::Present;
-    if (v2.status == tags::TagRead::Unsupported) loaded.unsupportedV2 = v2.header;
-    loaded.header = v2.header;
-    loaded.record.setHasId3v1(loaded.hasV1);
-    loaded.record.setHasId3v2(loaded.hasV2);
-    loaded.specifics =
-        tags::buildMpegSpecifics(file, path, loaded.record, loaded.hasV2 ? v2.header.tagSize : 0);
+    loaded.hasV1 = result.id3v1 == tags::TagRead::Present;
+    loaded.hasV2 = result.id3v2 == tags::TagRead::Present;
+    if (result.id3v2 == tags::TagRead::Unsupported) loaded.unsupportedV2 = result.header;
+    loaded.header = result.header;
+    loaded.specifics = result.specifics;
     return loaded;
 }
 

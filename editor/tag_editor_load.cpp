@@ -1,21 +1,18 @@
 #include "editor/tag_editor_load.h"
 
-#include "tags/file.h"
-#include "tags/id3v1.h"
-#include "tags/id3v2_read.h"
-#include "tags/mpeg_info.h"
+#include "batch/tag_file_load.h"
 
 namespace corvane {
 
 namespace {
 
-std::string unreadTagNote(const tags::Id3v2ReadResult& read)
+std::string unreadTagNote(const batch::TagFileLoad& read)
 {
-    if (read.status == tags::TagRead::Unsupported) {
+    if (read.id3v2 == tags::TagRead::Unsupported) {
         return "This file has an ID3v2." + std::to_string(read.header.major) +
                " tag, a version that cannot be rewritten: it is shown as absent and kept as it is.";
     }
-    if (read.status == tags::TagRead::Failed)
+    if (read.id3v2 == tags::TagRead::Failed)
         return "The ID3v2 tag of this file could not be read: it is shown as absent and kept as it is.";
     return {};
 }
@@ -45,32 +42,14 @@ std::string displaySpecifics(const std::string& text, const std::string& note)
 
 LoadResult loadTagFile(const std::string& path, tags::TagRecord& record)
 {
+    const batch::TagFileLoad loaded = batch::loadTagFile(path, record);
     LoadResult result;
-    tags::File file = tags::File::open(path, tags::OpenMode::Read);
-    if (!file.isOpen()) {
-        result.reason = tags::errorString(file.error());
-        return result;
-    }
-    result.opened = true;
-    record.clear();
-    // The genre byte goes to the record's own slot, not over the ID3v2 track slot.
-    result.id3v1 = tags::readId3v1(file, record.slotList(), false);
-    record.setHasId3v1(result.id3v1 == tags::TagRead::Present);
-    tags::Id3v2ReadResult v2;
-    const auto header = tags::readId3v2Header(file);
-    if (header && header->major == 2) {
-        // A 2.2 tag can be read but not rewritten, so the editor treats it like a newer version:
-        // shown as absent and left alone, instead of failing at every save.
-        v2.status = tags::TagRead::Unsupported;
-        v2.header = *header;
-    } else {
-        v2 = tags::readId3v2(file, record.slotList());
-    }
-    result.id3v2 = v2.status;
-    record.setHasId3v2(v2.status == tags::TagRead::Present);
-    const std::uint32_t tagSize = v2.status == tags::TagRead::Present ? v2.header.tagSize : 0;
-    result.specifics = displaySpecifics(tags::buildMpegSpecifics(file, path, record, tagSize),
-                                        unreadTagNote(v2));
+    result.opened = loaded.opened;
+    result.reason = loaded.reason;
+    result.id3v1 = loaded.id3v1;
+    result.id3v2 = loaded.id3v2;
+    if (loaded.opened)
+        result.specifics = displaySpecifics(loaded.specifics, unreadTagNote(loaded));
     return result;
 }
 
