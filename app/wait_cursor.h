@@ -6,12 +6,18 @@
 
 namespace corvane {
 
-class WaitCursor {
+// Shows a cursor over the whole application until the end of the scope; guards nest.
+class ScopedCursor {
 public:
-    WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~WaitCursor() { QApplication::restoreOverrideCursor(); }
-    WaitCursor(const WaitCursor&) = delete;
-    WaitCursor& operator=(const WaitCursor&) = delete;
+    explicit ScopedCursor(Qt::CursorShape shape) { QApplication::setOverrideCursor(shape); }
+    ~ScopedCursor() { QApplication::restoreOverrideCursor(); }
+    ScopedCursor(const ScopedCursor&) = delete;
+    ScopedCursor& operator=(const ScopedCursor&) = delete;
+};
+
+class WaitCursor : public ScopedCursor {
+public:
+    WaitCursor() : ScopedCursor(Qt::WaitCursor) {}
 };
 
 }  // namespace corvane

@@ -47,15 +47,6 @@ QString failureMessage(const std::string& name, const std::string& reason)
     return writeFailureMessage(displayFileName(name), reason);
 }
 
-// A question needs the arrow: the wait cursor of the run would otherwise sit over the buttons.
-class ArrowWhileAsking {
-public:
-    ArrowWhileAsking() { QApplication::setOverrideCursor(Qt::ArrowCursor); }
-    ~ArrowWhileAsking() { QApplication::restoreOverrideCursor(); }
-    ArrowWhileAsking(const ArrowWhileAsking&) = delete;
-    ArrowWhileAsking& operator=(const ArrowWhileAsking&) = delete;
-};
-
 // The physical index of the first list column showing `field`, or -1.
 int columnOf(const ColumnLayout& layout, tags::Column field)
 {
@@ -113,7 +104,7 @@ std::string BatchFrame::pathOf(const std::string& name) const
 
 bool BatchFrame::askToGoOn(const QString& message, bool anotherFollows)
 {
-    const ArrowWhileAsking arrow;
+    const ScopedCursor arrow(Qt::ArrowCursor);  // the run's wait cursor would sit over the buttons
     if (!anotherFollows) {
         m_context.prompter.information(&m_context.window, message);
         return false;
@@ -316,7 +307,7 @@ void writeUpdateAll(const UpdateAllJob& job)
     if (job.prompter == nullptr) return;
     // Every refusal asks, also for the last file: the editor says "Update Complete" either way.
     const auto goOnAfter = [&job](const QString& message) {
-        const ArrowWhileAsking arrow;
+        const ScopedCursor arrow(Qt::ArrowCursor);  // the run's wait cursor would sit over the buttons
         const PromptAnswer answer = job.prompter->ask(job.parent, message + kContinueUpdating,
                                                       PromptIcon::Warning, PromptButtons::YesNo);
         return answer == PromptAnswer::Yes;
