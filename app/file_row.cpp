@@ -43,7 +43,7 @@ int compareRows(const FileRow& a, const FileRow& b)
 
 QString genreDisplayText(std::string_view tcon)
 {
-    const std::string_view text = tags::genreDisplayText(tcon);
+    const std::string text = tags::genreDisplayText(tcon);
     return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
 }
 

@@ -100,11 +100,9 @@ FileOutcome setData(tags::FileIo& file, const SetDataOptions& options, int prese
 std::string v1DisplayText(tags::Column column, std::string_view value)
 {
     const int index = static_cast<int>(column);
-    // Id3v1FieldSizes runs Title .. Comment in column order; Genre and Track show as given.
-    if (index >= 1 && index <= static_cast<int>(tags::Column::Comment)) {
-        const auto width = static_cast<std::size_t>(tags::Id3v1FieldSizes[index - 1]);
-        return std::string(tags::utf8Prefix(value, width));
-    }
+    // The ID3v1 field numbers follow the columns Title .. Comment; Genre and Track show as given.
+    if (index >= 1 && index <= static_cast<int>(tags::Column::Comment))
+        return tags::id3v1StoredText(value, tags::id3v1Width(static_cast<tags::V1FieldNo>(index)));
     return std::string(value);
 }
 

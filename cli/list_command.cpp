@@ -133,7 +133,11 @@ int runList(std::span<const std::string> args)
         for (std::size_t i = 0; i < layout->size(); ++i) {
             std::string_view cell = i < row.cells.size() ? row.cells[i] : std::string_view();
             // The ID3v2 view shows a genre as the desktop list does, without its "(n)" reference.
-            if (v2 && (*layout)[i] == tags::Column::Genre) cell = tags::genreDisplayText(cell);
+            std::string genre;
+            if (v2 && (*layout)[i] == tags::Column::Genre) {
+                genre = tags::genreDisplayText(cell);
+                cell = genre;
+            }
             line += '\t';
             appendCell(line, cell);
         }

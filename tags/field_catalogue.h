@@ -32,43 +32,50 @@ extern const std::array<std::string_view, kEditorFieldCount> EditorFieldTable;
 inline constexpr int kTagRecordSize = 30;
 extern const std::array<std::string_view, kTagRecordSize> FrameIdTable;
 
-// Genre names indexed by the ID3v1 genre byte; a byte of 126 or more names no genre.
-inline constexpr int kGenreCount = 126;
+// Genre names indexed by the ID3v1 genre byte: the original 126 and the 66 that every common
+// reader adds after them; a byte of 192 or more names no genre.
+inline constexpr int kGenreCount = 192;
 inline constexpr std::uint8_t kNoGenre = 255;
 extern const std::array<std::string_view, kGenreCount> GenreTable;
-
-// Widths of the ID3v1 fields Title, Artist, Album, Year, Comment, Genre in trailer order; the
-// genre is written separately as one byte.
-inline constexpr std::array<int, 6> Id3v1FieldSizes{30, 30, 30, 4, 29, 0};
 
 // Bit rates in kbit/s; index 0 is free format.
 extern const std::array<int, 15> BitRatesV1Layer2;
 extern const std::array<int, 15> BitRatesV1Layer3;
 extern const std::array<int, 15> BitRatesV2Layer1;
 
-// A leading "(n)" genre reference of an ID3v2 genre text. number is -1 when there is none;
-// consumed is where the display text starts ((17)Rock gives 17 and 4; "((" gives -1 and 1).
-// Callers treat a number outside 0..125 as no genre number.
+// How several values of one field (ID3v2.4 separates them by a zero byte, "(17)(13)" names two
+// genres) are shown in one text, and split again when written to a 2.4 tag.
+inline constexpr std::string_view kValueSeparator = " / ";
+
+// A leading genre reference of an ID3v2 genre text: "(n)" with n in decimal digits, or "(RX)"
+// (Remix) and "(CR)" (Cover), which name no ID3v1 genre. number is -1 when there is no numbered
+// reference; consumed is where the rest starts ((17)Rock gives 17 and 4; "((" gives -1 and 1 and
+// no name; "()" and "(abc)" are no reference). Callers treat a number of kGenreCount or more as
+// no genre number.
 struct GenreRef {
     int number = -1;
     std::size_t consumed = 0;
+    std::string_view name;  // "Remix" or "Cover" for those references
 };
 [[nodiscard]] GenreRef parseGenreRef(std::string_view text);
 
 // The first GenreTable index whose name equals text without regard to ASCII case.
 [[nodiscard]] std::optional<int> findGenre(std::string_view text);
 
-// The name of an ID3v1 genre byte, or "" for 126 and above.
+// The name of an ID3v1 genre byte, or "" for kGenreCount and above.
 [[nodiscard]] std::string_view genreName(int genreByte);
 
-// The genre name an ID3v2 "TCON" text stands for: the table name of a reference 0..125, else
-// the table name equal to the text after the reference, else "".
+// The ID3v1 genre an ID3v2 "TCON" text stands for: its first value's leading reference when that
+// is a table genre, else the genre of the name (or bare number) it shows; nullopt for none.
+[[nodiscard]] std::optional<int> genreNumberOfTcon(std::string_view tcon);
+// The table name of genreNumberOfTcon, or "".
 [[nodiscard]] std::string_view genreNameOfTcon(std::string_view tcon);
 
-// How the file list shows an ID3v2 genre text: without its leading "(n)" reference ("(17)Rock"
-// shows "Rock", "((Live)" shows "(Live)"), except that a text which is nothing but a reference to
-// a table genre shows that genre's name ("(17)" shows "Rock") rather than nothing.
-[[nodiscard]] std::string_view genreDisplayText(std::string_view tcon);
+// How the list, the editor and corvane-tag show an ID3v2 genre text: references by their names
+// ("(17)" shows "Rock", "(17)(13)" "Rock / Pop", "(RX)" "Remix"), a bare number as its genre
+// ("17" shows "Rock"), a refinement after a reference in its place ("(17)Custom" shows "Custom"),
+// "((" as "(", and several values joined with kValueSeparator.
+[[nodiscard]] std::string genreDisplayText(std::string_view tcon);
 
 // Column whose frame is frameId, if any (Filename has none).
 [[nodiscard]] std::optional<Column> columnOfFrame(std::string_view frameId);

@@ -1,30 +1,19 @@
 #include "tags/id3v1.h"
 
 #include "tags/field_catalogue.h"
+#include "tags/id3v2_header.h"
+#include "tags/tag_write.h"
 #include "tags/text_encoding.h"
 #include "tags/text_rules.h"
 
 #include <algorithm>
-#include <array>
 #include <cstring>
-#include <string_view>
 
 namespace corvane::tags {
 
 namespace {
 
-using Trailer = std::array<std::uint8_t, kId3v1Size>;
-
-// Layout of the trailer; the comment is always 29 bytes so that byte 126 is the track.
-//   0 "TAG" | 3 title 30 | 33 artist 30 | 63 album 30 | 93 year 4 | 97 comment 29 |
-//   126 track | 127 genre
-constexpr std::size_t kTitleOffset = 3;
-constexpr std::size_t kTrackOffset = 126;
-constexpr std::size_t kGenreOffset = 127;
 constexpr std::string_view kMagic = "TAG";
-
-// Trailer offsets of the text fields, in V1FieldNo order (Title .. Comment).
-constexpr std::array<std::size_t, 5> kTextOffsets{3, 33, 63, 93, 97};
 
 bool hasMagic(std::span<const std::uint8_t> bytes)
 {
@@ -32,62 +21,33 @@ bool hasMagic(std::span<const std::uint8_t> bytes)
            std::memcmp(bytes.data(), kMagic.data(), kMagic.size()) == 0;
 }
 
-struct TrailerProbe {
-    bool ok = false;           // false: an I/O error
-    std::uint64_t length = 0;  // of the whole file
-    bool present = false;
-    Trailer trailer{};  // the last 128 bytes, when present
-};
-
-// Reads the last 128 bytes and looks for "TAG" at their start, in one read: a caller that goes on
-// to use the trailer needs no second one. A file shorter than that has no trailer.
-TrailerProbe probeTrailer(FileIo& file)
-{
-    TrailerProbe probe;
-    const auto length = file.length();
-    if (!length)
-        return probe;
-    probe.length = *length;
-    probe.ok = true;
-    if (*length < kId3v1Size)
-        return probe;
-    if (!file.readExactAt(*length - kId3v1Size, probe.trailer)) {
-        probe.ok = false;
-        return probe;
-    }
-    probe.present = hasMagic(probe.trailer);
-    return probe;
-}
-
 // A field's text ends at its first zero byte; the bytes are ISO-8859-1.
-std::string fieldText(const Trailer& trailer, std::size_t offset, std::size_t width)
+std::string fieldText(const Id3v1Trailer& trailer, std::size_t offset, std::size_t width)
 {
     const auto* begin = trailer.data() + offset;
     const auto* end = std::find(begin, begin + width, std::uint8_t{0});
     return latin1ToUtf8(std::span<const std::uint8_t>(begin, end));
 }
 
-void emptyTextSlots(SlotList& list)
+std::string fieldText(const Id3v1Trailer& trailer, Id3v1Field field)
 {
-    for (std::size_t i = 0; i < 6 && i < list.size(); ++i)
-        list[i].value = std::string();
+    return fieldText(trailer, field.offset, field.width);
 }
 
-// Above 255 saturates; a negative number keeps its low eight bits, as a byte store of it would.
-std::uint8_t trackByte(std::string_view text)
+bool hasTrack(const Id3v1Trailer& trailer)
 {
-    const std::int64_t n = leadingInteger(text);
-    if (n > 255)
-        return 255;
-    return static_cast<std::uint8_t>(static_cast<std::uint64_t>(n) & 0xFF);
+    return trailer[kId3v1TrackMarker] == 0 && trailer[kId3v1TrackOffset] != 0;
 }
 
-std::uint8_t genreByte(const FieldSlot& entry)
+Id3v1Field textField(V1FieldNo field)
 {
-    if (!entry.hasValue())
-        return kNoGenre;
-    const auto index = findGenre(*entry.value);
-    return index ? static_cast<std::uint8_t>(*index) : kNoGenre;
+    switch (field) {
+        case V1FieldNo::Title: return kId3v1Title;
+        case V1FieldNo::Artist: return kId3v1Artist;
+        case V1FieldNo::Album: return kId3v1Album;
+        case V1FieldNo::Year: return kId3v1Year;
+        default: return kId3v1Comment;
+    }
 }
 
 const FieldSlot* findEntry(const SlotList& writeList, V1FieldNo field)
@@ -98,105 +58,167 @@ const FieldSlot* findEntry(const SlotList& writeList, V1FieldNo field)
     return it == writeList.end() ? nullptr : &*it;
 }
 
-void putText(Trailer& trailer, std::size_t offset, std::size_t width, const std::string& utf8)
+void putText(Id3v1Trailer& trailer, std::size_t offset, std::size_t width, std::string_view latin1)
 {
-    const std::string latin1 = utf8ToLatin1(utf8);
-    const std::size_t n = std::min(latin1.size(), width);
     auto* field = trailer.data() + offset;
     std::fill(field, field + width, std::uint8_t{0});
-    std::memcpy(field, latin1.data(), n);
+    std::memcpy(field, latin1.data(), std::min(latin1.size(), width));
 }
 
-// Applies the named entries; whatever the list does not name keeps its bytes.
-void applyWriteList(Trailer& trailer, const SlotList& writeList)
+void emptyTextSlots(SlotList& list)
 {
-    for (std::size_t f = 0; f < kTextOffsets.size(); ++f) {
-        const auto field = static_cast<V1FieldNo>(static_cast<int>(f) + 1);
-        if (const auto* entry = findEntry(writeList, field))
-            putText(trailer, kTextOffsets[f], static_cast<std::size_t>(Id3v1FieldSizes[f]),
-                    entry->text());
-    }
-    if (const auto* entry = findEntry(writeList, V1FieldNo::Track))
-        trailer[kTrackOffset] = trackByte(entry->text());
-    if (const auto* entry = findEntry(writeList, V1FieldNo::Genre))
-        trailer[kGenreOffset] = genreByte(*entry);
-}
-
-WriteResult ioFailure(const FileIo& file)
-{
-    return WriteResult::failure(WriteStatus::IoError, file.errorText());
+    for (std::size_t i = 0; i < 6 && i < list.size(); ++i) list[i].value = std::string();
 }
 
 }  // namespace
 
+std::size_t id3v1Width(V1FieldNo field, bool withTrack)
+{
+    switch (field) {
+        case V1FieldNo::Comment: return withTrack ? kId3v1CommentWithTrackWidth : kId3v1Comment.width;
+        case V1FieldNo::Genre:
+        case V1FieldNo::Track: return 0;
+        default: return textField(field).width;
+    }
+}
+
+Id3v1Values parseId3v1(const Id3v1Trailer& trailer)
+{
+    Id3v1Values values;
+    values.title = fieldText(trailer, kId3v1Title);
+    values.artist = fieldText(trailer, kId3v1Artist);
+    values.album = fieldText(trailer, kId3v1Album);
+    values.year = fieldText(trailer, kId3v1Year);
+    if (hasTrack(trailer)) {
+        values.comment = fieldText(trailer, kId3v1Comment.offset, kId3v1CommentWithTrackWidth);
+        values.track = trailer[kId3v1TrackOffset];
+    } else {
+        values.comment = fieldText(trailer, kId3v1Comment);
+    }
+    values.genre = trailer[kId3v1GenreOffset];
+    return values;
+}
+
+std::string id3v1StoredText(std::string_view text, std::size_t width)
+{
+    std::string latin1 = utf8ToLatin1(text);
+    // A zero byte ends a field's text when it is read back.
+    latin1 = latin1.substr(0, std::min({latin1.size(), width, latin1.find('\0')}));
+    return latin1ToUtf8(latin1);
+}
+
+std::uint8_t id3v1TrackByte(std::string_view text)
+{
+    const std::int64_t n = leadingInteger(text);
+    if (n > 255) return 255;
+    return static_cast<std::uint8_t>(static_cast<std::uint64_t>(n) & 0xFF);
+}
+
+std::uint8_t id3v1GenreByte(std::string_view name)
+{
+    const auto index = findGenre(name);
+    return index ? static_cast<std::uint8_t>(*index) : kNoGenre;
+}
+
+Id3v1Trailer emptyId3v1Trailer()
+{
+    Id3v1Trailer trailer{};
+    std::memcpy(trailer.data(), kMagic.data(), kMagic.size());
+    // A new trailer names no genre unless asked to; a zero byte would read as "Blues".
+    trailer[kId3v1GenreOffset] = kNoGenre;
+    return trailer;
+}
+
+Id3v1Trailer applyId3v1Entries(const Id3v1Trailer& old, const SlotList& entries)
+{
+    Id3v1Trailer trailer = old;
+    for (const auto field : {V1FieldNo::Title, V1FieldNo::Artist, V1FieldNo::Album, V1FieldNo::Year}) {
+        if (const auto* entry = findEntry(entries, field)) {
+            const auto at = textField(field);
+            putText(trailer, at.offset, at.width, utf8ToLatin1(entry->text()));
+        }
+    }
+    // Comment and track share the last bytes: decide both, then lay them out together.
+    const auto oldValues = parseId3v1(old);
+    const auto* commentEntry = findEntry(entries, V1FieldNo::Comment);
+    const auto* trackEntry = findEntry(entries, V1FieldNo::Track);
+    if (commentEntry != nullptr || trackEntry != nullptr) {
+        const std::uint8_t track = trackEntry ? id3v1TrackByte(trackEntry->text())
+                                              : static_cast<std::uint8_t>(oldValues.track);
+        const std::string comment =
+            utf8ToLatin1(commentEntry ? commentEntry->text() : oldValues.comment);
+        putText(trailer, kId3v1Comment.offset, kId3v1Comment.width, {});
+        putText(trailer, kId3v1Comment.offset, id3v1Width(V1FieldNo::Comment, track != 0), comment);
+        if (track != 0) trailer[kId3v1TrackOffset] = track;
+    }
+    if (const auto* entry = findEntry(entries, V1FieldNo::Genre))
+        trailer[kId3v1GenreOffset] = entry->hasValue() ? id3v1GenreByte(*entry->value) : kNoGenre;
+    return trailer;
+}
+
+TrailerProbe probeId3v1(FileIo& file, std::uint64_t id3v2End)
+{
+    TrailerProbe probe;
+    const auto length = file.length();
+    if (!length) return probe;
+    probe.length = *length;
+    probe.ok = true;
+    if (*length < kId3v1Size || *length - kId3v1Size < id3v2End) return probe;
+    Id3v1Trailer trailer{};
+    if (!file.readExactAt(*length - kId3v1Size, trailer)) {
+        probe.ok = false;
+        return probe;
+    }
+    if (hasMagic(trailer)) probe.trailer = trailer;
+    return probe;
+}
+
+TrailerProbe probeId3v1(FileIo& file)
+{
+    std::array<std::uint8_t, kId3v2HeaderSize> head{};
+    const auto got = file.readAt(0, head);
+    if (!got) return {};
+    const auto header = parseId3v2Header(std::span(head).first(*got));
+    return probeId3v1(file, header ? header->totalSize() : 0);
+}
+
 TagRead readId3v1(FileIo& file, SlotList& list, bool genreIntoSlot6)
 {
-    const auto probe = probeTrailer(file);
-    if (!probe.ok || !probe.present) {
+    const auto probe = probeId3v1(file);
+    if (!probe.ok || !probe.trailer) {
         emptyTextSlots(list);
         return probe.ok ? TagRead::Absent : TagRead::Failed;
     }
-    const Trailer& trailer = probe.trailer;
-    for (std::size_t f = 0; f < kTextOffsets.size() && f + 1 < list.size(); ++f)
-        list[f + 1].value = fieldText(trailer, kTextOffsets[f],
-                                      static_cast<std::size_t>(Id3v1FieldSizes[f]));
-    if (!list.empty()) {
-        const std::uint8_t track = trailer[kTrackOffset];
-        list[0].value = track == 0 ? std::string() : std::to_string(track);
-    }
-
-    const std::string genre(1, static_cast<char>(trailer[kGenreOffset]));
-    const auto genreSlot = genreIntoSlot6 ? std::size_t{6}
-                                          : static_cast<std::size_t>(RecordSlot::V1GenreByte);
-    if (genreSlot < list.size())
-        list[genreSlot].value = genre;
+    const auto values = parseId3v1(*probe.trailer);
+    const std::string* texts[] = {&values.title, &values.artist, &values.album, &values.year,
+                                  &values.comment};
+    for (std::size_t f = 0; f < 5 && f + 1 < list.size(); ++f) list[f + 1].value = *texts[f];
+    if (!list.empty()) list[0].value = values.track == 0 ? std::string() : std::to_string(values.track);
+    const auto genreSlot =
+        genreIntoSlot6 ? std::size_t{6} : static_cast<std::size_t>(RecordSlot::V1GenreByte);
+    if (genreSlot < list.size()) list[genreSlot].value = std::string(1, static_cast<char>(values.genre));
     return TagRead::Present;
 }
 
 WriteResult writeId3v1(FileIo& file, const SlotList& writeList)
 {
-    const auto probe = probeTrailer(file);
-    if (!probe.ok)
-        return ioFailure(file);
-
-    Trailer trailer{};
-    std::uint64_t offset = probe.length;
-    if (probe.present) {
-        offset = probe.length - kId3v1Size;
-        trailer = probe.trailer;
-    } else {
-        std::memcpy(trailer.data(), kMagic.data(), kMagic.size());
-        // A new trailer names no genre unless asked to; a zero byte would read as "Blues".
-        trailer[kGenreOffset] = kNoGenre;
-    }
-    applyWriteList(trailer, writeList);
-
-    // The trailer goes out in one write from the title on, so a failure cannot leave a
-    // half-changed set of fields behind the magic.
-    const auto from = probe.present ? kTitleOffset : std::size_t{0};
-    if (!file.writeAt(offset + from, std::span<const std::uint8_t>(trailer).subspan(from))) {
-        const auto failure = ioFailure(file);
-        if (!probe.present)
-            (void)file.truncate(probe.length);  // best effort: drop a partly appended trailer
-        return failure;
-    }
-    return WriteResult::success();
+    TagChanges changes;
+    changes.id3v1 = V1Change::Write;
+    changes.id3v1Entries = writeList;
+    return writeTags(file, changes);
 }
 
 WriteResult removeId3v1(FileIo& file)
 {
-    const auto probe = probeTrailer(file);
-    if (!probe.ok)
-        return ioFailure(file);
-    if (probe.present && !file.truncate(probe.length - kId3v1Size))
-        return ioFailure(file);
-    return WriteResult::success();
+    TagChanges changes;
+    changes.id3v1 = V1Change::Remove;
+    return writeTags(file, changes);
 }
 
 bool hasId3v1(FileIo& file)
 {
-    const auto probe = probeTrailer(file);
-    return probe.ok && probe.present;
+    const auto probe = probeId3v1(file);
+    return probe.ok && probe.trailer.has_value();
 }
 
 }  // namespace corvane::tags

@@ -1,31 +1,23 @@
 #pragma once
-// Merging a write list into the ID3v2 tag in place, and removing the tag.
+// Merging a write list into the ID3v2 tag in place, and removing the tag: the ID3v2 halves of
+// writeTags (tag_write.h), which says how a change reaches the file.
 
-#include "file.h"
-#include "slot_list.h"
-#include "tag_result.h"
-
-#include <cstddef>
+#include "tags/block_mover.h"
+#include "tags/file.h"
+#include "tags/slot_list.h"
+#include "tags/tag_result.h"
 
 namespace corvane::tags {
 
-// Audio is moved inside the file through one buffer of this size.
-inline constexpr std::size_t CopyChunkSize = 40960;
-
-// Merges the entries (frame id + value; an empty or absent value removes the first frame of that
-// id) into the tag, creating an ID3v2.3 tag when the file has none. Frames the list does not name
-// are carried over byte for byte. With compact, free space in the tag is given back by moving the
-// audio down; otherwise it stays as zero padding. A "TCON" value that is a genre name is stored
-// as "(n)name". Texts are stored as ISO-8859-1 when they can be, else as UTF-16 with a BOM; a
-// "PCNT" value is the 8-byte big-endian counter.
-//
-// Refuses (file unchanged) a tag that is not version 2.3 and a malformed tag. Before audio moves
-// toward the end the file is extended and the extension checked, so a full disk leaves the file
-// as it was.
+// Merges the entries (field key + value; an empty or absent value removes the field's frame) into
+// the tag (see id3v2_plan.h for where frames go), creating an ID3v2.3 tag when the file has none.
+// With compact, free space in the tag is given back by moving the audio down; otherwise it stays
+// as zero padding. Refuses (file unchanged) a damaged tag, a 2.2 tag and versions not read.
 [[nodiscard]] WriteResult writeId3v2(FileIo& file, const SlotList& writeList, bool compact);
 
-// Removes the whole tag (any version) by moving the audio to offset 0 and shortening the file. A
-// file without a tag is left untouched; a tag whose size runs past the end of the file is refused.
+// Removes the whole tag (any version, a 2.4 footer included) by moving the audio to offset 0 and
+// shortening the file. A file without a tag is left untouched; a tag whose size runs past the end
+// of the file is refused.
 [[nodiscard]] WriteResult removeId3v2(FileIo& file);
 
 }  // namespace corvane::tags

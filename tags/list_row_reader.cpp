@@ -6,8 +6,9 @@
 
 #include "tags/file.h"
 #include "tags/id3v1.h"
+#include "tags/id3v2_fields.h"
 #include "tags/id3v2_frames.h"
-#include "tags/id3v2_read.h"
+#include "tags/id3v2_layout.h"
 #include "tags/text_encoding.h"
 
 namespace corvane::tags {
@@ -19,120 +20,26 @@ namespace {
 constexpr std::size_t kWindowSize = 4096;
 
 // Enough bytes of a value for kMaxCellChars characters in any encoding (four bytes a character
-// at most, plus the encoding byte, language, a byte-order mark and an empty description before
-// a comment text), so a long value is never read whole.
-constexpr std::size_t kValueReadLimit = 16 + 4 * kMaxCellChars;
+// at most, plus the encoding byte, language, a byte-order mark, a description and the stored
+// form's own additions before a comment text), so a long value is never read whole.
+constexpr std::size_t kValueReadLimit = 64 + 4 * kMaxCellChars;
+// A compressed value must be inflated whole; one longer than this is left out of the row.
+constexpr std::size_t kCompressedReadLimit = 65536;
 
-// The ID3v1 trailer layout the list shows.
-constexpr std::size_t kTitleAt = 3, kArtistAt = 33, kAlbumAt = 63, kYearAt = 93, kCommentAt = 97;
-constexpr std::size_t kTrackAt = 126, kGenreAt = 127;
+// How settled a cell is: a field shows its own frame (the first one, a comment or URL the first
+// without a description) over the frame it falls back to, and the first of each kind wins.
+enum class CellState : std::uint8_t { Empty, Provisional, Final };
 
-// A tag body read from the file through a window: a header or value inside the window costs no
-// system call, one outside it moves the window there. Nothing past `available` is read.
-class WindowedTagBytes final : public TagBytes {
-public:
-    WindowedTagBytes(File& file, std::span<const std::uint8_t> firstWindow, std::uint64_t available)
-        : m_file(file), m_available(available), m_window(firstWindow.begin(), firstWindow.end())
-    {
-        if (m_window.size() > available) m_window.resize(static_cast<std::size_t>(available));
-    }
-
-    std::optional<std::span<const std::uint8_t>> at(std::uint64_t offset, std::size_t n) override
-    {
-        if (offset >= m_available) return std::span<const std::uint8_t>{};
-        const std::size_t wanted =
-            static_cast<std::size_t>(std::min<std::uint64_t>(n, m_available - offset));
-        if (offset < m_start || offset + wanted > m_start + m_window.size()) {
-            if (!load(offset, wanted)) return std::nullopt;
-        }
-        // The file may have shrunk since its length was taken: give what the window holds.
-        const auto from = static_cast<std::size_t>(offset - m_start);
-        return std::span<const std::uint8_t>(m_window).subspan(
-            from, std::min(wanted, m_window.size() - from));
-    }
-
-private:
-    bool load(std::uint64_t offset, std::size_t wanted)
-    {
-        const std::size_t size = static_cast<std::size_t>(
-            std::min<std::uint64_t>(std::max(wanted, kWindowSize), m_available - offset));
-        m_window.resize(size);
-        const auto got = m_file.readAt(kId3v2HeaderSize + offset, m_window);
-        if (!got) return false;
-        m_window.resize(*got);
-        m_start = offset;
-        return true;
-    }
-
-    File& m_file;
-    std::uint64_t m_available;
-    std::uint64_t m_start = 0;
-    std::vector<std::uint8_t> m_window;
-};
-
-// The list shows a non-empty COMM or WXXX description in place of the comment or URL (the row is
-// meant as a quick look, and a description is usually the shorter text); an empty description
-// gives way to the value itself.
-std::string describedValue(std::string_view id, std::span<const std::uint8_t> body)
+void fillFromTrailer(ListRow& row, std::span<const Column> layout, const Id3v1Trailer& trailer)
 {
-    const bool comment = id == "COMM";
-    const std::size_t prefix = comment ? 4 : 1;
-    if (body.size() < prefix) return {};
-    const std::uint8_t encoding = body[0];
-    auto description = splitTerminated(encoding, body.subspan(prefix));
-    if (!description.text.empty()) return std::move(description.text);
-    return comment ? decodeId3Text(encoding, description.rest) : latin1ToUtf8(description.rest);
-}
-
-std::string cellValue(std::string_view id, std::span<const std::uint8_t> body)
-{
-    if (id == "COMM" || id == "WXXX") return describedValue(id, body);
-    return frameValue(id, body).value_or(std::string{});
-}
-
-std::span<const std::uint8_t> field(std::span<const std::uint8_t> trailer, std::size_t at,
-                                    std::size_t width)
-{
-    return trailer.subspan(at, width);
-}
-
-void fillFromTrailer(ListRow& row, std::span<const Column> layout,
-                     std::span<const std::uint8_t, kId3v1Size> trailer)
-{
-    setCellText(row, layout, Column::Title, latin1ToUtf8(field(trailer, kTitleAt, 30)));
-    setCellText(row, layout, Column::Artist, latin1ToUtf8(field(trailer, kArtistAt, 30)));
-    setCellText(row, layout, Column::Album, latin1ToUtf8(field(trailer, kAlbumAt, 30)));
-    setCellText(row, layout, Column::Year, latin1ToUtf8(field(trailer, kYearAt, 4)));
-    setCellText(row, layout, Column::Comment, latin1ToUtf8(field(trailer, kCommentAt, 29)));
-    if (trailer[kTrackAt] != 0)
-        setCellText(row, layout, Column::Track, std::to_string(trailer[kTrackAt]));
-    setCellText(row, layout, Column::Genre, genreName(trailer[kGenreAt]));
-}
-
-bool isTrailer(std::span<const std::uint8_t> bytes)
-{
-    return bytes.size() == kId3v1Size && bytes[0] == 'T' && bytes[1] == 'A' && bytes[2] == 'G';
-}
-
-// The last 128 bytes of the file, taken from head when it already holds them.
-std::optional<std::array<std::uint8_t, kId3v1Size>> readTrailer(File& file, std::uint64_t length,
-                                                                std::span<const std::uint8_t> head)
-{
-    if (length < kId3v1Size) return std::nullopt;
-    std::array<std::uint8_t, kId3v1Size> trailer{};
-    const std::uint64_t at = length - kId3v1Size;
-    if (at + kId3v1Size <= head.size()) {
-        std::copy_n(head.begin() + static_cast<std::ptrdiff_t>(at), kId3v1Size, trailer.begin());
-    } else if (!file.readExactAt(at, trailer)) {
-        return std::nullopt;
-    }
-    if (!isTrailer(trailer)) return std::nullopt;
-    return trailer;
-}
-
-bool hasReadableTag(const std::optional<Id3v2Header>& header)
-{
-    return header && header->major < 4;
+    const Id3v1Values values = parseId3v1(trailer);
+    setCellText(row, layout, Column::Title, values.title);
+    setCellText(row, layout, Column::Artist, values.artist);
+    setCellText(row, layout, Column::Album, values.album);
+    setCellText(row, layout, Column::Year, values.year);
+    setCellText(row, layout, Column::Comment, values.comment);
+    if (values.track != 0) setCellText(row, layout, Column::Track, std::to_string(values.track));
+    setCellText(row, layout, Column::Genre, genreName(values.genre));
 }
 
 // The length of a row's file, or nullopt when it did not open or cannot be measured: such a file
@@ -151,23 +58,105 @@ ListRow emptyRow(std::string_view fileName, std::span<const Column> layout)
     return row;
 }
 
+class FrameCells {
+public:
+    FrameCells(ListRow& row, std::span<const Column> layout, std::uint8_t major)
+        : m_row(row), m_layout(layout), m_major(major), m_states(layout.size(), CellState::Empty)
+    {
+    }
+
+    // The cell a frame would fill, or -1 when it shows nothing or its cell is settled already.
+    [[nodiscard]] int wants(const FrameRef& frame) const
+    {
+        const FrameRole role = frameRole(frame.id(), m_major);
+        const int col = columnForFrame(role.key, m_layout);
+        if (col < 0) return -1;
+        const auto state = m_states[static_cast<std::size_t>(col)];
+        if (state == CellState::Final) return -1;
+        if (state == CellState::Provisional && !role.own) return -1;
+        return col;
+    }
+
+    void take(const FrameRef& frame, int col, std::span<const std::uint8_t> body)
+    {
+        const FrameRole role = frameRole(frame.id(), m_major);
+        bool settles = role.own;
+        if (hasDescription(frame.id())) {
+            const auto description = frameDescription(frame.id(), body);
+            settles = description && description->empty();
+            // A described comment only stands in until one without a description turns up.
+            if (m_states[static_cast<std::size_t>(col)] == CellState::Provisional && !settles) return;
+        }
+        m_row.cells[static_cast<std::size_t>(col)] =
+            std::string(utf8Prefix(frameValue(frame.id(), body).value_or(std::string{}), kMaxCellChars));
+        m_states[static_cast<std::size_t>(col)] = settles ? CellState::Final : CellState::Provisional;
+    }
+
+private:
+    static bool hasDescription(std::string_view id) { return id == "COMM" || id == "WXXX"; }
+
+    ListRow& m_row;
+    std::span<const Column> m_layout;
+    std::uint8_t m_major;
+    std::vector<CellState> m_states;
+};
+
 void fillFromFrames(ListRow& row, std::span<const Column> layout, File& file,
                     const Id3v2Header& header, std::span<const std::uint8_t> head,
                     std::uint64_t length)
 {
     const std::uint64_t available = std::min<std::uint64_t>(
         header.tagSize, length > kId3v2HeaderSize ? length - kId3v2HeaderSize : 0);
-    WindowedTagBytes bytes(file, head.subspan(kId3v2HeaderSize), available);
-    FrameWalk walk(bytes, header, available);
-    while (const auto frame = walk.next()) {
-        const int col = columnForFrame(frame->id(), layout);
-        if (col < 0) continue;
-        const auto body =
-            bytes.at(frame->bodyOffset(), std::min<std::size_t>(frame->size, kValueReadLimit));
-        if (!body) return;  // a read error mid-walk: show what was found so far
-        row.cells[static_cast<std::size_t>(col)] =
-            std::string(utf8Prefix(cellValue(frame->id(), *body), kMaxCellChars));
+    std::vector<std::uint8_t> unsynchronised;
+    std::optional<MemoryTagBytes> memoryBytes;
+    std::optional<FileTagBytes> fileBytes;
+    TagBytes* bytes = nullptr;
+    Id3v2Header walkHeader = header;
+    std::uint64_t walkAvailable = available;
+    if (header.isUnsynchronised() && header.major < 4) {
+        // Rare, and small: the whole body has to be taken to undo the scheme.
+        std::vector<std::uint8_t> stored(static_cast<std::size_t>(available));
+        if (!file.readExactAt(kId3v2HeaderSize, stored)) return;
+        unsynchronised = removeUnsynchronisation(stored);
+        walkHeader.tagSize = static_cast<std::uint32_t>(unsynchronised.size());
+        walkAvailable = unsynchronised.size();
+        bytes = &memoryBytes.emplace(unsynchronised);
+    } else {
+        bytes = &fileBytes.emplace(file, available, head.subspan(kId3v2HeaderSize));
     }
+    FrameWalk walk(*bytes, walkHeader, walkAvailable);
+    FrameCells cells(row, layout, header.major);
+    while (const auto frame = walk.next()) {
+        const int col = cells.wants(*frame);
+        if (col < 0) continue;
+        const bool compressed = needsDecoding(frame->flags, header.major) &&
+                                (frame->flags & (header.major == 4 ? kFrameV24Compressed
+                                                                   : kFrameV23Compressed)) != 0;
+        const std::size_t limit = compressed ? kCompressedReadLimit : kValueReadLimit;
+        if (compressed && frame->size > limit) continue;
+        const auto stored = bytes->at(frame->bodyOffset(), std::min<std::size_t>(frame->size, limit));
+        if (!stored) return;  // a read error mid-walk: show what was found so far
+        const std::vector<std::uint8_t> copy(stored->begin(), stored->end());
+        const auto body = decodeFrameBody(copy, frame->flags, header.major);
+        if (!body.isReadable()) continue;
+        cells.take(*frame, col, body.data);
+    }
+}
+
+// The trailer, taken from head when it already holds the end of the file.
+std::optional<Id3v1Trailer> readTrailer(File& file, std::uint64_t length,
+                                        std::span<const std::uint8_t> head, std::uint64_t v2End)
+{
+    if (length < kId3v1Size || length - kId3v1Size < v2End) return std::nullopt;
+    Id3v1Trailer trailer{};
+    const std::uint64_t at = length - kId3v1Size;
+    if (at + kId3v1Size <= head.size()) {
+        std::copy_n(head.begin() + static_cast<std::ptrdiff_t>(at), kId3v1Size, trailer.begin());
+    } else if (!file.readExactAt(at, trailer)) {
+        return std::nullopt;
+    }
+    if (trailer[0] != 'T' || trailer[1] != 'A' || trailer[2] != 'G') return std::nullopt;
+    return trailer;
 }
 
 }  // namespace
@@ -196,11 +185,15 @@ ListRow readListRowV1(const std::string& path, std::string_view fileName,
     File file = File::open(path, OpenMode::Read);
     const auto length = rowFileLength(file);
     if (!length) return row;
-    if (const auto trailer = readTrailer(file, *length, {})) {
+    std::array<std::uint8_t, kId3v2HeaderSize> head{};
+    const auto got = file.readAt(0, head);
+    if (!got) return row;
+    const auto header = parseId3v2Header(std::span(head).first(*got));
+    if (header && header->isSupported()) row.presence |= kPresenceId3v2;
+    if (const auto trailer = readTrailer(file, *length, {}, header ? header->totalSize() : 0)) {
         fillFromTrailer(row, layout, *trailer);
         row.presence |= kPresenceId3v1;
     }
-    if (hasReadableTag(readId3v2Header(file))) row.presence |= kPresenceId3v2;
     return row;
 }
 
@@ -217,11 +210,12 @@ ListRow readListRowV2(const std::string& path, std::string_view fileName,
     if (!got) return row;
     head.resize(*got);
     const auto header = parseId3v2Header(head);
-    if (hasReadableTag(header)) {
+    if (header && header->isSupported()) {
         row.presence |= kPresenceId3v2;
-        if (header->isSupported()) fillFromFrames(row, layout, file, *header, head, *length);
+        fillFromFrames(row, layout, file, *header, head, *length);
     }
-    if (readTrailer(file, *length, head)) row.presence |= kPresenceId3v1;
+    if (readTrailer(file, *length, head, header ? header->totalSize() : 0))
+        row.presence |= kPresenceId3v1;
     return row;
 }
 

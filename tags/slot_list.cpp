@@ -24,30 +24,6 @@ const std::string& FieldSlot::text() const
     return value ? *value : empty;
 }
 
-namespace {
-
-// A record's first six keys are empty and must never match, so its search starts past them.
-std::size_t searchStart(std::size_t count)
-{
-    return count == static_cast<std::size_t>(kTagRecordSize) ? 6 : 0;
-}
-
-}  // namespace
-
-FieldSlot* findSlot(std::string_view id, SlotList& list)
-{
-    for (std::size_t i = searchStart(list.size()); i < list.size(); ++i) {
-        if (list[i].key == id)
-            return &list[i];
-    }
-    return nullptr;
-}
-
-const FieldSlot* findSlot(std::string_view id, const SlotList& list)
-{
-    return findSlot(id, const_cast<SlotList&>(list));
-}
-
 TagRecord::TagRecord()
 {
     m_slots.reserve(kTagRecordSize);

@@ -34,11 +34,6 @@ struct FieldSlot {
 
 using SlotList = std::vector<FieldSlot>;
 
-// The slot whose key equals id, first match wins. A list of exactly 30 slots is a TagRecord and
-// is searched from slot 6, so the empty ID3v1 keys never match; any other list from slot 0.
-[[nodiscard]] FieldSlot* findSlot(std::string_view id, SlotList& list);
-[[nodiscard]] const FieldSlot* findSlot(std::string_view id, const SlotList& list);
-
 // Slot indexes of a TagRecord.
 enum class RecordSlot : int {
     V1Track = 0, V1Title, V1Artist, V1Album, V1Year, V1Comment,

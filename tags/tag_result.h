@@ -17,7 +17,9 @@ enum class WriteStatus {
     Ok,
     IoError,      // a read, write, seek, truncation or extension failed (full disk, I/O error)
     Malformed,    // the existing tag's sizes run past its end or the end of the file
-    Unsupported,  // the existing ID3v2 tag is not version 2.3
+    Unsupported,  // the existing ID3v2 tag is of a version that is not read (not 2.2 to 2.4)
+    OldVersion,   // an ID3v2.2 tag: it is rewritten only by converting it
+    TooLarge,     // the new ID3v2 tag would not fit the 28 bits of its size
 };
 
 struct WriteResult {

@@ -193,23 +193,13 @@ std::string decodeId3Text(std::uint8_t encoding, std::span<const std::uint8_t> b
     }
 }
 
-std::optional<std::size_t> terminatedLength(std::uint8_t encoding,
-                                            std::span<const std::uint8_t> bytes)
+std::string sanitizeUtf8(std::string_view text)
 {
-    const bool wide = encoding == static_cast<std::uint8_t>(TextEncoding::Utf16Bom) ||
-                      encoding == static_cast<std::uint8_t>(TextEncoding::Utf16Be);
-    if (wide) {
-        for (std::size_t k = 0; k + 1 < bytes.size(); k += 2) {
-            if (bytes[k] == 0 && bytes[k + 1] == 0)
-                return k + 2;
-        }
-        return std::nullopt;
-    }
-    for (std::size_t k = 0; k < bytes.size(); ++k) {
-        if (bytes[k] == 0)
-            return k + 1;
-    }
-    return std::nullopt;
+    std::string out;
+    out.reserve(text.size());
+    for (std::size_t i = 0; i < text.size();)
+        appendUtf8(out, nextUtf8(text, i));
+    return out;
 }
 
 std::string_view utf8Prefix(std::string_view utf8, std::size_t maxChars)

@@ -28,10 +28,8 @@ enum class TextEncoding : std::uint8_t { Latin1 = 0, Utf16Bom = 1, Utf16Be = 2, 
 // encoding byte is read as ISO-8859-1. Malformed sequences become U+FFFD; never throws.
 [[nodiscard]] std::string decodeId3Text(std::uint8_t encoding, std::span<const std::uint8_t> bytes);
 
-// Length in bytes of the string at the start of bytes including its terminator (one zero byte;
-// two zero bytes on an even offset for UTF-16), or nullopt when no terminator is found.
-[[nodiscard]] std::optional<std::size_t> terminatedLength(std::uint8_t encoding,
-                                                         std::span<const std::uint8_t> bytes);
+// The text with every malformed UTF-8 sequence replaced by U+FFFD, so it can be stored as UTF-8.
+[[nodiscard]] std::string sanitizeUtf8(std::string_view text);
 
 // Length in bytes of the well-formed UTF-8 sequence that starts at text[at] (at < text.size()),
 // or 0 when none does (a stray byte, an overlong form, a surrogate, a cut-off sequence).

@@ -49,7 +49,7 @@ TEST_F(SetDataTest, LongTitleIsCutInTheTrailerOnly)
     EXPECT_EQ(test::readV1(path).title, std::string(30, 'x'));
     EXPECT_EQ(test::readV2(path)["TIT2"], title);
     EXPECT_EQ(v1DisplayText(tags::Column::Title, title), std::string(30, 'x'));
-    EXPECT_EQ(v1DisplayText(tags::Column::Comment, title), std::string(29, 'x'));
+    EXPECT_EQ(v1DisplayText(tags::Column::Comment, title), std::string(30, 'x'));
     EXPECT_EQ(v1DisplayText(tags::Column::Year, "20245"), "2024");
     EXPECT_EQ(v1DisplayText(tags::Column::Genre, "Progressive Rock"), "Progressive Rock");
 }
@@ -117,7 +117,7 @@ TEST_F(SetDataTest, DamagedOrNewerTagFailsAndLeavesTheFileAsItWas)
     const auto tooShort = m_dir.file("damaged.mp3");
     test::writeFile(tooShort, test::mp3(damaged, test::audioBytes(100), test::trailer("t")));
     const auto newer =
-        makeFile(test::tag({test::textFrame("TIT2", "x")}, 0, 4), test::trailer("t"));
+        makeFile(test::tag({test::textFrame("TIT2", "x")}, 0, 5), test::trailer("t"));
 
     for (const auto& path : {tooShort, newer}) {
         const Bytes before = test::readFile(path);

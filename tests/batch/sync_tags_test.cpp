@@ -141,7 +141,7 @@ TEST_F(SyncTagsTest, NeitherTagOrAnUnreadableTagChangesNothing)
     EXPECT_EQ(test::readFile(bare), bareBefore);
 
     const auto newer =
-        makeFile(test::tag({test::textFrame("TIT2", "x")}, 0, 4), test::trailer("t"));
+        makeFile(test::tag({test::textFrame("TIT2", "x")}, 0, 5), test::trailer("t"));
     const Bytes newerBefore = test::readFile(newer);
     const auto outcome = sync(newer, SyncDirection::V1ToV2);
     EXPECT_TRUE(outcome.isFailed());

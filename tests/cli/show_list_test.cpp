@@ -83,7 +83,7 @@ TEST_F(CliShow, Utf16AndNonLatin1TextsComeOutAsUtf8)
 
 TEST_F(CliShow, UnsupportedMalformedAndMissingFiles)
 {
-    writeFile(m_dir.file("v24.mp3"), mp3(tag({textFrame("TIT2", "x")}, 0, 4), mpegAudio(2000)));
+    writeFile(m_dir.file("v25.mp3"), mp3(tag({textFrame("TIT2", "x")}, 0, 5), mpegAudio(2000)));
     // 2.2 can be read but not rewritten, so the editor, and show with it, leave it aside.
     writeFile(m_dir.file("v22.mp3"),
               mp3(tag({frameV22("TT2", Bytes{0, 'T', 'w', 'o'})}, 0, 2), mpegAudio(2000)));
@@ -92,7 +92,7 @@ TEST_F(CliShow, UnsupportedMalformedAndMissingFiles)
     writeFile(m_dir.file("bad.mp3"), mp3(damaged, audioBytes(64)));
     // A file name is any byte string; the JSON must stay valid UTF-8 all the same.
     const auto run =
-        runCli(m_dir, {"show", "--json", "v24.mp3", "bad.mp3", "gone.mp3", "lost\xFF.mp3",
+        runCli(m_dir, {"show", "--json", "v25.mp3", "bad.mp3", "gone.mp3", "lost\xFF.mp3",
                        "v22.mp3"});
     EXPECT_EQ(run.exitCode, 1);
     EXPECT_NE(run.err.find("gone.mp3"), std::string::npos) << run.err;
@@ -101,7 +101,7 @@ TEST_F(CliShow, UnsupportedMalformedAndMissingFiles)
                         "[d[0]['id3v2'], d[0]['id3v2_unsupported'], d[1]['id3v2']['frames'],"
                         " d[2]['file'], 'error' in d[2], d[3]['file'], d[4]['id3v2'],"
                         " d[4]['id3v2_unsupported']]"),
-              "None\n'2.4.0'\n{'TIT2': 'Partial'}\n'gone.mp3'\nTrue\n'lost\\ufffd.mp3'\nNone\n"
+              "None\n'2.5.0'\n{'TIT2': 'Partial'}\n'gone.mp3'\nTrue\n'lost\\ufffd.mp3'\nNone\n"
               "'2.2.0'\n");
 }
 

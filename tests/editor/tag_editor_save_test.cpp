@@ -209,25 +209,25 @@ TEST_F(TagEditorSaveTest, PlayCounterPastTheSignedRangeIsClampedNotWrapped)
 
 TEST_F(TagEditorSaveTest, UnsupportedId3v2TagIsKeptAndAForcedWriteFailsVisibly)
 {
-    const Bytes v24 = tag({textFrame("TIT2", "Four")}, 100, 4);
-    const std::string path = put("v24.mp3", mp3(v24, mpegAudio(1000), trailer("Old")));
+    const Bytes v25 = tag({textFrame("TIT2", "Five")}, 100, 5);
+    const std::string path = put("v25.mp3", mp3(v25, mpegAudio(1000), trailer("Old")));
     put("b.mp3", sample("B"));
-    open({"v24.mp3", "b.mp3"});
+    open({"v25.mp3", "b.mp3"});
     type("editV1Title", QStringLiteral("New"));
     click("buttonUpdate");
     Bytes after = readFile(path);
-    EXPECT_EQ(Bytes(after.begin(), after.begin() + static_cast<std::ptrdiff_t>(v24.size())), v24);
+    EXPECT_EQ(Bytes(after.begin(), after.begin() + static_cast<std::ptrdiff_t>(v25.size())), v25);
     EXPECT_EQ(readBack(path)[tags::RecordSlot::V1Title].text(), "New");
 
     const Bytes before = readFile(path);
-    open({"v24.mp3", "b.mp3"});
+    open({"v25.mp3", "b.mp3"});
     toggle("checkId3v2");
     type("editV2Title", QStringLiteral("Forced"));
     m_prompter.clear();
     click("buttonUpdate");
     ASSERT_EQ(m_prompter.asked().size(), 1U);
     EXPECT_TRUE(m_prompter.asked()[0].text.startsWith(
-        QStringLiteral("The file v24.mp3 could not be written to.\n")))
+        QStringLiteral("The file v25.mp3 could not be written to.\n")))
         << m_prompter.asked()[0].text.toStdString();
     EXPECT_EQ(m_prompter.asked()[0].icon, PromptIcon::Stop);
     EXPECT_EQ(dialog().currentIndex(), 0);

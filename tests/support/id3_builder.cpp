@@ -75,8 +75,9 @@ Bytes trailer(std::string_view title, std::string_view artist, std::string_view 
     putField(out, 33, artist, 30);
     putField(out, 63, album, 30);
     putField(out, 93, year, 4);
-    putField(out, 97, comment, 29);
-    out[126] = track;
+    // With a track the comment keeps 28 bytes and byte 125 stays zero (ID3v1.1); without, 30.
+    putField(out, 97, comment, track != 0 ? 28 : 30);
+    if (track != 0) out[126] = track;
     out[127] = genre;
     return out;
 }

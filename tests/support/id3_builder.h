@@ -20,7 +20,8 @@ namespace corvane::test {
 // A whole tag: "ID3", major, revision 0, flags, the size in 7-bit groups, frames, zero padding.
 [[nodiscard]] Bytes tag(const std::vector<Bytes>& frames, std::size_t padding = 0,
                         std::uint8_t major = 3, std::uint8_t flags = 0);
-// A 128-byte ID3v1 trailer; fields are cut to their widths and zero-padded.
+// A 128-byte ID3v1 trailer; fields are cut to their widths (the comment to 28 bytes when there
+// is a track, else 30) and zero-padded.
 [[nodiscard]] Bytes trailer(std::string_view title, std::string_view artist = {},
                             std::string_view album = {}, std::string_view year = {},
                             std::string_view comment = {}, std::uint8_t track = 0,

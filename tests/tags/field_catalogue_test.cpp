@@ -11,7 +11,7 @@ TEST(ParseGenreRef, LeadingReference)
 {
     const std::tuple<std::string_view, int, std::size_t> cases[] = {
         {"(17)Rock", 17, 4}, {"(17)", 17, 4},   {"Rock", -1, 0},  {"((17)Rock", -1, 1},
-        {"", -1, 0},         {"(17", -1, 0},    {"()x", 0, 2},    {"(abc)Pop", 0, 5},
+        {"", -1, 0},         {"(17", -1, 0},    {"()x", -1, 0},   {"(abc)Pop", -1, 0},
         {"(125)", 125, 5},   {"(200)Foo", 200, 5}, {"(-3)", -3, 4},  {"( 17)Rock", 17, 5},
     };
     for (const auto& [text, number, consumed] : cases) {
@@ -36,16 +36,17 @@ TEST(FindGenre, IgnoresAsciiCaseAndTakesFirstMatch)
 
 TEST(GenreTable, NamesAndPositions)
 {
-    ASSERT_EQ(GenreTable.size(), 126u);
-    EXPECT_EQ(std::set<std::string_view>(GenreTable.begin(), GenreTable.end()).size(), 126u)
+    ASSERT_EQ(GenreTable.size(), 192u);
+    EXPECT_EQ(std::set<std::string_view>(GenreTable.begin(), GenreTable.end()).size(), 192u)
         << "no name twice";
     for (const auto name : GenreTable)
-        EXPECT_LE(name.size(), 17u) << name;
+        EXPECT_LE(name.size(), 22u) << name;
     const std::pair<int, std::string_view> spots[] = {
         {0, "Blues"},         {7, "Hip-Hop"},     {24, "Soundtrack"},  {40, "AlternRock"},
         {46, "Instrumental Pop"}, {51, "Techno-Industrial"}, {60, "Top 40"},
         {67, "Psychadelic"},  {78, "Rock & Roll"}, {85, "Bebob"},      {93, "Psychedelic Rock"},
         {109, "Porn Groove"}, {122, "Drum Solo"},  {123, "A capella"}, {125, "Dance Hall"},
+        {126, "Goa"},         {147, "Synthpop"},   {191, "Psybient"},
     };
     for (const auto& [index, name] : spots)
         EXPECT_EQ(GenreTable[static_cast<std::size_t>(index)], name) << index;
@@ -54,19 +55,34 @@ TEST(GenreTable, NamesAndPositions)
 TEST(GenreTable, NamesOfBytesAndTconTexts)
 {
     EXPECT_EQ(genreName(13), "Pop");
-    EXPECT_EQ(genreName(126), "");
+    EXPECT_EQ(genreName(191), "Psybient");
+    EXPECT_EQ(genreName(192), "");
     EXPECT_EQ(genreName(255), "");
-    EXPECT_EQ(genreNameOfTcon("(7)Hip-Hop"), "Hip-Hop");
-    EXPECT_EQ(genreNameOfTcon("(17)"), "Rock");
-    EXPECT_EQ(genreNameOfTcon("(200)rock"), "Rock") << "an out-of-range number falls back to the name";
-    EXPECT_EQ(genreNameOfTcon("jazz"), "Jazz");
-    EXPECT_EQ(genreNameOfTcon("Chill"), "");
+    const std::pair<std::string_view, std::string_view> names[] = {
+        {"(7)Hip-Hop", "Hip-Hop"}, {"(17)", "Rock"},   {"(17)Custom", "Rock"}, {"jazz", "Jazz"},
+        {"147", "Synthpop"},       {"(191)", "Psybient"}, {"Chill", ""},     {"(RX)", ""},
+        // An out-of-range number falls back to the name after it.
+        {"(192)rock", "Rock"},     {"Pop / Rock", "Pop"}, {"()", ""},
+    };
+    for (const auto& [tcon, name] : names) EXPECT_EQ(genreNameOfTcon(tcon), name) << tcon;
+}
 
-    EXPECT_EQ(genreDisplayText("(17)Rock"), "Rock");
-    EXPECT_EQ(genreDisplayText("(17)"), "Rock") << "a bare reference shows the genre's name";
-    EXPECT_EQ(genreDisplayText("(200)"), "");
-    EXPECT_EQ(genreDisplayText("((Live)"), "(Live)");
-    EXPECT_EQ(genreDisplayText("Chill"), "Chill");
+TEST(GenreTable, DisplayOfTconTexts)
+{
+    const std::pair<std::string_view, std::string_view> shown[] = {
+        {"(17)Rock", "Rock"},       {"(17)", "Rock"},       {"(192)", ""},
+        {"((Live)", "(Live)"},      {"Chill", "Chill"},     {"(RX)", "Remix"},
+        {"(CR)", "Cover"},          {"()", "()"},           {"(abc)", "(abc)"},
+        {"17", "Rock"},             {"147", "Synthpop"},    {"192", "192"},
+        {"(17)(13)", "Rock / Pop"}, {"(17)Custom", "Custom"}, {"(126)Foo", "Foo"},
+        {"(126)", "Goa"},           {"(191)", "Psybient"},  {"17 / (CR)", "Rock / Cover"},
+        {"(13)(17)Punk", "Pop / Punk"},
+    };
+    for (const auto& [tcon, text] : shown) EXPECT_EQ(genreDisplayText(tcon), text) << tcon;
+
+    EXPECT_EQ(parseGenreRef("()").consumed, 0u) << "no digits, no reference";
+    EXPECT_EQ(parseGenreRef("(17)Rock").number, 17);
+    EXPECT_EQ(parseGenreRef("(17)Rock").consumed, 4u);
 }
 
 TEST(ColumnTable, NamesAndFrames)
@@ -106,8 +122,6 @@ TEST(FieldCatalogue, EditorLabelsFrameKeysAndWidths)
     EXPECT_EQ(FrameIdTable[27], "IDV2");
     EXPECT_EQ(FrameIdTable[28], "GEN1");
     EXPECT_EQ(FrameIdTable[29], "TCON");
-
-    EXPECT_EQ(Id3v1FieldSizes, (std::array<int, 6>{30, 30, 30, 4, 29, 0}));
 }
 
 TEST(FieldCatalogue, BitRateTables)

@@ -78,18 +78,19 @@ FieldSlot entry(V1FieldNo no, std::string value)
 
 TEST_F(Id3v1Read, FillsEveryFieldAtFullWidth)
 {
-    const std::string title30(30, 'T'), artist30(30, 'A'), album30(30, 'L'), comment29(29, 'C');
+    const std::string title30(30, 'T'), artist30(30, 'A'), album30(30, 'L'), comment30(30, 'C');
     const auto path = put(test::mp3({}, test::mpegAudio(500),
-                                    test::trailer(title30, artist30, album30, "1999", comment29,
+                                    test::trailer(title30, artist30, album30, "1999", comment30,
                                                   7, 17)));
     const auto r = read(path);
     EXPECT_EQ(v1(r, 1), title30);
     EXPECT_EQ(v1(r, 2), artist30);
     EXPECT_EQ(v1(r, 3), album30);
     EXPECT_EQ(v1(r, 4), "1999");
-    EXPECT_EQ(v1(r, 5), comment29);
+    EXPECT_EQ(v1(r, 5), comment30.substr(0, 28)) << "a track leaves the comment 28 bytes";
     EXPECT_EQ(v1(r, 0), "7");
     EXPECT_EQ(text(r, RecordSlot::V1GenreByte), std::string(1, '\x11'));
+    EXPECT_EQ(v1(read(put(test::trailer("t", {}, {}, {}, comment30))), 5), comment30);
 }
 
 TEST_F(Id3v1Read, WithoutTrailerEmptiesTextSlotsAndKeepsGenre)
@@ -111,14 +112,14 @@ TEST_F(Id3v1Read, WithoutTrailerEmptiesTextSlotsAndKeepsGenre)
     }
 }
 
-TEST_F(Id3v1Read, SplitsCommentAndTrackAtByte126)
+TEST_F(Id3v1Read, NonZeroByte125MeansAThirtyCharacterCommentAndNoTrack)
 {
-    // Another tool wrote a 30-character comment: its last character lands in the track byte.
+    // Another tool wrote a 30-character comment: its last character is no track number.
     auto t = test::trailer("Song");
     std::memcpy(&t[kComment], "abcdefghijklmnopqrstuvwxyz0123", 30);
     const auto r = read(put(test::mp3({}, test::mpegAudio(100), t)));
-    EXPECT_EQ(v1(r, 5), "abcdefghijklmnopqrstuvwxyz012");
-    EXPECT_EQ(v1(r, 0), std::to_string(int{'3'}));
+    EXPECT_EQ(v1(r, 5), "abcdefghijklmnopqrstuvwxyz0123");
+    EXPECT_EQ(v1(r, 0), "");
 }
 
 TEST_F(Id3v1Read, TrackByteAsUnsignedOrEmptyForZero)
@@ -218,7 +219,7 @@ TEST_F(Id3v1Write, CutsTextsToTheirWidthsAndZeroFills)
     const auto path = put(test::mp3({}, test::mpegAudio(100),
                                     test::trailer(std::string(30, 'x'), std::string(30, 'y'),
                                                   std::string(30, 'z'), "1999",
-                                                  std::string(29, 'c'), 42, 8)));
+                                                  std::string(28, 'c'), 42, 8)));
     const std::string title35 = "ABCDEFGHIJKLMNOPQRSTUVWXYZ0123456";
     write(path, {entry(V1FieldNo::Title, title35), entry(V1FieldNo::Artist, "Abc"),
                  entry(V1FieldNo::Album, ""), entry(V1FieldNo::Year, "123456"),
@@ -230,8 +231,13 @@ TEST_F(Id3v1Write, CutsTextsToTheirWidthsAndZeroFills)
                             [](auto b) { return b == 0; }))
         << "artist padding and the cleared album are zero";
     EXPECT_EQ(std::string(t.begin() + kYear, t.begin() + kYear + 4), "1234");
-    EXPECT_EQ(std::string(t.begin() + kComment, t.begin() + kTrack), std::string(29, 'm'));
+    EXPECT_EQ(std::string(t.begin() + kComment, t.begin() + kComment + 28), std::string(28, 'm'));
+    EXPECT_EQ(t[125], 0);
     EXPECT_EQ(t[kTrack], 42) << "a long comment must not spill into the track";
+    write(path, {entry(V1FieldNo::Track, ""), entry(V1FieldNo::Comment, std::string(40, 'n'))});
+    const auto cleared = trailerOf(path);
+    EXPECT_EQ(std::string(cleared.begin() + kComment, cleared.begin() + kGenre), std::string(30, 'n'))
+        << "without a track the comment takes 30 bytes";
     EXPECT_EQ(t[kGenre], 8);
 }
 

@@ -103,7 +103,7 @@ TEST_F(Id3v2Read, PaddingExtendedHeaderAndRepeatedFrames)
     Bytes withExtended = test::tag({body}, 20, 3, 0x40);
     const auto result = read(test::mp3(withExtended, m_audio));
     ASSERT_EQ(result.status, TagRead::Present);
-    EXPECT_EQ(value(RecordSlot::Title), "Second");
+    EXPECT_EQ(value(RecordSlot::Title), "First") << "the field is the first frame of its kind";
     EXPECT_EQ(value(RecordSlot::Artist), "A");
 }
 
@@ -115,9 +115,9 @@ TEST_F(Id3v2Read, OnlyAddsValues)
     EXPECT_EQ(value(RecordSlot::Album), "kept");
 }
 
-TEST_F(Id3v2Read, VersionsOutsideTwoAndThreeAreNotRead)
+TEST_F(Id3v2Read, VersionsOutsideTwoToFourAreNotRead)
 {
-    for (const std::uint8_t major : {std::uint8_t{4}, std::uint8_t{5}, std::uint8_t{1}}) {
+    for (const std::uint8_t major : {std::uint8_t{5}, std::uint8_t{1}, std::uint8_t{0}}) {
         m_record.clear();
         const auto result =
             read(test::mp3(test::tag({test::textFrame("TIT2", "x")}, 0, major), m_audio));

@@ -123,7 +123,21 @@ TEST(Id3v2WriteFaults, DamagedTagsAreRefusedAndLeftUnchanged)
     const Bytes cutHeader{'T', 'P', 'E', '1', 0, 0};
     const Bytes bodyPastTagEnd{'T', 'P', 'E', '1', 0, 0, 0, 200, 0, 0, 0, 'a'};
     const Bytes extendedPastTagEnd{0, 0, 1, 0, 0, 0};
+    // 2.3 extended headers are 6 or 10 bytes long; a size of 0 or 2 leaves no frame start known.
+    const Bytes extendedSize0{0, 0, 0, 0};
+    const Bytes extendedSize2{0, 0, 0, 2, 0, 0};
+    // A frame whose identifier is zero bytes, with real frames after it: other readers stop
+    // there, some go on, and the frames after it must not be overwritten as padding.
+    const Bytes zeroId = frame(std::string_view("\0\0\0\0", 4), {1, 2, 3});
     const std::vector<std::pair<const char*, Bytes>> damaged{
+        {"extended header of size 0",
+         mp3(tag({extendedSize0, textFrame("TIT2", "x")}, 20, 3, 0x40), audio)},
+        {"extended header of size 2",
+         mp3(tag({extendedSize2, textFrame("TIT2", "x")}, 20, 3, 0x40), audio)},
+        {"frames after a zero identifier",
+         mp3(tag({textFrame("TIT2", "x"), zeroId, frame("PRIV", test::bytesOf("o\0d")),
+                  textFrame("TPE1", "Artist")}, 30),
+             audio)},
         {"tag size past the end of the file", sizePastEnd},
         {"frame size 0xFFFFFFFF", mp3(tag({hugeFrame}, 50), audio)},
         {"frame header cut by the tag end", mp3(tag({textFrame("TIT2", "x"), cutHeader}), audio)},
@@ -150,17 +164,17 @@ TEST(Id3v2WriteFaults, DamagedTagsAreRefusedAndLeftUnchanged)
 TEST(Id3v2WriteFaults, TagsOfOtherVersionsAreNotRewritten)
 {
     const Bytes audio = mpegAudio(4000);
-    const std::vector<Bytes> others{
-        mp3(tag({test::frameV22("TT2", {0, 'O', 'l', 'd'})}, 40, 2), audio),
-        mp3(tag({textFrame("TIT2", "Old")}, 40, 4), audio),
+    const std::vector<std::pair<Bytes, WriteStatus>> others{
+        {mp3(tag({test::frameV22("TT2", {0, 'O', 'l', 'd'})}, 40, 2), audio), WriteStatus::OldVersion},
+        {mp3(tag({textFrame("TIT2", "Old")}, 40, 5), audio), WriteStatus::Unsupported},
+        {mp3(tag({textFrame("TIT2", "Old")}, 40, 1), audio), WriteStatus::Unsupported},
     };
     test::TempDir dir;
     const auto path = dir.file("other.mp3");
-    for (const auto& bytes : others) {
+    for (const auto& [bytes, status] : others) {
         test::writeFile(path, bytes);
         File file = File::open(path, OpenMode::Update);
-        EXPECT_EQ(writeId3v2(file, entries({{"TIT2", "New"}}), false).status,
-                  WriteStatus::Unsupported);
+        EXPECT_EQ(writeId3v2(file, entries({{"TIT2", "New"}}), false).status, status);
         EXPECT_EQ(readFile(path), bytes);
     }
 }

@@ -262,12 +262,16 @@ TEST_F(Id3v2Write, WrittenValuesReadBack)
     EXPECT_EQ(read[3].text(), "(17)Rock");
 }
 
-TEST_F(Id3v2Write, ExtendedHeaderAndFlagsStayInPlace)
+TEST_F(Id3v2Write, ExtendedHeaderStaysInPlaceAndTellsTheRealPadding)
 {
-    const Bytes extended{0, 0, 0, 6, 0, 0, 0, 0, 0, 0};
-    const Bytes before = mp3(tag({extended, textFrame("TIT2", "Old")}, 30, 3, 0x40), audio);
+    const Bytes before =
+        mp3(tag({{0, 0, 0, 6, 0, 0, 0, 0, 0, 30}, textFrame("TIT2", "Old")}, 30, 3, 0x40), audio);
     expectWrite(before, entries({{"TIT2", "Newer"}}), false,
-                mp3(tag({extended, textFrame("TIT2", "Newer")}, 28, 3, 0x40), audio));
+                mp3(tag({{0, 0, 0, 6, 0, 0, 0, 0, 0, 28}, textFrame("TIT2", "Newer")}, 28, 3, 0x40),
+                    audio));
+    expectWrite(before, entries({{"TIT2", "Newer"}}), true,
+                mp3(tag({{0, 0, 0, 6, 0, 0, 0, 0, 0, 0}, textFrame("TIT2", "Newer")}, 0, 3, 0x40),
+                    audio));
 }
 
 TEST(Id3v2Remove, TagOfAnyVersionIsRemovedAndTheAudioMovesToTheStart)

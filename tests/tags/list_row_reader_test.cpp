@@ -86,7 +86,7 @@ TEST_F(ListRowReader, PresenceOfEachCombination)
         {test::mp3({}, m_audio, m_trailer), 1},
         {test::mp3(m_tag, m_audio), 2},
         {test::mp3(m_tag, m_audio, m_trailer), 3},
-        {test::mp3(test::tag({test::textFrame("TIT2", "v4")}, 0, 4), m_audio), 0},
+        {test::mp3(test::tag({test::textFrame("TIT2", "v5")}, 0, 5), m_audio), 0},
         {test::mp3(test::tag({test::frameV22("TT2", concat({{0}, bytesOf("v2.2")}))}, 0, 2),
                    m_audio, m_trailer),
          3},
@@ -103,6 +103,9 @@ TEST_F(ListRowReader, PresenceOfEachCombination)
     }
     EXPECT_EQ(cell(v2(cases[5].file), Column::Title), "v2.2");
     EXPECT_EQ(cell(v2(cases[4].file), Column::Title), "");
+    const auto v24 = test::mp3(test::tag({test::textFrame("TIT2", "v4")}, 0, 4), m_audio);
+    EXPECT_EQ(v2(v24).presence, 2);
+    EXPECT_EQ(cell(v2(v24), Column::Title), "v4");
 
     const ListRow missing = readListRowV2(m_dir.file("absent.mp3"), "absent.mp3", m_layout);
     EXPECT_EQ(missing.presence, 0);
@@ -116,9 +119,12 @@ TEST_F(ListRowReader, EmptyTrackAndGenreBytes)
     EXPECT_EQ(cell(row, Column::Track), "");
     EXPECT_EQ(cell(row, Column::Genre), "");
     EXPECT_EQ(cell(row, Column::Title), "T");
-    EXPECT_EQ(cell(v1(test::mp3({}, m_audio, test::trailer("", "", "", "", "", 255, 126))),
+    EXPECT_EQ(cell(v1(test::mp3({}, m_audio, test::trailer("", "", "", "", "", 255, 192))),
                    Column::Genre),
               "");
+    EXPECT_EQ(cell(v1(test::mp3({}, m_audio, test::trailer("", "", "", "", "", 0, 147))),
+                   Column::Genre),
+              "Synthpop");
     EXPECT_EQ(cell(v1(test::mp3({}, m_audio, test::trailer("", "", "", "", "", 255, 125))),
                    Column::Track),
               "255");
@@ -150,25 +156,31 @@ TEST_F(ListRowReader, LongValuesAreCutOnCharacterBoundaries)
     EXPECT_EQ(comment, astral.substr(0, 4 * kMaxCellChars));
 }
 
-TEST_F(ListRowReader, CommentAndUrlShowADescriptionWhenThereIsOne)
+TEST_F(ListRowReader, CommentAndUrlShowTheValueOfTheFieldsFrame)
 {
     const Bytes utf16Text = bytesOf(utf8ToUtf16Bom("W\u00F6rter"));
-    const auto rowFor = [&](const Bytes& comm, const Bytes& wxxx) {
-        return v2(
-            test::mp3(test::tag({test::frame("COMM", comm), test::frame("WXXX", wxxx)}), m_audio));
+    const auto rowFor = [&](std::vector<Bytes> frames) {
+        return v2(test::mp3(test::tag(frames), m_audio));
     };
-    ListRow plain = rowFor(concat({{0}, bytesOf("eng"), {0}, bytesOf("Nice")}),
-                           concat({{0}, {0}, bytesOf("http://a/")}));
-    EXPECT_EQ(cell(plain, Column::Comment), "Nice");
-    EXPECT_EQ(cell(plain, Column::Url), "http://a/");
+    const auto comm = [](std::string_view description, std::string_view text) {
+        return test::frame("COMM", concat({{0}, bytesOf("eng"), bytesOf(description), {0},
+                                           bytesOf(text)}));
+    };
+    const auto wxxx = [](std::string_view description, std::string_view url) {
+        return test::frame("WXXX", concat({{0}, bytesOf(description), {0}, bytesOf(url)}));
+    };
+    // The first frame without a description, else the first frame, and always its value.
+    const ListRow described = rowFor({comm("iTunNORM", "0000 1111"), comm("", "Real comment"),
+                                      comm("", "Later"), wxxx("site", "http://a/")});
+    EXPECT_EQ(cell(described, Column::Comment), "Real comment");
+    EXPECT_EQ(cell(described, Column::Url), "http://a/");
+    const ListRow onlyDescribed = rowFor({comm("iTunNORM", "0000 1111"), comm("iTunSMPB", "x")});
+    EXPECT_EQ(cell(onlyDescribed, Column::Comment), "0000 1111");
 
-    ListRow described = rowFor(concat({{0}, bytesOf("eng"), bytesOf("abc"), {0}, bytesOf("Nice")}),
-                               concat({{0}, bytesOf("site"), {0}, bytesOf("http://a/")}));
-    EXPECT_EQ(cell(described, Column::Comment), "abc");
-    EXPECT_EQ(cell(described, Column::Url), "site");
-
-    ListRow wide = rowFor(concat({{1}, bytesOf("eng"), {0xFF, 0xFE, 0, 0}, utf16Text}),
-                          concat({{1}, {0xFF, 0xFE, 0, 0}, bytesOf("http://w/")}));
+    const ListRow wide = rowFor({test::frame("COMM", concat({{1}, bytesOf("eng"), {0xFF, 0xFE, 0, 0},
+                                                              utf16Text})),
+                                 test::frame("WXXX", concat({{1}, {0xFF, 0xFE, 0, 0},
+                                                              bytesOf("http://w/")}))});
     EXPECT_EQ(cell(wide, Column::Comment), "W\u00F6rter");
     EXPECT_EQ(cell(wide, Column::Url), "http://w/");
 }

@@ -1,5 +1,7 @@
 #include "tags/text_encoding.h"
 
+#include "tags/id3v2_frames.h"
+
 #include <gtest/gtest.h>
 
 #include <vector>
@@ -55,15 +57,19 @@ TEST(DecodeId3Text, Utf8AndLatin1)
     EXPECT_EQ(decode(9, {0xE9}), "\xC3\xA9") << "an unknown encoding reads as ISO-8859-1";
 }
 
-TEST(TerminatedLength, CountsTheTerminatorOnItsOwnBoundary)
+TEST(SplitTerminated, FindsTheTerminatorOnItsOwnBoundary)
 {
-    EXPECT_EQ(terminatedLength(0, Bytes{'a', 'b', 0, 'c'}), 3u);
-    EXPECT_EQ(terminatedLength(3, Bytes{0}), 1u);
-    EXPECT_FALSE(terminatedLength(0, Bytes{'a', 'b'}));
+    const auto split = [](std::uint8_t encoding, const Bytes& bytes) {
+        const auto part = splitTerminated(encoding, bytes);
+        return std::pair{part.terminated, part.rest.size()};
+    };
+    EXPECT_EQ(split(0, Bytes{'a', 'b', 0, 'c'}), std::pair(true, std::size_t{1}));
+    EXPECT_EQ(split(3, Bytes{0}), std::pair(true, std::size_t{0}));
+    EXPECT_EQ(split(0, Bytes{'a', 'b'}), std::pair(false, std::size_t{0}));
     // The zero pair at offsets 1..2 straddles two characters and is no terminator.
-    EXPECT_EQ(terminatedLength(1, Bytes{'a', 0, 0, 'b', 0, 0}), 6u);
-    EXPECT_EQ(terminatedLength(2, Bytes{0, 0, 'x'}), 2u);
-    EXPECT_FALSE(terminatedLength(1, Bytes{'a', 0, 0}));
+    EXPECT_EQ(split(1, Bytes{'a', 0, 0, 'b', 0, 0}), std::pair(true, std::size_t{0}));
+    EXPECT_EQ(split(2, Bytes{0, 0, 'x'}), std::pair(true, std::size_t{1}));
+    EXPECT_EQ(split(1, Bytes{'a', 0, 0}), std::pair(false, std::size_t{0}));
 }
 
 TEST(Latin1, ConversionBothWays)

@@ -1,0 +1,232 @@
+#include "tags/tag_write.h"
+
+#include <algorithm>
+#include <optional>
+
+#include "tags/block_mover.h"
+#include "tags/id3v1.h"
+#include "tags/id3v2_layout.h"
+#include "tags/id3v2_plan.h"
+
+namespace corvane::tags {
+
+namespace {
+
+using Bytes = std::vector<std::uint8_t>;
+
+struct Range {
+    std::uint64_t from = 0;
+    std::uint64_t to = 0;
+    [[nodiscard]] bool empty() const { return from >= to; }
+};
+
+// The ID3v2 side of a change: the tag as it is and as it will be.
+struct V2Part {
+    WriteResult refusal;
+    Id3v2Layout layout;
+    Bytes leftover;   // non-zero bytes after the last frame, for the old image
+    Bytes removed;    // a removed tag, whole, to put back if the write fails
+    Id3v2Plan plan;
+    std::uint64_t oldEnd = 0;
+    std::uint64_t newEnd = 0;
+    Range write;  // of the new tag, to be written
+};
+
+// The ID3v1 side: the trailer before and after, and where it lies.
+struct V1Part {
+    std::optional<Id3v1Trailer> before;
+    std::optional<Id3v1Trailer> after;
+    [[nodiscard]] bool appends() const { return !before && after; }
+    [[nodiscard]] bool removes() const { return before && !after; }
+    [[nodiscard]] bool rewrites() const { return before && after && *before != *after; }
+};
+
+WriteResult ioFailure(const FileIo& file)
+{
+    return WriteResult::failure(WriteStatus::IoError, file.errorText());
+}
+
+V2Part prepareMerge(FileIo& file, const TagChanges& changes)
+{
+    V2Part part;
+    part.layout = readId3v2Layout(file, LayoutCheck::Everything);
+    const auto& layout = part.layout;
+    switch (layout.status) {
+        case LayoutStatus::Failed: part.refusal = ioFailure(file); return part;
+        case LayoutStatus::Unsupported:
+            part.refusal = WriteResult::failure(WriteStatus::Unsupported);
+            return part;
+        default: break;
+    }
+    if (layout.isPresent() && layout.header.major == 2) {
+        part.refusal = WriteResult::failure(WriteStatus::OldVersion);
+        return part;
+    }
+    if (layout.isPresent() && !layout.damage.empty()) {
+        part.refusal = WriteResult::failure(WriteStatus::Malformed);
+        return part;
+    }
+    if (layout.isPresent() && !layout.unsynchronised && layout.dirtyEnd > layout.framesEnd) {
+        part.leftover.resize(static_cast<std::size_t>(layout.dirtyEnd - layout.framesEnd));
+        if (!file.readExactAt(kId3v2HeaderSize + layout.framesEnd, part.leftover)) {
+            part.refusal = ioFailure(file);
+            return part;
+        }
+    }
+    part.plan = planId3v2Merge(layout, part.leftover, changes.id3v2Entries, changes.compact,
+                               changes.newTagMajor);
+    if (part.plan.status != WriteStatus::Ok) part.refusal = WriteResult::failure(part.plan.status);
+    return part;
+}
+
+V2Part prepareRemoval(FileIo& file, std::uint64_t length)
+{
+    V2Part part;
+    std::array<std::uint8_t, kId3v2HeaderSize> head{};
+    const auto got = file.readAt(0, head);
+    if (!got) {
+        part.refusal = ioFailure(file);
+        return part;
+    }
+    const auto header = parseId3v2Header(std::span(head).first(*got));
+    if (!header) return part;
+    if (header->totalSize() > length) {
+        part.refusal = WriteResult::failure(WriteStatus::Malformed);
+        return part;
+    }
+    part.removed.resize(static_cast<std::size_t>(header->totalSize()));
+    if (!file.readExactAt(0, part.removed)) {
+        part.refusal = ioFailure(file);
+        return part;
+    }
+    part.plan.oldTag.append(part.removed);
+    return part;
+}
+
+V2Part prepareV2(FileIo& file, const TagChanges& changes, std::uint64_t length)
+{
+    V2Part part;
+    if (changes.id3v2 == V2Change::Merge) {
+        part = prepareMerge(file, changes);
+    } else if (changes.id3v2 == V2Change::Remove) {
+        part = prepareRemoval(file, length);
+    } else {
+        const auto header = readId3v2Header(file);
+        part.oldEnd = part.newEnd = header ? header->totalSize() : 0;
+        return part;
+    }
+    const auto& oldTag = part.plan.oldTag;
+    const auto& newTag = part.plan.newTag;
+    part.oldEnd = oldTag.size();
+    part.newEnd = part.refusal.ok() ? newTag.size() : part.oldEnd;
+    if (!part.refusal.ok()) return part;
+    const auto diff = ByteImage::differences(oldTag, newTag);
+    if (oldTag.size() == newTag.size()) {
+        if (diff) part.write = {diff->first, diff->second};
+    } else {
+        part.write = {diff ? diff->first : std::min(oldTag.size(), newTag.size()), newTag.size()};
+    }
+    return part;
+}
+
+// Carries a change out: claims space, moves the audio, writes both tags, cuts the file; on a
+// failure undoes every step already taken.
+class Execution {
+public:
+    Execution(FileIo& file, V2Part& v2, const V1Part& v1, std::uint64_t length)
+        : m_file(file), m_v2(v2), m_v1(v1), m_mover(file), m_length(length)
+    {
+        const auto delta = static_cast<std::int64_t>(v2.newEnd) - static_cast<std::int64_t>(v2.oldEnd);
+        m_afterMove = static_cast<std::uint64_t>(static_cast<std::int64_t>(length) + delta);
+        m_final = m_afterMove;
+        if (v1.appends()) m_final += kId3v1Size;
+        if (v1.removes()) m_final -= kId3v1Size;
+        // A trailer that goes need not travel with the audio.
+        m_moveEnd = v1.removes() ? length - kId3v1Size : length;
+    }
+
+    [[nodiscard]] WriteResult run()
+    {
+        const std::uint64_t peak = std::max(m_afterMove, m_final);
+        if (peak > m_length) {
+            // Claim the space first: a full disk is found before a byte of the file has changed.
+            if (!m_file.reserve(peak)) return fail();
+        }
+        if (m_v2.oldEnd != m_v2.newEnd) {
+            // A move toward the start writes over the end of the old tag from its first block.
+            m_tagTouchedFrom = std::min(m_tagTouchedFrom, m_v2.newEnd);
+            if (!m_mover.move(m_v2.oldEnd, m_moveEnd, m_v2.newEnd)) return fail();
+            m_moved = true;
+        }
+        if (!m_v2.write.empty()) {
+            m_tagTouchedFrom = std::min(m_tagTouchedFrom, m_v2.write.from);
+            if (!m_v2.plan.newTag.writeTo(m_file, m_v2.write.from, m_v2.write.to)) return fail();
+        }
+        if (m_v1.appends() || m_v1.rewrites()) {
+            m_v1Written = true;
+            const std::uint64_t at = m_v1.appends() ? m_afterMove : m_afterMove - kId3v1Size;
+            if (!m_file.writeAt(at, *m_v1.after)) return fail();
+        }
+        if (m_file.length() != m_final && !m_file.truncate(m_final)) return fail();
+        return WriteResult::success();
+    }
+
+private:
+    WriteResult fail()
+    {
+        m_mover.noteFailure();
+        const std::string why = m_mover.error();
+        if (m_moved) (void)m_mover.move(m_v2.newEnd, m_v2.newEnd + (m_moveEnd - m_v2.oldEnd),
+                                        m_v2.oldEnd);
+        if (m_tagTouchedFrom < m_v2.oldEnd) {
+            // Once the audio is back, every byte of the old tag from the first one touched may
+            // have been overwritten, by the new tag or by the audio on its way down.
+            const bool inPlace = m_v2.oldEnd == m_v2.newEnd;
+            const std::uint64_t to = inPlace ? std::min(m_v2.write.to, m_v2.oldEnd) : m_v2.oldEnd;
+            (void)m_v2.plan.oldTag.writeTo(m_file, m_tagTouchedFrom, to);
+        }
+        if (m_v1Written && m_v1.rewrites())
+            (void)m_file.writeAt(m_length - kId3v1Size, *m_v1.before);
+        if (m_file.length() != m_length) (void)m_file.truncate(m_length);
+        return WriteResult::failure(WriteStatus::IoError, why);
+    }
+
+    FileIo& m_file;
+    V2Part& m_v2;
+    const V1Part& m_v1;
+    BlockMover m_mover;
+    std::uint64_t m_length;
+    std::uint64_t m_afterMove = 0;
+    std::uint64_t m_final = 0;
+    std::uint64_t m_moveEnd = 0;
+    bool m_moved = false;
+    std::uint64_t m_tagTouchedFrom = UINT64_MAX;
+    bool m_v1Written = false;
+};
+
+}  // namespace
+
+WriteResult writeTags(FileIo& file, const TagChanges& changes)
+{
+    const auto length = file.length();
+    if (!length) return ioFailure(file);
+    V2Part v2 = prepareV2(file, changes, *length);
+    if (!v2.refusal.ok()) return v2.refusal;
+
+    V1Part v1;
+    if (changes.id3v1 != V1Change::None) {
+        const auto probe = probeId3v1(file, v2.oldEnd);
+        if (!probe.ok) return ioFailure(file);
+        v1.before = probe.trailer;
+        if (changes.id3v1 == V1Change::Write)
+            v1.after = applyId3v1Entries(v1.before.value_or(emptyId3v1Trailer()), changes.id3v1Entries);
+    } else {
+        // Without a change the trailer simply travels with the audio.
+        v1.before = v1.after = std::nullopt;
+    }
+    const bool v1Changes = v1.appends() || v1.removes() || v1.rewrites();
+    if (v2.oldEnd == v2.newEnd && v2.write.empty() && !v1Changes) return WriteResult::success();
+    return Execution(file, v2, v1, *length).run();
+}
+
+}  // namespace corvane::tags

@@ -1,0 +1,40 @@
+#pragma once
+// Writing both tags of a file as one change: the ID3v2 tag at the start and the ID3v1 trailer at
+// the end are worked out first, the space the file needs is claimed, and only then does a byte
+// change; a failure at any step puts the file back as it was, both tags included.
+
+#include <cstdint>
+
+#include "tags/file.h"
+#include "tags/slot_list.h"
+#include "tags/tag_result.h"
+
+namespace corvane::tags {
+
+enum class V2Change {
+    None,
+    Merge,   // merge id3v2Entries into the tag (creating one when there is none and entries ask)
+    Remove,  // remove the whole tag, whatever its version
+};
+enum class V1Change {
+    None,
+    Write,   // write id3v1Entries into the trailer (appending one when there is none)
+    Remove,
+};
+
+struct TagChanges {
+    V2Change id3v2 = V2Change::None;
+    SlotList id3v2Entries;  // keyed by field (frame id); an empty or absent value clears it
+    bool compact = false;   // give the ID3v2 tag's free space back (also with no entries)
+    std::uint8_t newTagMajor = 3;  // the version of a tag a merge creates: 3 or 4
+    V1Change id3v1 = V1Change::None;
+    SlotList id3v1Entries;  // keyed by V1FieldNo
+};
+
+// Applies the changes to the open file. Refuses, with the file unchanged, an ID3v2 tag that is
+// damaged, of a version that is not read, or 2.2 (which only a conversion rewrites). A tag that
+// grows moves the audio toward the end of the file, one that shrinks toward its start, in blocks;
+// a trailer is looked for only at or after the end of the ID3v2 tag.
+[[nodiscard]] WriteResult writeTags(FileIo& file, const TagChanges& changes);
+
+}  // namespace corvane::tags
