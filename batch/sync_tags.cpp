@@ -19,10 +19,26 @@ constexpr std::array<tags::V1FieldNo, kSyncSlots> kV1Keys{
     tags::V1FieldNo::Track, tags::V1FieldNo::Title, tags::V1FieldNo::Artist,
     tags::V1FieldNo::Album, tags::V1FieldNo::Year,  tags::V1FieldNo::Comment,
     tags::V1FieldNo::Genre};
-// How many characters of an ID3v2 text fit the ID3v1 field of the same slot (the track text is
-// turned into a number by the trailer writer, so ten digits are plenty).
-constexpr std::array<std::size_t, 6> kV1CopyLimits{10, 30, 30, 30, 4, 29};
+// How many characters of an ID3v2 text are handed to the trailer writer for each slot (the track
+// text is turned into a number there, so ten digits are plenty; the writer cuts the comment to
+// what it can keep beside a track).
+constexpr std::array<std::size_t, 6> kV1CopyLimits{10, 30, 30, 30, 4, 30};
 constexpr std::size_t kGenreSlot = 6;
+constexpr std::size_t kTrackSlot = 0;
+constexpr std::size_t kCommentSlot = 5;
+
+// True when an ID3v1 value is exactly what the ID3v2 value turns into when it is written to the
+// trailer (cut to the width, "?" for characters outside Latin-1, the track's leading number): the
+// ID3v1 value then carries nothing the richer ID3v2 value lacks.
+bool v1AddsNothing(std::size_t slot, const std::string& v1, const std::string& v2, bool v1HasTrack)
+{
+    if (slot == kTrackSlot) {
+        const auto v1Track = v1.empty() ? 0 : tags::id3v1TrackByte(v1);
+        return v1Track != 0 && v1Track == tags::id3v1TrackByte(v2);
+    }
+    const auto field = kV1Keys[slot];
+    return !v1.empty() && v1 == tags::id3v1StoredText(v2, tags::id3v1Width(field, v1HasTrack));
+}
 
 std::string failureReason(tags::TagRead status, tags::FileIo& file)
 {
@@ -60,19 +76,22 @@ SyncRead readSyncValues(tags::FileIo& file)
 FileOutcome copyV1ToV2(tags::FileIo& file, const SyncValues& values, bool keep, bool compact)
 {
     tags::SlotList writeList;
+    const bool v1HasTrack = !values.v1[kTrackSlot].text().empty();
     for (std::size_t i = 0; i < kGenreSlot; ++i) {
-        if (!keep || !values.v2[i].hasValue())
-            writeList.push_back(tags::FieldSlot::frame(kV2Keys[i], values.v1[i].text()));
+        const auto& v2 = values.v2[i];
+        if (keep && v2.hasValue()) continue;
+        if (v2.hasValue() && v1AddsNothing(i, values.v1[i].text(), v2.text(), v1HasTrack)) continue;
+        writeList.push_back(tags::FieldSlot::frame(kV2Keys[i], values.v1[i].text()));
     }
-    if (!keep || !values.v2[kGenreSlot].hasValue()) {
+    const auto& tcon = values.v2[kGenreSlot];
+    if (!keep || !tcon.hasValue()) {
         const std::string& raw = values.v1[kGenreSlot].text();
         const int genre = raw.empty() ? tags::kNoGenre : static_cast<std::uint8_t>(raw[0]);
         // A trailer without a genre gives nothing to copy: "TCON" keeps its text rather than
-        // losing a genre the ID3v1 format could not hold.
-        if (genre < tags::kGenreCount) {
-            writeList.push_back(tags::FieldSlot::frame(
-                "TCON", "(" + std::to_string(genre) + ")" + std::string(tags::genreName(genre))));
-        }
+        // losing a genre the ID3v1 format could not hold; nor does one the genre text names.
+        const bool same = tcon.hasValue() && tags::genreNumberOfTcon(tcon.text()) == genre;
+        if (genre < tags::kGenreCount && !same)
+            writeList.push_back(tags::FieldSlot::frame("TCON", std::string(tags::genreName(genre))));
     }
     if (writeList.empty())
         return FileOutcome::skipped("every field is already set in the ID3v2 tag");

@@ -114,13 +114,54 @@ TEST_F(SyncTagsTest, Id3v1GenreBecomesAReferencedName)
     const auto path = makeFile(test::tag({test::textFrame("TCON", "Other")}),
                                test::trailer("t", "", "", "", "", 0, 17));
     ASSERT_TRUE(sync(path, SyncDirection::V1ToV2).isWritten());
-    EXPECT_EQ(test::readV2(path)["TCON"], "(17)Rock");
+    EXPECT_EQ(test::readV2(path)["TCON"], "(17)Rock") << "a 2.3 tag gets the name with its number";
 
     // An ID3v1 genre of none leaves the ID3v2 genre alone.
     const auto none = makeFile(test::tag({test::textFrame("TCON", "Chillwave")}),
                                test::trailer("t", "", "", "", "", 0, 255));
     ASSERT_TRUE(sync(none, SyncDirection::V1ToV2).isWritten());
     EXPECT_EQ(test::readV2(none)["TCON"], "Chillwave");
+}
+
+// Overwriting from ID3v1: a value that is only what the ID3v2 value becomes in the trailer
+// (cut, "?" for other characters, the track's number, the genre's number) leaves the ID3v2 value
+// as it is; a value that really differs replaces it; a genre byte that names no genre is nothing.
+TEST_F(SyncTagsTest, OverwriteToV2NeverShortensTheRicherTag)
+{
+    const std::string longTitle(40, 't');
+    const std::string cyrillic = "\u041F\u0440\u0438\u0432\u0435\u0442";
+    // The Cyrillic title lives in a 2.4 tag as UTF-8; the others in 2.3 tags.
+    const auto utf8Tag = [](std::string_view text) {
+        Bytes body{3};
+        test::append(body, text);
+        return test::tag({test::frameV24("TIT2", body)}, 100, 4);
+    };
+    const auto latin1Tag = [](std::string_view id, std::string_view text) {
+        return test::tag({test::textFrame(id, text)}, 100);
+    };
+    struct Case {
+        std::string frameId, expected;
+        Bytes tagBytes, trailerBytes;
+    };
+    const Case cases[] = {
+        {"TIT2", longTitle, latin1Tag("TIT2", longTitle), test::trailer(std::string(30, 't'))},
+        {"TIT2", cyrillic, utf8Tag(cyrillic), test::trailer("??????")},
+        {"TIT2", "New title", latin1Tag("TIT2", "Old title"), test::trailer("New title")},
+        {"TRCK", "3/12", latin1Tag("TRCK", "3/12"), test::trailer("t", "", "", "", "", 3)},
+        {"TRCK", "4", latin1Tag("TRCK", "3/12"), test::trailer("t", "", "", "", "", 4)},
+        {"TCON", "(17)Rock", latin1Tag("TCON", "(17)Rock"), test::trailer("t", "", "", "", "", 0, 17)},
+        {"TCON", "Rock", latin1Tag("TCON", "Rock"), test::trailer("t", "", "", "", "", 0, 17)},
+        {"TCON", "(13)Pop", latin1Tag("TCON", "Rock"), test::trailer("t", "", "", "", "", 0, 13)},
+        {"TCON", "Custom", latin1Tag("TCON", "Custom"), test::trailer("t", "", "", "", "", 0, 200)},
+        {"TCON", "(147)Synthpop", latin1Tag("TCON", "Custom"),
+         test::trailer("t", "", "", "", "", 0, 147)},
+    };
+    for (const auto& c : cases) {
+        const auto path = makeFile(c.tagBytes, c.trailerBytes);
+        const auto outcome = sync(path, SyncDirection::V1ToV2);
+        ASSERT_FALSE(outcome.isFailed()) << outcome.reason;
+        EXPECT_EQ(test::readV2(path)[c.frameId], c.expected) << c.frameId << " " << c.expected;
+    }
 }
 
 TEST_F(SyncTagsTest, KeepToV1LeavesAnExistingGenreAndFillsEmptyFields)

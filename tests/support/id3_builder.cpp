@@ -2,6 +2,9 @@
 
 #include <algorithm>
 
+#include <gtest/gtest.h>
+#include <zlib.h>
+
 namespace corvane::test {
 
 Bytes syncsafe(std::uint32_t size)
@@ -19,6 +22,32 @@ Bytes frame(std::string_view id, const Bytes& body)
     out.push_back(0);
     out.push_back(0);
     append(out, body);
+    return out;
+}
+
+Bytes flaggedFrame(std::string_view id, const Bytes& body, std::uint16_t flags)
+{
+    Bytes out = frame(id, body);
+    out[8] = static_cast<std::uint8_t>(flags >> 8);
+    out[9] = static_cast<std::uint8_t>(flags);
+    return out;
+}
+
+Bytes frameV24(std::string_view id, const Bytes& body, std::uint16_t flags)
+{
+    Bytes out = flaggedFrame(id, body, flags);
+    const Bytes size = syncsafe(static_cast<std::uint32_t>(body.size()));
+    std::copy(size.begin(), size.end(), out.begin() + 4);
+    return out;
+}
+
+Bytes zlibCompressed(const Bytes& bytes)
+{
+    uLongf size = compressBound(static_cast<uLong>(bytes.size()));
+    Bytes out(size);
+    if (compress(out.data(), &size, bytes.data(), static_cast<uLong>(bytes.size())) != Z_OK)
+        ADD_FAILURE() << "zlib could not compress";
+    out.resize(size);
     return out;
 }
 

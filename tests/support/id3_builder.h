@@ -13,6 +13,12 @@ namespace corvane::test {
 [[nodiscard]] Bytes syncsafe(std::uint32_t size);
 // An ID3v2.3 frame: identifier, 32-bit big-endian body size, flags 00 00, body.
 [[nodiscard]] Bytes frame(std::string_view id, const Bytes& body);
+// An ID3v2.3 frame with the given flags; the body is taken as stored (additions included).
+[[nodiscard]] Bytes flaggedFrame(std::string_view id, const Bytes& body, std::uint16_t flags);
+// An ID3v2.4 frame: identifier, sync-safe body size, flags, body as stored.
+[[nodiscard]] Bytes frameV24(std::string_view id, const Bytes& body, std::uint16_t flags = 0);
+// zlib's compressed form of bytes, as compressed frames store their body.
+[[nodiscard]] Bytes zlibCompressed(const Bytes& bytes);
 // A text frame with encoding byte 0 followed by the given (ISO-8859-1) bytes.
 [[nodiscard]] Bytes textFrame(std::string_view id, std::string_view latin1);
 // An ID3v2.2 frame: three-character identifier, 24-bit big-endian body size, body.

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
 #include <cstdio>
 #include <fcntl.h>
@@ -95,18 +96,37 @@ double mutagenLength(const std::string& path)
     return seconds;
 }
 
-std::map<std::string, std::string> mutagenFrames(const std::string& path)
+namespace {
+
+// The frame text lines of a mutagen script: key, a tab, the text with "\\" and "\n" escaped.
+std::vector<std::pair<std::string, std::string>> parseLines(const std::string& out)
 {
-    // One line per frame: id, a tab, the text with newlines escaped, so that the C++ side needs
-    // no JSON parser.
-    static constexpr std::string_view kScript = R"PY(
-import sys
-from mutagen.id3 import ID3, ID3NoHeaderError
-try:
-    tags = ID3(sys.argv[1])
-except ID3NoHeaderError:
-    sys.exit(0)
-for frame in tags.values():
+    std::vector<std::pair<std::string, std::string>> lines;
+    std::size_t pos = 0;
+    while (pos < out.size()) {
+        auto end = out.find('\n', pos);
+        if (end == std::string::npos) end = out.size();
+        const std::string line = out.substr(pos, end - pos);
+        pos = end + 1;
+        const auto tab = line.find('\t');
+        if (tab == std::string::npos) continue;
+        std::string text;
+        for (std::size_t i = tab + 1; i < line.size(); ++i) {
+            if (line[i] == '\\' && i + 1 < line.size()) {
+                text += line[i + 1] == 'n' ? '\n' : line[i + 1];
+                ++i;
+            } else {
+                text += line[i];
+            }
+        }
+        lines.emplace_back(line.substr(0, tab), text);
+    }
+    return lines;
+}
+
+// How a frame's text is printed by the scripts below.
+constexpr std::string_view kFrameText = R"PY(
+def frame_text(frame):
     fid = frame.FrameID
     if fid == 'WXXX':
         text = frame.url
@@ -118,36 +138,74 @@ for frame in tags.values():
         text = '/'.join(str(t) for t in frame.text)
     else:
         text = ''
-    text = text.replace('\\', '\\\\').replace('\n', '\\n')
-    sys.stdout.write(fid + '\t' + text + '\n')
+    return text.replace('\\', '\\\\').replace('\n', '\\n')
 )PY";
-    const auto run = runPython(kScript, {path});
+
+}  // namespace
+
+std::string MutagenTag::at(std::string_view key) const
+{
+    for (const auto& [k, text] : frames) {
+        if (k == key) return text;
+    }
+    ADD_FAILURE() << "mutagen read no frame " << key;
+    return {};
+}
+
+bool MutagenTag::has(std::string_view key) const
+{
+    return std::any_of(frames.begin(), frames.end(), [key](const auto& f) { return f.first == key; });
+}
+
+MutagenTag mutagenTag(const std::string& path)
+{
+    // translate=False: the frames as stored, not converted to another version's identifiers.
+    const std::string script = std::string(kFrameText) + R"PY(
+import sys
+from mutagen.id3 import ID3, ID3NoHeaderError
+try:
+    tags = ID3(sys.argv[1], translate=False)
+except ID3NoHeaderError:
+    sys.exit(0)
+sys.stdout.write('version\t%d.%d.%d\n' % tags.version)
+for frame in tags.values():
+    sys.stdout.write(frame.HashKey + '\t' + frame_text(frame) + '\n')
+)PY";
+    const auto run = runPython(script, {path});
+    MutagenTag tag;
+    if (run.exitCode != 0) {
+        ADD_FAILURE() << "mutagen could not read " << path << ": " << run.err;
+        return tag;
+    }
+    tag.frames = parseLines(run.out);
+    if (!tag.frames.empty() && tag.frames.front().first == "version") {
+        tag.version = tag.frames.front().second;
+        tag.frames.erase(tag.frames.begin());
+    }
+    return tag;
+}
+
+std::map<std::string, std::string> mutagenFrames(const std::string& path)
+{
+    // One line per frame: id, a tab, the text with newlines escaped, so that the C++ side needs
+    // no JSON parser.
+    const std::string script = std::string(kFrameText) + R"PY(
+import sys
+from mutagen.id3 import ID3, ID3NoHeaderError
+try:
+    tags = ID3(sys.argv[1])
+except ID3NoHeaderError:
+    sys.exit(0)
+for frame in tags.values():
+    sys.stdout.write(frame.FrameID + '\t' + frame_text(frame) + '\n')
+)PY";
+    const auto run = runPython(script, {path});
     std::map<std::string, std::string> frames;
     if (run.exitCode != 0) {
         ADD_FAILURE() << "mutagen could not read " << path << ": " << run.err;
         return frames;
     }
-    std::size_t pos = 0;
-    while (pos < run.out.size()) {
-        auto end = run.out.find('\n', pos);
-        if (end == std::string::npos)
-            end = run.out.size();
-        const std::string line = run.out.substr(pos, end - pos);
-        pos = end + 1;
-        const auto tab = line.find('\t');
-        if (tab == std::string::npos)
-            continue;
-        std::string text;
-        for (std::size_t i = tab + 1; i < line.size(); ++i) {
-            if (line[i] == '\\' && i + 1 < line.size()) {
-                text += line[i + 1] == 'n' ? '\n' : line[i + 1];
-                ++i;
-            } else {
-                text += line[i];
-            }
-        }
-        frames.emplace(line.substr(0, tab), text);
-    }
+    for (auto& [id, text] : parseLines(run.out)) frames.emplace(std::move(id), std::move(text));
     return frames;
 }
 

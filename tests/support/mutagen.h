@@ -29,4 +29,16 @@ struct PythonRun {
 // fails the current test when mutagen raises.
 [[nodiscard]] std::map<std::string, std::string> mutagenFrames(const std::string& path);
 
+// Every frame mutagen reads, in tag order, by its hash key ("TIT2", "COMM:desc:eng",
+// "APIC:cover", ...) with its text as mutagenFrames gives it, and the tag's version as "2.3.0".
+struct MutagenTag {
+    std::string version;
+    std::vector<std::pair<std::string, std::string>> frames;
+
+    // The text of the frame with this hash key; fails the test when there is none.
+    [[nodiscard]] std::string at(std::string_view key) const;
+    [[nodiscard]] bool has(std::string_view key) const;
+};
+[[nodiscard]] MutagenTag mutagenTag(const std::string& path);
+
 }  // namespace corvane::test

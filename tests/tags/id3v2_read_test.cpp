@@ -214,6 +214,88 @@ TEST_F(Id3v2Read, AbsurdSizesEndTheWalkWithoutLargeReads)
     EXPECT_EQ(value(RecordSlot::Title), "Whole");
 }
 
+// Frames stored compressed, grouped, unsynchronised, behind a data-length indicator or with a
+// plain 2.4 size are read as their text; an encrypted one is reported and not read.
+TEST_F(Id3v2Read, StoredFormsOfFramesAreUndone)
+{
+    using test::flaggedFrame;
+    using test::frameV24;
+    const Bytes text = concat({{0}, bytesOf("Stored title")});
+    const Bytes compressed = test::zlibCompressed(text);
+    const Bytes size23{0, 0, 0, static_cast<std::uint8_t>(text.size())};
+    const Bytes length24 = test::syncsafe(static_cast<std::uint32_t>(text.size()));
+    const Bytes longTitle = concat({{0}, Bytes(300, 'L')});
+    // A plain 2.4 size of 256 whose bytes also read as the sync-safe 128: the next header decides.
+    Bytes plainSize = frameV24("TIT2", concat({{0}, Bytes(255, 'P')}));
+    plainSize[4] = 0; plainSize[5] = 0; plainSize[6] = 1; plainSize[7] = 0;
+    struct Case {
+        const char* name;
+        std::uint8_t major;
+        std::uint8_t flags;
+        Bytes title;
+        std::string expected;
+    };
+    const Case cases[] = {
+        {"2.3 compressed", 3, 0, flaggedFrame("TIT2", concat({size23, compressed}), 0x0080), "Stored title"},
+        {"2.3 grouped", 3, 0, flaggedFrame("TIT2", concat({{0x42}, text}), 0x0020), "Stored title"},
+        {"2.3 compressed and grouped", 3, 0,
+         flaggedFrame("TIT2", concat({size23, {0x42}, compressed}), 0x00A0), "Stored title"},
+        {"2.3 unsynchronised tag", 3, 0x80,
+         concat({bytesOf("TIT2"), {0, 0, 0, 4, 0, 0}, {0, 'a', 0xFF, 0x00, 'b'}}), "a\u00FFb"},
+        {"2.4 unsynchronised frame", 4, 0, frameV24("TIT2", {0, 'a', 0xFF, 0x00, 'b'}, 0x0002),
+         "a\u00FFb"},
+        {"2.4 data length", 4, 0, frameV24("TIT2", concat({length24, text}), 0x0001), "Stored title"},
+        {"2.4 compressed", 4, 0, frameV24("TIT2", concat({length24, compressed}), 0x0009),
+         "Stored title"},
+        {"2.4 grouped", 4, 0, frameV24("TIT2", concat({{0x42}, text}), 0x0040), "Stored title"},
+        {"2.4 plain size past 127", 4, 0, test::frame("TIT2", longTitle), std::string(300, 'L')},
+        {"2.4 plain size that also reads sync-safe", 4, 0, plainSize, std::string(255, 'P')},
+        {"2.4 several values", 4, 0, frameV24("TIT2", concat({{3}, bytesOf(std::string_view("One\0Two\0", 8))})),
+         "One / Two"},
+    };
+    for (const auto& c : cases) {
+        m_record.clear();
+        const auto artist =
+            c.major == 4 ? test::frameV24("TPE1", {0, 'A'}) : test::textFrame("TPE1", "A");
+        const auto result = read(test::mp3(test::tag({c.title, artist}, 20, c.major, c.flags), m_audio));
+        ASSERT_EQ(result.status, TagRead::Present) << c.name;
+        EXPECT_EQ(value(RecordSlot::Title), c.expected) << c.name;
+        EXPECT_EQ(value(RecordSlot::Artist), "A") << c.name << ": the next frame is found";
+    }
+
+    m_record.clear();
+    const auto encrypted = read(test::mp3(
+        test::tag({flaggedFrame("TIT2", {0x80, 1, 2, 3}, 0x0040), test::textFrame("TPE1", "A")}),
+        m_audio));
+    EXPECT_EQ(encrypted.lockedKeys, std::vector<std::string>{"TIT2"});
+    EXPECT_FALSE(m_record[RecordSlot::Title].hasValue());
+    EXPECT_EQ(value(RecordSlot::Artist), "A");
+}
+
+// The field is one frame, the same one the writer replaces: the comment is the first without a
+// description, the year falls back between TYER and TDRC, "TCON" keeps its text.
+TEST_F(Id3v2Read, FieldsComeFromTheFramesTheWriterAddresses)
+{
+    const auto comm = [](std::string_view description, std::string_view text) {
+        return test::frame("COMM", concat({{0}, bytesOf("eng"), bytesOf(description), {0},
+                                           bytesOf(text)}));
+    };
+    read(test::mp3(test::tag({comm("iTunNORM", " 0000 1111"), comm("", "Real comment"),
+                              test::textFrame("TDRC", "1999-05-04")}),
+                   m_audio));
+    EXPECT_EQ(value(RecordSlot::Comment), "Real comment");
+    EXPECT_EQ(value(RecordSlot::Year), "1999-05-04") << "a 2.3 tag with only TDRC shows it";
+
+    m_record.clear();
+    read(test::mp3(test::tag({test::frameV24("TYER", {0, '1', '9', '8', '0'}),
+                              test::frameV24("TDRC", {0, '2', '0', '0', '1'}),
+                              test::frameV24("TDOR", {0, '1', '9', '7', '0'})},
+                             0, 4),
+                   m_audio));
+    EXPECT_EQ(value(RecordSlot::Year), "2001") << "2.4 reads TDRC before a TYER left there";
+    EXPECT_EQ(value(RecordSlot::OrigYear), "1970");
+}
+
 TEST_F(Id3v2Read, ReadsWhatMutagenWrote)
 {
     const auto path = m_dir.file("peer.mp3");

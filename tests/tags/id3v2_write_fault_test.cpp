@@ -8,6 +8,7 @@
 #include <string>
 
 #include "tags/id3v2_write.h"
+#include "tags/tag_write.h"
 #include "tests/support/id3_builder.h"
 #include "tests/support/temp_dir.h"
 #include "tests/tags/faulty_file.h"
@@ -44,6 +45,19 @@ Job removing()
     return [](FileIo& file) { return removeId3v2(file); };
 }
 
+// Both tags in one change: the ID3v2 tag grows and a trailer is appended.
+Job writingBoth()
+{
+    return [](FileIo& file) {
+        TagChanges changes;
+        changes.id3v2 = V2Change::Merge;
+        changes.id3v2Entries = entries({{"TALB", std::string(2000, 'b')}});
+        changes.id3v1 = V1Change::Write;
+        changes.id3v1Entries.push_back(FieldSlot::v1(V1FieldNo::Album, "Album"));
+        return writeTags(file, changes);
+    };
+}
+
 struct FaultCase {
     const char* name;
     Bytes before;
@@ -62,6 +76,7 @@ std::vector<FaultCase> faultCases()
         {"compaction", tagged, writing(entries({{"TIT2", "New"}}), true)},
         {"new tag", mp3({}, audio, v1), writing(entries({{"TIT2", "Created"}}), false)},
         {"removal", tagged, removing()},
+        {"both tags", mp3(tag({textFrame("TIT2", "Old")}, 300), audio), writingBoth()},
     };
 }
 
@@ -76,7 +91,8 @@ TEST(Id3v2WriteFaults, FailedReserveLeavesTheFileAsItWas)
         file.failReserve = true;
         const auto result = c.job(file);
         real.close();
-        if (std::string(c.name) == "growth" || std::string(c.name) == "new tag") {
+        const std::string name = c.name;
+        if (name == "growth" || name == "new tag" || name == "both tags") {
             EXPECT_EQ(result.status, WriteStatus::IoError) << c.name;
             EXPECT_EQ(describe(result), errorString(ENOSPC)) << c.name;
             EXPECT_EQ(file.writes, 0) << c.name;
