@@ -364,22 +364,30 @@ TerminatedText splitTerminated(std::uint8_t encoding, std::span<const std::uint8
     return {decodeId3Text(encoding, bytes), {}, false};
 }
 
-std::string textFrameValue(std::span<const std::uint8_t> body)
+std::vector<std::string> textFrameValues(std::span<const std::uint8_t> body)
 {
-    if (body.empty()) return {};
+    if (body.empty()) return {std::string{}};
     const std::uint8_t encoding = body[0];
-    std::string joined;
+    std::vector<std::string> values;
     auto rest = body.subspan(1);
-    bool first = true;
     // Values after the first are only taken while something follows: a trailing terminator
     // ends the text, it does not add an empty value.
     while (true) {
         auto part = splitTerminated(encoding, rest);
-        if (!first) joined += kValueSeparator;
-        joined += part.text;
-        first = false;
+        values.push_back(std::move(part.text));
         if (!part.terminated || part.rest.empty() || allZero(part.rest)) break;
         rest = part.rest;
+    }
+    return values;
+}
+
+std::string textFrameValue(std::span<const std::uint8_t> body)
+{
+    const auto values = textFrameValues(body);
+    std::string joined;
+    for (std::size_t i = 0; i < values.size(); ++i) {
+        if (i > 0) joined += kValueSeparator;
+        joined += values[i];
     }
     return joined;
 }

@@ -174,6 +174,10 @@ struct TerminatedText {
 [[nodiscard]] TerminatedText splitTerminated(std::uint8_t encoding,
                                              std::span<const std::uint8_t> bytes);
 
+// The values of a text frame body, in UTF-8 (2.4 separates several by a terminator; a trailing
+// terminator adds no empty value).
+[[nodiscard]] std::vector<std::string> textFrameValues(std::span<const std::uint8_t> body);
+
 // Frame values as the editor reads them (UTF-8):
 // a text frame's values, joined with kValueSeparator;
 [[nodiscard]] std::string textFrameValue(std::span<const std::uint8_t> body);

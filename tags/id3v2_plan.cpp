@@ -163,6 +163,8 @@ Placement place(const Id3v2Layout& layout, std::vector<Edit>& edits, std::uint64
     return placement;
 }
 
+}  // namespace
+
 ByteImage oldTagImage(const Id3v2Layout& layout, std::span<const std::uint8_t> leftover)
 {
     ByteImage image;
@@ -181,8 +183,6 @@ ByteImage oldTagImage(const Id3v2Layout& layout, std::span<const std::uint8_t> l
     if (layout.footerBytes) image.appendOwned({layout.footerBytes->begin(), layout.footerBytes->end()});
     return image;
 }
-
-}  // namespace
 
 std::vector<std::uint8_t> applyUnsynchronisation(std::span<const std::uint8_t> bytes)
 {

@@ -39,6 +39,10 @@ struct Id3v2Plan {
                                        const SlotList& entries, bool compact,
                                        std::uint8_t newMajor = 3);
 
+// The tag as the file holds it, header to footer, from the writer's read of it and the leftover
+// bytes after its frames (see planId3v2Merge).
+[[nodiscard]] ByteImage oldTagImage(const Id3v2Layout& layout, std::span<const std::uint8_t> leftover);
+
 // Unsynchronisation: FF 00 is inserted after every FF that is followed by a byte of E0 or above or
 // by 00, and after an FF at the end, so that no false MPEG sync is left.
 [[nodiscard]] std::vector<std::uint8_t> applyUnsynchronisation(std::span<const std::uint8_t> bytes);

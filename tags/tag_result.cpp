@@ -15,6 +15,8 @@ std::string describe(const WriteResult& result)
         return "the ID3v2 tag is of a version that cannot be rewritten";
     case WriteStatus::OldVersion:
         return "ID3v2.2 tag: convert it first";
+    case WriteStatus::Refused:
+        return result.ioError;
     case WriteStatus::TooLarge:
         return "the ID3v2 tag would be larger than 256 MB";
     }

@@ -20,11 +20,12 @@ enum class WriteStatus {
     Unsupported,  // the existing ID3v2 tag is of a version that is not read (not 2.2 to 2.4)
     OldVersion,   // an ID3v2.2 tag: it is rewritten only by converting it
     TooLarge,     // the new ID3v2 tag would not fit the 28 bits of its size
+    Refused,      // the change cannot be made to this tag; the reason says why
 };
 
 struct WriteResult {
     WriteStatus status = WriteStatus::Ok;
-    std::string ioError;  // the system's reason, for IoError
+    std::string ioError;  // the system's reason for IoError, the reason for Refused
 
     [[nodiscard]] bool ok() const { return status == WriteStatus::Ok; }
     [[nodiscard]] static WriteResult success() { return {}; }

@@ -49,34 +49,23 @@ WriteResult ioFailure(const FileIo& file)
 V2Part prepareMerge(FileIo& file, const TagChanges& changes)
 {
     V2Part part;
-    part.layout = readId3v2Layout(file, LayoutCheck::Everything);
-    const auto& layout = part.layout;
-    switch (layout.status) {
-        case LayoutStatus::Failed: part.refusal = ioFailure(file); return part;
-        case LayoutStatus::Unsupported:
-            part.refusal = WriteResult::failure(WriteStatus::Unsupported);
-            return part;
-        default: break;
-    }
-    if (layout.isPresent() && layout.header.major == 2) {
-        part.refusal = WriteResult::failure(WriteStatus::OldVersion);
-        return part;
-    }
-    if (layout.isPresent() && !layout.damage.empty()) {
-        part.refusal = WriteResult::failure(WriteStatus::Malformed);
-        return part;
-    }
-    if (layout.isPresent() && !layout.unsynchronised && layout.dirtyEnd > layout.framesEnd) {
-        part.leftover.resize(static_cast<std::size_t>(layout.dirtyEnd - layout.framesEnd));
-        if (!file.readExactAt(kId3v2HeaderSize + layout.framesEnd, part.leftover)) {
-            part.refusal = ioFailure(file);
-            return part;
-        }
-    }
-    part.plan = planId3v2Merge(layout, part.leftover, changes.id3v2Entries, changes.compact,
+    auto read = readForWriting(file);
+    part.refusal = read.refusal;
+    part.layout = std::move(read.layout);
+    part.leftover = std::move(read.leftover);
+    if (!part.refusal.ok()) return part;
+    part.plan = planId3v2Merge(part.layout, part.leftover, changes.id3v2Entries, changes.compact,
                                changes.newTagMajor);
     if (part.plan.status != WriteStatus::Ok) part.refusal = WriteResult::failure(part.plan.status);
     return part;
+}
+
+// The range of the new tag that differs from the old one and so must be written.
+Range changedRange(const ByteImage& oldTag, const ByteImage& newTag)
+{
+    const auto diff = ByteImage::differences(oldTag, newTag);
+    if (oldTag.size() == newTag.size()) return diff ? Range{diff->first, diff->second} : Range{};
+    return {diff ? diff->first : std::min(oldTag.size(), newTag.size()), newTag.size()};
 }
 
 V2Part prepareRemoval(FileIo& file, std::uint64_t length)
@@ -115,17 +104,9 @@ V2Part prepareV2(FileIo& file, const TagChanges& changes, std::uint64_t length)
         part.oldEnd = part.newEnd = header ? header->totalSize() : 0;
         return part;
     }
-    const auto& oldTag = part.plan.oldTag;
-    const auto& newTag = part.plan.newTag;
-    part.oldEnd = oldTag.size();
-    part.newEnd = part.refusal.ok() ? newTag.size() : part.oldEnd;
-    if (!part.refusal.ok()) return part;
-    const auto diff = ByteImage::differences(oldTag, newTag);
-    if (oldTag.size() == newTag.size()) {
-        if (diff) part.write = {diff->first, diff->second};
-    } else {
-        part.write = {diff ? diff->first : std::min(oldTag.size(), newTag.size()), newTag.size()};
-    }
+    part.oldEnd = part.plan.oldTag.size();
+    part.newEnd = part.refusal.ok() ? part.plan.newTag.size() : part.oldEnd;
+    if (part.refusal.ok()) part.write = changedRange(part.plan.oldTag, part.plan.newTag);
     return part;
 }
 
@@ -205,6 +186,51 @@ private:
 };
 
 }  // namespace
+
+WriterRead readForWriting(FileIo& file, bool allowOldVersion)
+{
+    WriterRead read;
+    read.layout = readId3v2Layout(file, LayoutCheck::Everything);
+    const auto& layout = read.layout;
+    switch (layout.status) {
+        case LayoutStatus::Failed: read.refusal = ioFailure(file); return read;
+        case LayoutStatus::Unsupported:
+            read.refusal = WriteResult::failure(WriteStatus::Unsupported);
+            return read;
+        case LayoutStatus::Absent: return read;
+        case LayoutStatus::Present: break;
+    }
+    if (layout.header.major == 2 && !allowOldVersion) {
+        read.refusal = WriteResult::failure(WriteStatus::OldVersion);
+        return read;
+    }
+    if (!layout.damage.empty()) {
+        read.refusal = WriteResult::failure(WriteStatus::Malformed);
+        return read;
+    }
+    if (!layout.unsynchronised && layout.dirtyEnd > layout.framesEnd) {
+        read.leftover.resize(static_cast<std::size_t>(layout.dirtyEnd - layout.framesEnd));
+        if (!file.readExactAt(kId3v2HeaderSize + layout.framesEnd, read.leftover))
+            read.refusal = ioFailure(file);
+    }
+    return read;
+}
+
+WriteResult replaceId3v2(FileIo& file, Id3v2Plan& plan)
+{
+    const auto length = file.length();
+    if (!length) return ioFailure(file);
+    V2Part v2;
+    v2.plan = std::move(plan);
+    v2.oldEnd = v2.plan.oldTag.size();
+    v2.newEnd = v2.plan.newTag.size();
+    v2.write = changedRange(v2.plan.oldTag, v2.plan.newTag);
+    if (v2.oldEnd == v2.newEnd && v2.write.empty()) return WriteResult::success();
+    const V1Part noTrailerChange;
+    const auto result = Execution(file, v2, noTrailerChange, *length).run();
+    plan = std::move(v2.plan);
+    return result;
+}
 
 WriteResult writeTags(FileIo& file, const TagChanges& changes)
 {

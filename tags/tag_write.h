@@ -6,6 +6,7 @@
 #include <cstdint>
 
 #include "tags/file.h"
+#include "tags/id3v2_layout.h"
 #include "tags/slot_list.h"
 #include "tags/tag_result.h"
 
@@ -36,5 +37,22 @@ struct TagChanges {
 // grows moves the audio toward the end of the file, one that shrinks toward its start, in blocks;
 // a trailer is looked for only at or after the end of the ID3v2 tag.
 [[nodiscard]] WriteResult writeTags(FileIo& file, const TagChanges& changes);
+
+struct Id3v2Plan;
+
+// Puts plan.newTag in place of plan.oldTag, which must be the file's tag as it is (header to
+// footer): the audio moves as needed, with the same claim of space first and the same undo of
+// every step on a failure as writeTags.
+[[nodiscard]] WriteResult replaceId3v2(FileIo& file, Id3v2Plan& plan);
+
+// Reads the tag for a writer: the layout of its frames and the leftover bytes after them, which
+// the old image needs. A refusal (damaged, unsupported, 2.2 unless allowOldVersion, I/O) is
+// reported with the file untouched.
+struct WriterRead {
+    WriteResult refusal;
+    Id3v2Layout layout;
+    std::vector<std::uint8_t> leftover;
+};
+[[nodiscard]] WriterRead readForWriting(FileIo& file, bool allowOldVersion = false);
 
 }  // namespace corvane::tags
