@@ -62,7 +62,7 @@ void putText(Id3v1Trailer& trailer, std::size_t offset, std::size_t width, std::
 {
     auto* field = trailer.data() + offset;
     std::fill(field, field + width, std::uint8_t{0});
-    std::memcpy(field, latin1.data(), std::min(latin1.size(), width));
+    std::copy_n(latin1.begin(), std::min(latin1.size(), width), field);
 }
 
 void emptyTextSlots(SlotList& list)
