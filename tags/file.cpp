@@ -23,7 +23,11 @@ File::~File()
 }
 
 File::File(File&& other) noexcept
-    : m_fd(other.m_fd), m_error(other.m_error), m_length(other.m_length)
+    : m_fd(other.m_fd),
+      m_error(other.m_error),
+      m_length(other.m_length),
+      m_path(std::move(other.m_path)),
+      m_policy(other.m_policy)
 {
     other.m_fd = -1;
 }
@@ -35,6 +39,8 @@ File& File::operator=(File&& other) noexcept
         m_fd = other.m_fd;
         m_error = other.m_error;
         m_length = other.m_length;
+        m_path = std::move(other.m_path);
+        m_policy = other.m_policy;
         other.m_fd = -1;
     }
     return *this;
@@ -59,6 +65,7 @@ File File::open(const std::string& path, OpenMode mode)
         return file;
     }
     file.m_length = static_cast<std::uint64_t>(st.st_size);
+    file.m_path = path;
     return file;
 }
 
@@ -183,6 +190,107 @@ bool File::reserve(std::uint64_t newLength)
         pos += n;
     }
     return true;
+}
+
+std::optional<FileIdentity> File::identity()
+{
+    struct stat st {};
+    if (::fstat(m_fd, &st) != 0) {
+        m_error = errno;
+        return std::nullopt;
+    }
+    return FileIdentity{static_cast<std::uint64_t>(st.st_dev), static_cast<std::uint64_t>(st.st_ino)};
+}
+
+std::optional<std::uint64_t> File::currentLength()
+{
+    m_length.reset();
+    return length();
+}
+
+bool File::sync()
+{
+    if (::fdatasync(m_fd) == 0) return true;
+    m_error = errno;
+    return false;
+}
+
+bool File::allocate(std::uint64_t offset, std::uint64_t size)
+{
+    const auto old = length();
+    if (!old) return false;
+    const int rc = ::posix_fallocate(m_fd, static_cast<off_t>(offset), static_cast<off_t>(size));
+    if (rc == 0) {
+        m_length = std::max(*old, offset + size);
+        return true;
+    }
+    // Where the file system cannot allocate ahead, only the new tail can be claimed, by zeros.
+    if (rc == EOPNOTSUPP || rc == EINVAL) return reserve(std::max(*old, offset + size));
+    m_length.reset();
+    m_error = rc;
+    if (length() != old) (void)truncate(*old);
+    m_error = rc;
+    return false;
+}
+
+LockResult File::lockForWriting()
+{
+    // An open-file-description lock belongs to this open file, not to the process, so two
+    // writers in one process exclude each other too. Another writer's hold is waited out briefly.
+    struct flock lock {};
+    lock.l_type = F_WRLCK;
+    lock.l_whence = SEEK_SET;
+    constexpr int kTries = 40;
+    for (int i = 0; i < kTries; ++i) {
+        if (::fcntl(m_fd, F_OFD_SETLK, &lock) == 0) return LockResult::Locked;
+        if (errno != EAGAIN && errno != EACCES && errno != EINTR) {
+            m_error = errno;
+            return LockResult::Failed;
+        }
+        ::usleep(50'000);
+    }
+    return LockResult::InUse;
+}
+
+void File::unlock()
+{
+    struct flock lock {};
+    lock.l_type = F_UNLCK;
+    lock.l_whence = SEEK_SET;
+    (void)::fcntl(m_fd, F_OFD_SETLK, &lock);
+}
+
+File createNewFile(const std::string& path)
+{
+    File file;
+    do {
+        file.m_fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+    } while (file.m_fd < 0 && errno == EINTR);
+    if (file.m_fd < 0) {
+        file.m_error = errno;
+        return file;
+    }
+    file.m_length = 0;
+    file.m_path = path;
+    return file;
+}
+
+bool removeFile(const std::string& path, std::string* why)
+{
+    if (::unlink(path.c_str()) == 0) return true;
+    if (why != nullptr) *why = errorString(errno);
+    return false;
+}
+
+bool syncFolderOf(const std::string& path)
+{
+    const auto slash = path.rfind('/');
+    const std::string folder = slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
+    const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) return false;
+    const bool ok = ::fsync(fd) == 0;
+    ::close(fd);
+    return ok;
 }
 
 std::string File::errorText() const

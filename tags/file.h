@@ -11,6 +11,24 @@
 
 namespace corvane::tags {
 
+// How writes treat a file; set on the open file by whoever opened it.
+struct WritePolicy {
+    bool journal = true;   // false: rewrite in place without a journal beside the file
+    bool durable = false;  // flush the journal and the file so that a write survives a power cut
+    // Fault injection for crash trials: a journaled write stops dead, as a killed process would,
+    // leaving file and journal as they are, once this many blocks of its move are done.
+    std::optional<std::uint64_t> stopAfterBlocks;
+};
+
+// Which file an open file is, as the system names it.
+struct FileIdentity {
+    std::uint64_t device = 0;
+    std::uint64_t inode = 0;
+    friend bool operator==(const FileIdentity&, const FileIdentity&) = default;
+};
+
+enum class LockResult { Locked, InUse, Failed };
+
 class FileIo {
 public:
     virtual ~FileIo() = default;
@@ -34,6 +52,26 @@ public:
 
     // readAt that succeeds only when all of data was read.
     [[nodiscard]] bool readExactAt(std::uint64_t offset, std::span<std::uint8_t> data);
+
+    // What the journal of a write needs; a file without a path (a test double, a file in
+    // memory) is written without one.
+    [[nodiscard]] virtual std::string path() const { return {}; }
+    [[nodiscard]] virtual WritePolicy writePolicy() const { return {}; }
+    [[nodiscard]] virtual std::optional<FileIdentity> identity() { return std::nullopt; }
+    // The length the system reports now, which another program may have changed.
+    [[nodiscard]] virtual std::optional<std::uint64_t> currentLength() { return length(); }
+    // Flushes what was written to the disk.
+    [[nodiscard]] virtual bool sync() { return true; }
+    // Allocates disk space for [offset, offset + size) (holes of a sparse file included) and
+    // grows the file to its end when shorter.
+    [[nodiscard]] virtual bool allocate(std::uint64_t offset, std::uint64_t size)
+    {
+        return reserve(offset + size);
+    }
+    // The advisory lock every write holds for its whole duration; InUse when another program
+    // holds it for longer than a short wait.
+    [[nodiscard]] virtual LockResult lockForWriting() { return LockResult::Locked; }
+    virtual void unlock() {}
 };
 
 enum class OpenMode { Read, Update };
@@ -65,13 +103,34 @@ public:
     [[nodiscard]] bool reserve(std::uint64_t newLength) override;
     [[nodiscard]] std::string errorText() const override;
 
+    [[nodiscard]] std::string path() const override { return m_path; }
+    [[nodiscard]] WritePolicy writePolicy() const override { return m_policy; }
+    void setWritePolicy(WritePolicy policy) { m_policy = policy; }
+    [[nodiscard]] std::optional<FileIdentity> identity() override;
+    [[nodiscard]] std::optional<std::uint64_t> currentLength() override;
+    [[nodiscard]] bool sync() override;
+    [[nodiscard]] bool allocate(std::uint64_t offset, std::uint64_t size) override;
+    [[nodiscard]] LockResult lockForWriting() override;
+    void unlock() override;
+
 private:
+    friend File createNewFile(const std::string& path);
     void noteWritten(std::uint64_t end);
 
     int m_fd = -1;
     int m_error = 0;
     std::optional<std::uint64_t> m_length;  // nullopt: unknown, ask the system
+    std::string m_path;
+    WritePolicy m_policy;
 };
+
+// Creates a new file for writing (failing when it exists), with owner-only permissions; the
+// journal of a write is one.
+[[nodiscard]] File createNewFile(const std::string& path);
+// Removes a file; false with errno's text in why on failure.
+[[nodiscard]] bool removeFile(const std::string& path, std::string* why = nullptr);
+// Flushes a folder's entries, so that a file created or removed in it survives a power cut.
+[[nodiscard]] bool syncFolderOf(const std::string& path);
 
 enum class Access { ReadWrite, ReadOnly, Missing };
 

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <optional>
 
-#include "tags/block_mover.h"
+#include "tags/journal.h"
 #include "tags/id3v1.h"
 #include "tags/id3v2_layout.h"
 #include "tags/id3v2_plan.h"
@@ -110,79 +110,57 @@ V2Part prepareV2(FileIo& file, const TagChanges& changes, std::uint64_t length)
     return part;
 }
 
-// Carries a change out: claims space, moves the audio, writes both tags, cuts the file; on a
-// failure undoes every step already taken.
+// The steps of a change, for the journaled runner: claim the room, move the audio, write the new
+// tag and trailer, cut the file; and what undoes them.
 class Execution {
 public:
     Execution(FileIo& file, V2Part& v2, const V1Part& v1, std::uint64_t length)
-        : m_file(file), m_v2(v2), m_v1(v1), m_mover(file), m_length(length)
+        : m_file(file), m_v2(v2)
     {
         const auto delta = static_cast<std::int64_t>(v2.newEnd) - static_cast<std::int64_t>(v2.oldEnd);
-        m_afterMove = static_cast<std::uint64_t>(static_cast<std::int64_t>(length) + delta);
-        m_final = m_afterMove;
-        if (v1.appends()) m_final += kId3v1Size;
-        if (v1.removes()) m_final -= kId3v1Size;
+        const auto afterMove = static_cast<std::uint64_t>(static_cast<std::int64_t>(length) + delta);
+        m_steps.oldLength = length;
+        m_steps.finalLength = afterMove;
+        if (v1.appends()) m_steps.finalLength += kId3v1Size;
+        if (v1.removes()) m_steps.finalLength -= kId3v1Size;
+        m_steps.peakLength = std::max({length, afterMove, m_steps.finalLength});
+        m_steps.moveFrom = v2.oldEnd;
         // A trailer that goes need not travel with the audio.
-        m_moveEnd = v1.removes() ? length - kId3v1Size : length;
+        m_steps.moveEnd = v1.removes() ? length - kId3v1Size : length;
+        m_steps.moveTo = v2.newEnd;
+        if (!v2.write.empty()) m_steps.patches.push_back({&v2.plan.newTag, v2.write.from, v2.write.to, 0});
+        if (v1.appends() || v1.rewrites()) {
+            m_newTrailer.appendOwned({v1.after->begin(), v1.after->end()});
+            const std::uint64_t at = v1.appends() ? afterMove : afterMove - kId3v1Size;
+            m_steps.patches.push_back({&m_newTrailer, 0, kId3v1Size, at});
+        }
+        planUndo(v1, length);
     }
 
-    [[nodiscard]] WriteResult run()
-    {
-        const std::uint64_t peak = std::max(m_afterMove, m_final);
-        if (peak > m_length) {
-            // Claim the space first: a full disk is found before a byte of the file has changed.
-            if (!m_file.reserve(peak)) return fail();
-        }
-        if (m_v2.oldEnd != m_v2.newEnd) {
-            // A move toward the start writes over the end of the old tag from its first block.
-            m_tagTouchedFrom = std::min(m_tagTouchedFrom, m_v2.newEnd);
-            if (!m_mover.move(m_v2.oldEnd, m_moveEnd, m_v2.newEnd)) return fail();
-            m_moved = true;
-        }
-        if (!m_v2.write.empty()) {
-            m_tagTouchedFrom = std::min(m_tagTouchedFrom, m_v2.write.from);
-            if (!m_v2.plan.newTag.writeTo(m_file, m_v2.write.from, m_v2.write.to)) return fail();
-        }
-        if (m_v1.appends() || m_v1.rewrites()) {
-            m_v1Written = true;
-            const std::uint64_t at = m_v1.appends() ? m_afterMove : m_afterMove - kId3v1Size;
-            if (!m_file.writeAt(at, *m_v1.after)) return fail();
-        }
-        if (m_file.length() != m_final && !m_file.truncate(m_final)) return fail();
-        return WriteResult::success();
-    }
+    [[nodiscard]] WriteResult run() { return runWriteSteps(m_file, m_steps); }
 
 private:
-    WriteResult fail()
+    // Once the audio is back, every byte of the old tag from the first one touched may have been
+    // overwritten, by the new tag or by the audio on its way down; a trailer rewritten in place
+    // gets its old bytes back (an appended one goes with the cut to the old length).
+    void planUndo(const V1Part& v1, std::uint64_t length)
     {
-        m_mover.noteFailure();
-        const std::string why = m_mover.error();
-        if (m_moved) (void)m_mover.move(m_v2.newEnd, m_v2.newEnd + (m_moveEnd - m_v2.oldEnd),
-                                        m_v2.oldEnd);
-        if (m_tagTouchedFrom < m_v2.oldEnd) {
-            // Once the audio is back, every byte of the old tag from the first one touched may
-            // have been overwritten, by the new tag or by the audio on its way down.
-            const bool inPlace = m_v2.oldEnd == m_v2.newEnd;
-            const std::uint64_t to = inPlace ? std::min(m_v2.write.to, m_v2.oldEnd) : m_v2.oldEnd;
-            (void)m_v2.plan.oldTag.writeTo(m_file, m_tagTouchedFrom, to);
+        std::uint64_t touched = m_v2.write.empty() ? UINT64_MAX : m_v2.write.from;
+        if (m_v2.newEnd < m_v2.oldEnd) touched = std::min(touched, m_v2.newEnd);
+        const bool inPlace = m_v2.oldEnd == m_v2.newEnd;
+        const std::uint64_t to = inPlace ? std::min(m_v2.write.to, m_v2.oldEnd) : m_v2.oldEnd;
+        if (touched < to) m_steps.undoPatches.push_back({&m_v2.plan.oldTag, touched, to, 0});
+        if (v1.rewrites()) {
+            m_oldTrailer.appendOwned({v1.before->begin(), v1.before->end()});
+            m_steps.undoPatches.push_back({&m_oldTrailer, 0, kId3v1Size, length - kId3v1Size});
         }
-        if (m_v1Written && m_v1.rewrites())
-            (void)m_file.writeAt(m_length - kId3v1Size, *m_v1.before);
-        if (m_file.length() != m_length) (void)m_file.truncate(m_length);
-        return WriteResult::failure(WriteStatus::IoError, why);
     }
 
     FileIo& m_file;
     V2Part& m_v2;
-    const V1Part& m_v1;
-    BlockMover m_mover;
-    std::uint64_t m_length;
-    std::uint64_t m_afterMove = 0;
-    std::uint64_t m_final = 0;
-    std::uint64_t m_moveEnd = 0;
-    bool m_moved = false;
-    std::uint64_t m_tagTouchedFrom = UINT64_MAX;
-    bool m_v1Written = false;
+    WriteSteps m_steps;
+    ByteImage m_newTrailer;
+    ByteImage m_oldTrailer;
 };
 
 }  // namespace

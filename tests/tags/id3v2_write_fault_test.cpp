@@ -225,9 +225,16 @@ TEST(Id3v2WriteFaults, FullDiskLeavesTheFileAsItWas)
     ASSERT_EQ(readFile(path), before);
 
     File file = File::open(path, OpenMode::Update);
+    // The journal that would hold the new tag finds no room first.
     const auto grow = writeId3v2(file, entries({{"APIC", std::string(60000, 'p')}}), false);
-    EXPECT_EQ(grow.status, WriteStatus::IoError);
-    EXPECT_EQ(describe(grow), errorString(ENOSPC));
+    EXPECT_EQ(grow.status, WriteStatus::Refused);
+    EXPECT_EQ(describe(grow), "the journal beside the file cannot be written: " + errorString(ENOSPC));
+    EXPECT_EQ(readFile(path), before);
+    // Without a journal the room for the move itself is what runs out.
+    file.setWritePolicy({false, false, std::nullopt});
+    const auto unsafe = writeId3v2(file, entries({{"APIC", std::string(60000, 'p')}}), false);
+    EXPECT_EQ(unsafe.status, WriteStatus::IoError);
+    EXPECT_EQ(describe(unsafe), errorString(ENOSPC));
     EXPECT_EQ(readFile(path), before);
 
     // A change that fits in the padding needs no room and still succeeds.

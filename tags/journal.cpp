@@ -1,0 +1,671 @@
+#include "tags/journal.h"
+
+#include <algorithm>
+#include <array>
+#include <cstring>
+#include <zlib.h>
+
+#include "tags/block_mover.h"
+
+namespace corvane::tags {
+
+namespace {
+
+using Bytes = std::vector<std::uint8_t>;
+
+constexpr std::array<std::uint8_t, 8> kMagic{'C', 'V', 'J', 'N', 'L', '0', '0', '1'};
+constexpr std::string_view kJournalPrefix = ".";
+constexpr std::string_view kJournalSuffix = ".corvane-journal";
+constexpr std::uint64_t kPage = 4096;
+constexpr std::uint64_t kNoSlot = ~std::uint64_t{0};
+// Patch bytes are copied through a buffer of this size.
+constexpr std::size_t kPatchBuffer = 256 * 1024;
+
+enum class Phase : std::uint32_t { Moving = 0, Moved = 1, Patched = 2 };
+
+// ---- little-endian fields -------------------------------------------------------------------
+
+void put64(Bytes& out, std::uint64_t v)
+{
+    for (int i = 0; i < 8; ++i) out.push_back(static_cast<std::uint8_t>(v >> (8 * i)));
+}
+void put32(Bytes& out, std::uint32_t v)
+{
+    for (int i = 0; i < 4; ++i) out.push_back(static_cast<std::uint8_t>(v >> (8 * i)));
+}
+
+class Reader {
+public:
+    explicit Reader(std::span<const std::uint8_t> bytes) : m_bytes(bytes) {}
+    std::uint64_t u64() { return take(8); }
+    std::uint32_t u32() { return static_cast<std::uint32_t>(take(4)); }
+    [[nodiscard]] bool ok() const { return m_ok; }
+    [[nodiscard]] std::size_t position() const { return m_at; }
+
+private:
+    std::uint64_t take(std::size_t n)
+    {
+        if (m_at + n > m_bytes.size()) {
+            m_ok = false;
+            return 0;
+        }
+        std::uint64_t v = 0;
+        for (std::size_t i = 0; i < n; ++i) v |= std::uint64_t{m_bytes[m_at + i]} << (8 * i);
+        m_at += n;
+        return v;
+    }
+    std::span<const std::uint8_t> m_bytes;
+    std::size_t m_at = 0;
+    bool m_ok = true;
+};
+
+std::uint32_t crcOf(std::span<const std::uint8_t> bytes, std::uint32_t crc = 0)
+{
+    return static_cast<std::uint32_t>(
+        crc32(crc, bytes.data(), static_cast<uInt>(bytes.size())));
+}
+
+std::uint64_t roundUp(std::uint64_t v) { return (v + kPage - 1) / kPage * kPage; }
+
+// ---- the journal's contents -----------------------------------------------------------------
+
+struct PatchPlace {
+    std::uint64_t offset = 0;  // in the file
+    std::uint64_t length = 0;
+};
+
+struct Header {
+    FileIdentity identity;
+    std::uint64_t oldLength = 0, peakLength = 0, finalLength = 0;
+    std::uint64_t moveFrom = 0, moveEnd = 0, moveTo = 0;
+    std::uint32_t blockSize = 0;
+    bool copyBlocks = false;
+    bool durable = false;
+    std::vector<PatchPlace> patches;
+    std::uint32_t patchCrc = 0;
+
+    [[nodiscard]] std::uint64_t patchBytes() const
+    {
+        std::uint64_t total = 0;
+        for (const auto& p : patches) total += p.length;
+        return total;
+    }
+    [[nodiscard]] std::uint64_t progressOffset() const { return roundUp(kPage + patchBytes()); }
+    [[nodiscard]] std::uint64_t slotOffset() const { return progressOffset() + kPage; }
+};
+
+Bytes encodeHeader(const Header& h)
+{
+    Bytes out(kMagic.begin(), kMagic.end());
+    for (const std::uint64_t v : {h.identity.device, h.identity.inode, h.oldLength, h.peakLength,
+                                  h.finalLength, h.moveFrom, h.moveEnd, h.moveTo})
+        put64(out, v);
+    put32(out, h.blockSize);
+    put32(out, (h.copyBlocks ? 1u : 0u) | (h.durable ? 2u : 0u));
+    put32(out, static_cast<std::uint32_t>(h.patches.size()));
+    put32(out, h.patchCrc);
+    for (const auto& p : h.patches) {
+        put64(out, p.offset);
+        put64(out, p.length);
+    }
+    put32(out, crcOf(out));
+    return out;
+}
+
+std::optional<Header> decodeHeader(std::span<const std::uint8_t> bytes)
+{
+    if (bytes.size() < kMagic.size() || !std::equal(kMagic.begin(), kMagic.end(), bytes.begin()))
+        return std::nullopt;
+    Reader r(bytes.subspan(kMagic.size()));
+    Header h;
+    h.identity.device = r.u64();
+    h.identity.inode = r.u64();
+    h.oldLength = r.u64();
+    h.peakLength = r.u64();
+    h.finalLength = r.u64();
+    h.moveFrom = r.u64();
+    h.moveEnd = r.u64();
+    h.moveTo = r.u64();
+    h.blockSize = r.u32();
+    const auto flags = r.u32();
+    h.copyBlocks = (flags & 1) != 0;
+    h.durable = (flags & 2) != 0;
+    const auto count = r.u32();
+    h.patchCrc = r.u32();
+    if (!r.ok() || count > 64 || h.blockSize == 0) return std::nullopt;
+    for (std::uint32_t i = 0; i < count; ++i) h.patches.push_back({r.u64(), r.u64()});
+    const auto end = kMagic.size() + r.position();
+    const auto crc = r.u32();
+    if (!r.ok() || crc != crcOf(bytes.first(end))) return std::nullopt;
+    return h;
+}
+
+struct Progress {
+    std::uint64_t blocksDone = 0;
+    std::uint64_t slotBlock = kNoSlot;
+    std::uint32_t slotCrc = 0;
+    Phase phase = Phase::Moving;
+};
+
+Bytes encodeProgress(const Progress& p)
+{
+    Bytes out;
+    put64(out, p.blocksDone);
+    put64(out, p.slotBlock);
+    put32(out, p.slotCrc);
+    put32(out, static_cast<std::uint32_t>(p.phase));
+    put32(out, crcOf(out));
+    return out;
+}
+
+std::optional<Progress> decodeProgress(std::span<const std::uint8_t> bytes)
+{
+    Reader r(bytes);
+    Progress p;
+    p.blocksDone = r.u64();
+    p.slotBlock = r.u64();
+    p.slotCrc = r.u32();
+    const auto phase = r.u32();
+    const auto crc = r.u32();
+    if (!r.ok() || crc != crcOf(bytes.first(28)) || phase > 2) return std::nullopt;
+    p.phase = static_cast<Phase>(phase);
+    return p;
+}
+
+// ---- the blocks of a move -------------------------------------------------------------------
+
+struct Range {
+    std::uint64_t from = 0;
+    std::uint64_t to = 0;
+    [[nodiscard]] std::uint64_t size() const { return to - from; }
+};
+
+class Blocks {
+public:
+    Blocks(std::uint64_t from, std::uint64_t end, std::uint64_t to, std::uint64_t blockSize)
+        : m_from(from), m_end(end), m_to(to), m_n(blockSize)
+    {
+    }
+    [[nodiscard]] bool up() const { return m_to > m_from; }
+    [[nodiscard]] std::uint64_t distance() const { return up() ? m_to - m_from : m_from - m_to; }
+    [[nodiscard]] std::uint64_t count() const { return (m_end - m_from + m_n - 1) / m_n; }
+    // Toward the end of the file back to front, toward its start front to back.
+    [[nodiscard]] Range source(std::uint64_t i) const
+    {
+        if (up()) {
+            const std::uint64_t hi = m_end - i * m_n;
+            return {hi - std::min(m_n, hi - m_from), hi};
+        }
+        const std::uint64_t lo = m_from + i * m_n;
+        return {lo, std::min(m_end, lo + m_n)};
+    }
+    [[nodiscard]] std::uint64_t destination(const Range& source) const
+    {
+        return up() ? source.from + distance() : source.from - distance();
+    }
+
+private:
+    std::uint64_t m_from, m_end, m_to, m_n;
+};
+
+std::uint64_t blockSizeFor(const WriteSteps& steps) { (void)steps; return CopyChunkSize; }
+
+// ---- the journal file -----------------------------------------------------------------------
+
+class Journal {
+public:
+    Journal(File file, Header header) : m_file(std::move(file)), m_header(std::move(header)) {}
+
+    [[nodiscard]] const Header& header() const { return m_header; }
+    [[nodiscard]] File& file() { return m_file; }
+
+    [[nodiscard]] bool writeProgress(const Progress& p)
+    {
+        const auto bytes = encodeProgress(p);
+        if (!m_file.writeAt(m_header.progressOffset(), bytes)) return false;
+        return !m_header.durable || m_file.sync();
+    }
+    [[nodiscard]] bool writeSlot(std::span<const std::uint8_t> bytes)
+    {
+        if (!m_file.writeAt(m_header.slotOffset(), bytes)) return false;
+        return !m_header.durable || m_file.sync();
+    }
+    [[nodiscard]] std::optional<Progress> readProgress()
+    {
+        std::array<std::uint8_t, 32> bytes{};
+        if (!m_file.readExactAt(m_header.progressOffset(), bytes)) return std::nullopt;
+        return decodeProgress(bytes);
+    }
+
+private:
+    File m_file;
+    Header m_header;
+};
+
+std::string folderOf(const std::string& path)
+{
+    const auto slash = path.rfind('/');
+    return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
+}
+
+std::string nameOf(const std::string& path)
+{
+    const auto slash = path.rfind('/');
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+WriteResult refused(std::string why) { return WriteResult::failure(WriteStatus::Refused, std::move(why)); }
+
+WriteResult ioFailure(const FileIo& file) { return WriteResult::failure(WriteStatus::IoError, file.errorText()); }
+
+// Writes the journal of a write: the new bytes first, the progress, and the header last, so that
+// a header that reads back whole means a whole journal.
+std::optional<Journal> createJournal(FileIo& file, const WriteSteps& steps, bool copyBlocks,
+                                     WriteResult& failure)
+{
+    const std::string path = journalPathFor(file.path());
+    File journalFile = createNewFile(path);
+    if (!journalFile.isOpen()) {
+        failure = journalFile.error() == EEXIST
+                      ? refused("an interrupted write of this file has to be recovered first")
+                      : refused("the journal beside the file cannot be created: " +
+                                errorString(journalFile.error()));
+        return std::nullopt;
+    }
+    Header header;
+    const auto identity = file.identity();
+    if (identity) header.identity = *identity;
+    header.oldLength = steps.oldLength;
+    header.peakLength = steps.peakLength;
+    header.finalLength = steps.finalLength;
+    header.moveFrom = steps.moveFrom;
+    header.moveEnd = steps.moveEnd;
+    header.moveTo = steps.moveTo;
+    header.blockSize = static_cast<std::uint32_t>(blockSizeFor(steps));
+    header.copyBlocks = copyBlocks;
+    header.durable = file.writePolicy().durable;
+
+    const auto fail = [&](const File& which) {
+        failure = refused("the journal beside the file cannot be written: " + which.errorText());
+        journalFile.close();
+        (void)removeFile(path);
+        return std::nullopt;
+    };
+    Bytes buffer;
+    std::uint64_t at = kPage;
+    std::uint32_t crc = 0;
+    for (const auto& patch : steps.patches) {
+        header.patches.push_back({patch.base + patch.from, patch.size()});
+        for (std::uint64_t from = patch.from; from < patch.to;) {
+            buffer.resize(static_cast<std::size_t>(std::min<std::uint64_t>(kPatchBuffer, patch.to - from)));
+            patch.image->copyTo(from, buffer);
+            crc = crcOf(buffer, crc);
+            if (!journalFile.writeAt(at, buffer)) return fail(journalFile);
+            at += buffer.size();
+            from += buffer.size();
+        }
+    }
+    header.patchCrc = crc;
+    Journal journal(std::move(journalFile), header);
+    const auto headerBytes = encodeHeader(header);
+    if (headerBytes.size() > kPage || !journal.writeProgress(Progress{}) ||
+        !journal.file().writeAt(0, headerBytes) || (header.durable && !journal.file().sync()))
+        return fail(journal.file());
+    if (header.durable) (void)syncFolderOf(path);
+    return journal;
+}
+
+// ---- carrying the steps out -----------------------------------------------------------------
+
+class Runner {
+public:
+    Runner(FileIo& file, const WriteSteps& steps, std::optional<Journal> journal)
+        : m_file(file),
+          m_steps(steps),
+          m_journal(std::move(journal)),
+          m_blocks(steps.moveFrom, steps.moveEnd, steps.moveTo, blockSizeFor(steps))
+    {
+    }
+
+    [[nodiscard]] WriteResult run()
+    {
+        if (!claimRoom()) return fail();
+        if (m_steps.moves()) {
+            const auto moved = moveBlocks(0);
+            if (moved == MoveEnd::Stopped) return stopped();
+            if (moved == MoveEnd::Failed) return fail();
+        }
+        if (!notePhase(Phase::Moved)) return fail();
+        // Another program may have cut or grown the file meanwhile; writing the tags then would
+        // scramble both changes.
+        if (m_file.currentLength() != std::max(m_steps.peakLength, m_steps.oldLength)) {
+            m_error = "the file was changed by another program during the write";
+            return fail();
+        }
+        if (!writePatches() || !notePhase(Phase::Patched)) return fail();
+        if (m_file.length() != m_steps.finalLength && !m_file.truncate(m_steps.finalLength))
+            return fail();
+        if (durable() && !m_file.sync()) return fail();
+        removeJournal();
+        return WriteResult::success();
+    }
+
+private:
+    enum class MoveEnd { Done, Failed, Stopped };
+
+    [[nodiscard]] bool durable() const { return m_journal && m_journal->header().durable; }
+    [[nodiscard]] bool copyBlocks() const { return m_blocks.distance() < blockSizeFor(m_steps); }
+
+    [[nodiscard]] bool claimRoom()
+    {
+        if (m_steps.peakLength <= m_steps.oldLength) return true;
+        // The whole destination of a move is claimed, not only the new tail: in a sparse file the
+        // holes on the way would otherwise run out of room half-way.
+        const std::uint64_t from = m_steps.moves() && m_blocks.up() ? m_steps.moveTo : m_steps.oldLength;
+        return m_file.allocate(from, m_steps.peakLength - from);
+    }
+
+    [[nodiscard]] bool notePhase(Phase phase)
+    {
+        m_progress.phase = phase;
+        return !m_journal || m_journal->writeProgress(m_progress);
+    }
+
+    MoveEnd moveBlocks(std::uint64_t first)
+    {
+        const auto stopAt = m_file.writePolicy().stopAfterBlocks;
+        for (std::uint64_t i = first; i < m_blocks.count(); ++i) {
+            if (m_journal && stopAt && i >= *stopAt) return MoveEnd::Stopped;
+            const Range source = m_blocks.source(i);
+            m_buffer.resize(static_cast<std::size_t>(source.size()));
+            if (!m_file.readExactAt(source.from, m_buffer)) return MoveEnd::Failed;
+            if (m_journal && copyBlocks()) {
+                if (!m_journal->writeSlot(m_buffer)) return MoveEnd::Failed;
+                m_progress.slotBlock = i;
+                m_progress.blocksDone = i;
+                m_progress.slotCrc = crcOf(m_buffer);
+                if (!m_journal->writeProgress(m_progress)) return MoveEnd::Failed;
+            }
+            m_inFlight = i;
+            if (!m_file.writeAt(m_blocks.destination(source), m_buffer)) return MoveEnd::Failed;
+            if (durable() && !m_file.sync()) return MoveEnd::Failed;
+            m_done = i + 1;
+            m_inFlight.reset();
+            if (m_journal && !copyBlocks()) {
+                m_progress.blocksDone = i + 1;
+                if (!m_journal->writeProgress(m_progress)) return MoveEnd::Failed;
+            }
+        }
+        return MoveEnd::Done;
+    }
+
+    [[nodiscard]] bool writePatches()
+    {
+        for (const auto& patch : m_steps.patches) {
+            m_patched = true;
+            if (!patch.image->writeTo(m_file, patch.from, patch.to, patch.base)) return false;
+        }
+        return true;
+    }
+
+    // A killed process leaves everything as it is; so does this, for the crash trials.
+    WriteResult stopped() { return refused("stopped on purpose after a number of blocks"); }
+
+    WriteResult fail()
+    {
+        if (m_error.empty()) m_error = m_file.errorText();
+        undo();
+        removeJournal();
+        return WriteResult::failure(WriteStatus::IoError, m_error);
+    }
+
+    // Puts the file back as it was, as far as it lets us.
+    void undo()
+    {
+        if (m_inFlight) {
+            // The buffer still holds the source of the block whose write failed.
+            (void)m_file.writeAt(m_blocks.source(*m_inFlight).from, m_buffer);
+        }
+        for (std::uint64_t i = m_done; i-- > 0;) {
+            const Range source = m_blocks.source(i);
+            m_buffer.resize(static_cast<std::size_t>(source.size()));
+            if (!m_file.readExactAt(m_blocks.destination(source), m_buffer) ||
+                !m_file.writeAt(source.from, m_buffer))
+                break;
+        }
+        if (m_done > 0 || m_inFlight || m_patched) {
+            for (const auto& patch : m_steps.undoPatches)
+                (void)patch.image->writeTo(m_file, patch.from, patch.to, patch.base);
+        }
+        if (m_file.length() != m_steps.oldLength) (void)m_file.truncate(m_steps.oldLength);
+    }
+
+    void removeJournal()
+    {
+        if (!m_journal) return;
+        const std::string path = m_journal->file().path();
+        m_journal->file().close();
+        (void)removeFile(path);
+        if (durable()) (void)syncFolderOf(path);
+        m_journal.reset();
+    }
+
+    FileIo& m_file;
+    const WriteSteps& m_steps;
+    std::optional<Journal> m_journal;
+    Blocks m_blocks;
+    Progress m_progress;
+    Bytes m_buffer;
+    std::uint64_t m_done = 0;
+    std::optional<std::uint64_t> m_inFlight;
+    bool m_patched = false;
+    std::string m_error;
+};
+
+// ---- recovery -------------------------------------------------------------------------------
+
+class Recoverer {
+public:
+    Recoverer(File& file, Journal& journal) : m_file(file), m_journal(journal) {}
+
+    [[nodiscard]] std::optional<std::string> run(Progress progress)
+    {
+        const Header& h = m_journal.header();
+        if (progress.phase == Phase::Moving) {
+            const std::uint64_t peak = std::max(h.peakLength, h.oldLength);
+            if (m_file.length() < peak && !m_file.allocate(h.oldLength, peak - h.oldLength))
+                return m_file.errorText();
+            if (auto failure = finishMove(progress)) return failure;
+            progress.phase = Phase::Moved;
+            if (!m_journal.writeProgress(progress)) return m_journal.file().errorText();
+        }
+        if (progress.phase == Phase::Moved) {
+            if (auto failure = copyPatches()) return failure;
+            progress.phase = Phase::Patched;
+            if (!m_journal.writeProgress(progress)) return m_journal.file().errorText();
+        }
+        if (m_file.length() != h.finalLength && !m_file.truncate(h.finalLength)) return m_file.errorText();
+        if (h.durable && !m_file.sync()) return m_file.errorText();
+        return std::nullopt;
+    }
+
+private:
+    std::optional<std::string> finishMove(const Progress& progress)
+    {
+        const Header& h = m_journal.header();
+        if (h.moveFrom == h.moveTo || h.moveEnd <= h.moveFrom) return std::nullopt;
+        const Blocks blocks(h.moveFrom, h.moveEnd, h.moveTo, h.blockSize);
+        std::uint64_t next = progress.blocksDone;
+        Bytes buffer;
+        if (h.copyBlocks && progress.slotBlock != kNoSlot) {
+            // The block in the slot was being written when the write stopped: its own source may
+            // be gone, the slot has it. A slot that no longer matches was already being reused
+            // for the next block, so its block was done.
+            const Range source = blocks.source(progress.slotBlock);
+            buffer.resize(static_cast<std::size_t>(source.size()));
+            if (!m_journal.file().readExactAt(h.slotOffset(), buffer)) return m_journal.file().errorText();
+            if (crcOf(buffer) == progress.slotCrc &&
+                !m_file.writeAt(blocks.destination(source), buffer))
+                return m_file.errorText();
+            next = progress.slotBlock + 1;
+        }
+        for (std::uint64_t i = next; i < blocks.count(); ++i) {
+            const Range source = blocks.source(i);
+            buffer.resize(static_cast<std::size_t>(source.size()));
+            if (h.copyBlocks) {
+                // The same order as the write itself: a kill during recovery is recovered too.
+                if (!m_file.readExactAt(source.from, buffer) || !m_journal.writeSlot(buffer))
+                    return m_file.errorText();
+                if (!m_journal.writeProgress({i, i, crcOf(buffer), Phase::Moving}))
+                    return m_journal.file().errorText();
+            } else if (!m_file.readExactAt(source.from, buffer)) {
+                return m_file.errorText();
+            }
+            if (!m_file.writeAt(blocks.destination(source), buffer) || (h.durable && !m_file.sync()))
+                return m_file.errorText();
+            if (!h.copyBlocks && !m_journal.writeProgress({i + 1, kNoSlot, 0, Phase::Moving}))
+                return m_journal.file().errorText();
+        }
+        return std::nullopt;
+    }
+
+    std::optional<std::string> copyPatches()
+    {
+        const Header& h = m_journal.header();
+        Bytes buffer;
+        std::uint64_t at = kPage;
+        for (const auto& patch : h.patches) {
+            for (std::uint64_t done = 0; done < patch.length;) {
+                buffer.resize(static_cast<std::size_t>(std::min<std::uint64_t>(kPatchBuffer, patch.length - done)));
+                if (!m_journal.file().readExactAt(at, buffer)) return m_journal.file().errorText();
+                if (!m_file.writeAt(patch.offset + done, buffer)) return m_file.errorText();
+                at += buffer.size();
+                done += buffer.size();
+            }
+        }
+        return std::nullopt;
+    }
+
+    File& m_file;
+    Journal& m_journal;
+};
+
+bool patchesIntact(File& journal, const Header& h)
+{
+    Bytes buffer;
+    std::uint32_t crc = 0;
+    const std::uint64_t total = h.patchBytes();
+    for (std::uint64_t done = 0; done < total;) {
+        buffer.resize(static_cast<std::size_t>(std::min<std::uint64_t>(kPatchBuffer, total - done)));
+        if (!journal.readExactAt(kPage + done, buffer)) return false;
+        crc = crcOf(buffer, crc);
+        done += buffer.size();
+    }
+    return crc == h.patchCrc;
+}
+
+}  // namespace
+
+std::string journalPathFor(const std::string& path)
+{
+    return folderOf(path) + std::string(kJournalPrefix) + nameOf(path) + std::string(kJournalSuffix);
+}
+
+std::optional<std::string> fileOfJournal(const std::string& journalPath)
+{
+    const std::string name = nameOf(journalPath);
+    if (name.size() <= kJournalPrefix.size() + kJournalSuffix.size() ||
+        !name.starts_with(kJournalPrefix) || !name.ends_with(kJournalSuffix))
+        return std::nullopt;
+    return folderOf(journalPath) +
+           name.substr(kJournalPrefix.size(), name.size() - kJournalPrefix.size() - kJournalSuffix.size());
+}
+
+WriteResult runWriteSteps(FileIo& file, const WriteSteps& steps)
+{
+    switch (file.lockForWriting()) {
+        case LockResult::Locked: break;
+        case LockResult::InUse: return refused("in use by another program");
+        case LockResult::Failed: return ioFailure(file);
+    }
+    WriteResult result;
+    std::optional<Journal> journal;
+    if (file.writePolicy().journal && !file.path().empty()) {
+        const Blocks blocks(steps.moveFrom, steps.moveEnd, steps.moveTo, blockSizeFor(steps));
+        journal = createJournal(file, steps, steps.moves() && blocks.distance() < blockSizeFor(steps), result);
+        if (!journal) {
+            file.unlock();
+            return result;
+        }
+    }
+    result = Runner(file, steps, std::move(journal)).run();
+    file.unlock();
+    return result;
+}
+
+Recovery recoverJournal(const std::string& journalPath)
+{
+    Recovery recovery;
+    recovery.journal = journalPath;
+    recovery.file = fileOfJournal(journalPath).value_or(std::string());
+    File journalFile = File::open(journalPath, OpenMode::Update);
+    if (!journalFile.isOpen()) {
+        recovery.reason = errorString(journalFile.error());
+        return recovery;
+    }
+    std::array<std::uint8_t, kPage> headerBytes{};
+    const auto got = journalFile.readAt(0, headerBytes);
+    const auto header = got ? decodeHeader(std::span(headerBytes).first(*got)) : std::nullopt;
+    if (!header) {
+        // The header is written last: without it the file was never touched.
+        journalFile.close();
+        (void)removeFile(journalPath);
+        recovery.status = RecoveryStatus::Discarded;
+        return recovery;
+    }
+    File file = File::open(recovery.file, OpenMode::Update);
+    if (!file.isOpen()) {
+        recovery.status = RecoveryStatus::Mismatched;
+        recovery.reason = errorString(file.error());
+        return recovery;
+    }
+    if (file.lockForWriting() != LockResult::Locked) {
+        recovery.reason = "in use by another program";
+        return recovery;
+    }
+    const auto identity = file.identity();
+    const auto length = file.length();
+    const auto fits = [&](std::uint64_t l) {
+        return l == header->oldLength || l == header->peakLength || l == header->finalLength;
+    };
+    if (!identity || *identity != header->identity || !length || !fits(*length)) {
+        recovery.status = RecoveryStatus::Mismatched;
+        recovery.reason = "the file is not the one the journal was written for, or it changed since";
+        return recovery;
+    }
+    Journal journal(std::move(journalFile), *header);
+    const auto progress = journal.readProgress();
+    if (!progress || !patchesIntact(journal.file(), *header)) {
+        recovery.reason = "the journal is damaged";
+        return recovery;
+    }
+    if (auto failure = Recoverer(file, journal).run(*progress)) {
+        recovery.reason = *failure;
+        return recovery;
+    }
+    journal.file().close();
+    (void)removeFile(journalPath);
+    if (header->durable) (void)syncFolderOf(journalPath);
+    file.unlock();
+    recovery.status = RecoveryStatus::Completed;
+    return recovery;
+}
+
+std::optional<Recovery> recoverFileJournal(const std::string& path)
+{
+    const std::string journal = journalPathFor(path);
+    if (File::open(journal, OpenMode::Read).isOpen() == false) return std::nullopt;
+    return recoverJournal(journal);
+}
+
+}  // namespace corvane::tags
