@@ -158,10 +158,8 @@ AppSettings AppSettings::load(QSettings& store)
     readFolder(store, s);
     readLayout(store, s);
     readFlag(store, kSortAscending, s.sortAscending);
-    if (const auto v = readDword(store, kUpdateAll)) {
-        for (int i = 0; i < kFieldSelectionSize; ++i)
-            s.fieldSelection[static_cast<std::size_t>(i)] = ((*v >> i) & 1u) != 0;
-    }
+    if (const auto v = readDword(store, kUpdateAll))
+        s.fieldSelection = batch::FieldSelection::fromBits(*v);
     return s;
 }
 
@@ -180,12 +178,7 @@ void AppSettings::save(QSettings& store) const
     store.setValue(kExpanded, expanded ? kTrue : 0u);
     store.setValue(kCompact, compact ? kTrue : 0u);
     store.setValue(kCurrentView, static_cast<int>(view));
-    std::uint32_t bits = 0;
-    for (int i = 0; i < kFieldSelectionSize; ++i) {
-        if (fieldSelection[static_cast<std::size_t>(i)])
-            bits |= 1u << i;
-    }
-    store.setValue(kUpdateAll, bits);
+    store.setValue(kUpdateAll, fieldSelection.bits());
     store.sync();
 }
 

@@ -3,7 +3,7 @@
 // written once when it goes away; nothing is written in between.
 
 #include "app/column_layout.h"
-#include "app/field_selection.h"
+#include "batch/field_selection.h"
 
 #include <QByteArray>
 #include <cstdint>
@@ -25,7 +25,7 @@ struct AppSettings {
     ColumnLayout columns = defaultColumnLayout();  // in display order as stored
     int sortColumn = 0;                            // index into columns
     bool sortAscending = true;
-    FieldSelection fieldSelection = allFieldsSelected();
+    batch::FieldSelection fieldSelection = batch::FieldSelection::all();
 
     // Reads every value with its read rule; a missing or unreadable value keeps its default and
     // an out-of-range one is limited, so a damaged store never stops the program from starting.

@@ -9,7 +9,7 @@
 #include "app/prompt.h"
 #include "app/resources.h"
 #include "batch/set_value_dialog.h"
-#include "tags/field_catalogue.h"
+#include "tags/editor_fields.h"
 #include "ui_field_select_dialog.h"
 
 namespace corvane {
@@ -19,18 +19,15 @@ namespace {
 // The editor's controls hold longer texts than a row needs to show.
 constexpr int kMaxDataLength = 259;
 
-QString fieldName(std::size_t index)
+QString fieldLabel(tags::EditorField field)
 {
-    const auto name = tags::EditorFieldTable[index];
-    return QString::fromUtf8(name.data(), static_cast<qsizetype>(name.size()));
+    const std::string_view label = tags::definitionOf(field).label;
+    return QString::fromUtf8(label.data(), static_cast<qsizetype>(label.size()));
 }
 
-QString dataText(const FieldSelectTexts& texts, int flag)
+QString dataText(const batch::EditorTexts& texts, tags::EditorField field)
 {
-    const std::string& text = flag == 25   ? texts.id3v1Genre
-                              : flag == 26 ? texts.id3v2Genre
-                                           : texts.fields[static_cast<std::size_t>(flag)];
-    return leftCharacters(QString::fromUtf8(text), kMaxDataLength);
+    return leftCharacters(QString::fromUtf8(texts[field]), kMaxDataLength);
 }
 
 void invertRows(QTreeWidget& list)
@@ -47,8 +44,9 @@ bool anyRowChosen(const QTreeWidget& list) { return !list.selectedItems().isEmpt
 
 }  // namespace
 
-FieldSelectDialog::FieldSelectDialog(const FieldSelectTexts& texts, FieldSelection& selection,
-                                     Prompter& prompter, QWidget* parent)
+FieldSelectDialog::FieldSelectDialog(const batch::EditorTexts& texts,
+                                     batch::FieldSelection& selection, Prompter& prompter,
+                                     QWidget* parent)
     : QDialog(parent),
       m_ui(std::make_unique<Ui::FieldSelectDialog>()),
       m_selection(selection),
@@ -63,36 +61,38 @@ FieldSelectDialog::FieldSelectDialog(const FieldSelectTexts& texts, FieldSelecti
                 [this, list] { showTicks(*list); });
     }
 
-    if ((texts.tagMask & kFieldSelectId3v1) != 0) {
-        m_id3v1Flags.assign(kId3v1RowFlags.begin(), kId3v1RowFlags.end());
-        fillFieldRows(*m_ui->id3v1List, texts, m_id3v1Flags, 75, 150);
+    if (texts.v1Checked) {
+        m_id3v1Fields.assign(kId3v1Rows.begin(), kId3v1Rows.end());
+        fillFieldRows(*m_ui->id3v1List, m_id3v1Fields, texts, 75, 150);
     } else {
-        m_id3v1Flags = {kRemoveId3v1Flag};
-        fillRemoveRow(*m_ui->id3v1List, QStringLiteral("Remove ID3v1 Tag"), kRemoveId3v1Flag);
+        m_id3v1Fields = {batch::kRemoveId3v1Field};
+        fillRemoveRow(*m_ui->id3v1List, batch::kRemoveId3v1Field,
+                      QStringLiteral("Remove ID3v1 Tag"));
     }
-    if ((texts.tagMask & kFieldSelectId3v2) != 0) {
-        m_id3v2Flags.assign(kId3v2RowFlags.begin(), kId3v2RowFlags.end());
-        fillFieldRows(*m_ui->id3v2List, texts, m_id3v2Flags, 85, 125);
+    if (texts.v2Checked) {
+        m_id3v2Fields.assign(kId3v2Rows.begin(), kId3v2Rows.end());
+        fillFieldRows(*m_ui->id3v2List, m_id3v2Fields, texts, 85, 125);
     } else {
-        m_id3v2Flags = {kRemoveId3v2Flag};
-        fillRemoveRow(*m_ui->id3v2List, QStringLiteral("Remove ID3v2 Tag"), kRemoveId3v2Flag);
+        m_id3v2Fields = {batch::kRemoveId3v2Field};
+        fillRemoveRow(*m_ui->id3v2List, batch::kRemoveId3v2Field,
+                      QStringLiteral("Remove ID3v2 Tag"));
     }
     connectButtons();
 }
 
 FieldSelectDialog::~FieldSelectDialog() = default;
 
-void FieldSelectDialog::fillFieldRows(QTreeWidget& list, const FieldSelectTexts& texts,
-                                      const std::vector<int>& flags, int fieldWidth, int dataWidth)
+void FieldSelectDialog::fillFieldRows(QTreeWidget& list,
+                                      const std::vector<tags::EditorField>& fields,
+                                      const batch::EditorTexts& texts, int fieldWidth,
+                                      int dataWidth)
 {
-    // Both lists show the editor's labels in the editor's order; the ID3v1 list only the first
-    // seven of them.
     list.setColumnCount(2);
     list.setHeaderLabels({QStringLiteral("Field"), QStringLiteral("Data")});
-    for (std::size_t row = 0; row < flags.size(); ++row) {
-        auto* item = new QTreeWidgetItem(&list, {fieldName(row), dataText(texts, flags[row])});
+    for (const tags::EditorField field : fields) {
+        auto* item = new QTreeWidgetItem(&list, {fieldLabel(field), dataText(texts, field)});
         item->setIcon(0, m_unticked);
-        item->setSelected(m_selection[static_cast<std::size_t>(flags[row])]);
+        item->setSelected(m_selection[field]);
     }
     // The labels must be readable whatever the font; the widths are only the least we give.
     list.resizeColumnToContents(0);
@@ -100,14 +100,15 @@ void FieldSelectDialog::fillFieldRows(QTreeWidget& list, const FieldSelectTexts&
     list.header()->resizeSection(1, dataWidth);
 }
 
-void FieldSelectDialog::fillRemoveRow(QTreeWidget& list, const QString& text, int flag)
+void FieldSelectDialog::fillRemoveRow(QTreeWidget& list, tags::EditorField field,
+                                      const QString& text)
 {
     list.setColumnCount(1);
     list.setHeaderLabels({QStringLiteral("Field")});
     list.header()->resizeSection(0, 225);
     auto* item = new QTreeWidgetItem(&list, {text});
     item->setIcon(0, m_unticked);
-    item->setSelected(m_selection[static_cast<std::size_t>(flag)]);
+    item->setSelected(m_selection[field]);
 }
 
 // Every row shows a ticked box while it is chosen, so the choice stays visible when the list
@@ -141,18 +142,17 @@ void FieldSelectDialog::connectButtons()
     connect(m_ui->cancelButton, &QPushButton::clicked, this, &FieldSelectDialog::reject);
 }
 
-void FieldSelectDialog::storeRows(const QTreeWidget& list, const std::vector<int>& flags)
+void FieldSelectDialog::storeRows(const QTreeWidget& list,
+                                  const std::vector<tags::EditorField>& fields)
 {
-    for (std::size_t row = 0; row < flags.size(); ++row) {
-        const QTreeWidgetItem* item = list.topLevelItem(static_cast<int>(row));
-        m_selection[static_cast<std::size_t>(flags[row])] = item->isSelected();
-    }
+    for (std::size_t row = 0; row < fields.size(); ++row)
+        m_selection.set(fields[row], list.topLevelItem(static_cast<int>(row))->isSelected());
 }
 
 void FieldSelectDialog::accept()
 {
-    storeRows(*m_ui->id3v1List, m_id3v1Flags);
-    storeRows(*m_ui->id3v2List, m_id3v2Flags);
+    storeRows(*m_ui->id3v1List, m_id3v1Fields);
+    storeRows(*m_ui->id3v2List, m_id3v2Fields);
     if (!anyRowChosen(*m_ui->id3v1List) && !anyRowChosen(*m_ui->id3v2List)) {
         m_prompter.stop(this, QStringLiteral("At least one field must be selected in order to "
                                              "update your chosen MP3 Tags"));

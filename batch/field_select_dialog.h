@@ -7,10 +7,10 @@
 #include <QIcon>
 #include <array>
 #include <memory>
-#include <string>
 #include <vector>
 
-#include "app/field_selection.h"
+#include "batch/field_lists.h"
+#include "batch/field_selection.h"
 
 class QTreeWidget;
 
@@ -22,57 +22,51 @@ namespace corvane {
 
 class Prompter;
 
-// Bits of FieldSelectTexts::tagMask.
-inline constexpr int kFieldSelectId3v1 = 1;  // the editor's "ID3v1 Tag" box is checked
-inline constexpr int kFieldSelectId3v2 = 2;  // the editor's "ID3v2 Tag" box is checked
-
-// What the editor shows, as plain data: the texts of its 26 text controls in control order
-// (0..5 the ID3v1 Track No to Comment, 6..24 the ID3v2 Track No to Conductor, 25 the play
-// counter, which has no row here), its two genre boxes, and which tag boxes are checked.
-struct FieldSelectTexts {
-    std::array<std::string, 26> fields;
-    std::string id3v1Genre;
-    std::string id3v2Genre;
-    int tagMask = kFieldSelectId3v1 | kFieldSelectId3v2;
-};
-
-// The flags the rows of each list stand for, row by row, when the tag's box is checked.
-inline constexpr std::array<int, 7> kId3v1RowFlags{0, 1, 2, 3, 4, 25, 5};
-inline constexpr std::array<int, 20> kId3v2RowFlags{6,  7,  8,  9,  10, 26, 11, 12, 13, 14,
-                                                    15, 16, 17, 18, 19, 20, 21, 22, 23, 24};
-// The flags that stand for "Remove ID3v1 Tag" and "Remove ID3v2 Tag" when the box is cleared.
-inline constexpr int kRemoveId3v1Flag = 0;
-inline constexpr int kRemoveId3v2Flag = 6;
+// The rows of each list, top to bottom, while the tag's box is checked.
+inline constexpr std::array<tags::EditorField, 7> kId3v1Rows{
+    tags::EditorField::V1Track, tags::EditorField::V1Title, tags::EditorField::V1Artist,
+    tags::EditorField::V1Album, tags::EditorField::V1Year,  tags::EditorField::V1Genre,
+    tags::EditorField::V1Comment};
+inline constexpr std::array<tags::EditorField, 20> kId3v2Rows{
+    tags::EditorField::Track,        tags::EditorField::Title,      tags::EditorField::Artist,
+    tags::EditorField::Album,        tags::EditorField::Year,       tags::EditorField::V2Genre,
+    tags::EditorField::Comment,      tags::EditorField::Composer,   tags::EditorField::Lyricist,
+    tags::EditorField::Copyright,    tags::EditorField::Url,        tags::EditorField::EncodedBy,
+    tags::EditorField::SubTitle,     tags::EditorField::OrigArtist, tags::EditorField::OrigAlbum,
+    tags::EditorField::OrigYear,     tags::EditorField::OrigLyricist, tags::EditorField::Publisher,
+    tags::EditorField::Band,         tags::EditorField::Conductor};
 
 class FieldSelectDialog final : public QDialog {
     Q_OBJECT
 
 public:
-    // The rows start chosen as selection says. On "Update" every shown row's state is stored
-    // into selection (also when the dialog then refuses to close because nothing is chosen);
-    // flags of rows not shown keep their values. selection and prompter must outlive the dialog.
-    FieldSelectDialog(const FieldSelectTexts& texts, FieldSelection& selection, Prompter& prompter,
-                      QWidget* parent = nullptr);
+    // texts: what the editor shows; a cleared tag box offers the removal of that tag instead of
+    // its fields. The rows start chosen as selection says. On "Update" every shown row's state
+    // is stored into selection (also when the dialog then refuses to close because nothing is
+    // chosen); fields of rows not shown keep their state. selection and prompter must outlive
+    // the dialog.
+    FieldSelectDialog(const batch::EditorTexts& texts, batch::FieldSelection& selection,
+                      Prompter& prompter, QWidget* parent = nullptr);
     ~FieldSelectDialog() override;
 
     // Stores the rows, then refuses to close while no row of either list is chosen.
     void accept() override;
 
 private:
-    void fillFieldRows(QTreeWidget& list, const FieldSelectTexts& texts,
-                       const std::vector<int>& flags, int fieldWidth, int dataWidth);
-    void fillRemoveRow(QTreeWidget& list, const QString& text, int flag);
+    void fillFieldRows(QTreeWidget& list, const std::vector<tags::EditorField>& fields,
+                       const batch::EditorTexts& texts, int fieldWidth, int dataWidth);
+    void fillRemoveRow(QTreeWidget& list, tags::EditorField field, const QString& text);
     void showTicks(QTreeWidget& list) const;
     void connectButtons();
-    void storeRows(const QTreeWidget& list, const std::vector<int>& flags);
+    void storeRows(const QTreeWidget& list, const std::vector<tags::EditorField>& fields);
 
     std::unique_ptr<Ui::FieldSelectDialog> m_ui;
-    FieldSelection& m_selection;
+    batch::FieldSelection& m_selection;
     Prompter& m_prompter;
     QIcon m_ticked;
     QIcon m_unticked;
-    std::vector<int> m_id3v1Flags;  // the flag of each row shown, row by row
-    std::vector<int> m_id3v2Flags;
+    std::vector<tags::EditorField> m_id3v1Fields;  // the field of each row shown, row by row
+    std::vector<tags::EditorField> m_id3v2Fields;
 };
 
 }  // namespace corvane

@@ -28,9 +28,17 @@ namespace corvane {
 
 namespace {
 
-constexpr int kV2CommentIndex = 11;
-constexpr int kFirstV2Text = 6;
-constexpr int kLastV2Text = 24;
+using tags::EditorField;
+
+// The ID3v1 fields and the ID3v2 fields that "From ID3v1" and "To ID3v1" copy between.
+constexpr std::array<std::pair<EditorField, EditorField>, 6> kTagPairs{{
+    {EditorField::V1Track, EditorField::Track},
+    {EditorField::V1Title, EditorField::Title},
+    {EditorField::V1Artist, EditorField::Artist},
+    {EditorField::V1Album, EditorField::Album},
+    {EditorField::V1Year, EditorField::Year},
+    {EditorField::V1Comment, EditorField::Comment},
+}};
 // From ID3v1 copies at most this many characters; the ID3v1 limits keep every text shorter.
 constexpr int kCopyFromId3v1Chars = 38;
 constexpr int kToId3v1GenreChars = 29;
@@ -47,7 +55,7 @@ QString fromUtf8(const std::string& text)
 }  // namespace
 
 TagEditorDialog::TagEditorDialog(const std::string& folder, std::vector<std::string> names,
-                                 bool& expanded, bool compact, FieldSelection& selection,
+                                 bool& expanded, bool compact, batch::FieldSelection& selection,
                                  Prompter& prompter, QWidget* parent)
     : QDialog(parent),
       m_ui(std::make_unique<Ui::TagEditorDialog>()),
@@ -60,13 +68,35 @@ TagEditorDialog::TagEditorDialog(const std::string& folder, std::vector<std::str
       m_record(std::make_unique<tags::TagRecord>())
 {
     m_ui->setupUi(this);
-    m_edits = {m_ui->editV1Track, m_ui->editV1Title, m_ui->editV1Artist, m_ui->editV1Album,
-               m_ui->editV1Year, m_ui->editV1Comment, m_ui->editV2Track, m_ui->editV2Title,
-               m_ui->editV2Artist, m_ui->editV2Album, m_ui->editV2Year, nullptr,
-               m_ui->editComposer, m_ui->editLyricist, m_ui->editCopyright, m_ui->editUrl,
-               m_ui->editEncodedBy, m_ui->editSubTitle, m_ui->editOrigArtist,
-               m_ui->editOrigAlbum, m_ui->editOrigYear, m_ui->editOrigLyricist,
-               m_ui->editPublisher, m_ui->editBand, m_ui->editConductor, m_ui->editPlayCounter};
+    const std::pair<EditorField, QLineEdit*> edits[] = {
+        {EditorField::V1Track, m_ui->editV1Track},
+        {EditorField::V1Title, m_ui->editV1Title},
+        {EditorField::V1Artist, m_ui->editV1Artist},
+        {EditorField::V1Album, m_ui->editV1Album},
+        {EditorField::V1Year, m_ui->editV1Year},
+        {EditorField::V1Comment, m_ui->editV1Comment},
+        {EditorField::Track, m_ui->editV2Track},
+        {EditorField::Title, m_ui->editV2Title},
+        {EditorField::Artist, m_ui->editV2Artist},
+        {EditorField::Album, m_ui->editV2Album},
+        {EditorField::Year, m_ui->editV2Year},
+        {EditorField::Composer, m_ui->editComposer},
+        {EditorField::Lyricist, m_ui->editLyricist},
+        {EditorField::Copyright, m_ui->editCopyright},
+        {EditorField::Url, m_ui->editUrl},
+        {EditorField::EncodedBy, m_ui->editEncodedBy},
+        {EditorField::SubTitle, m_ui->editSubTitle},
+        {EditorField::OrigArtist, m_ui->editOrigArtist},
+        {EditorField::OrigAlbum, m_ui->editOrigAlbum},
+        {EditorField::OrigYear, m_ui->editOrigYear},
+        {EditorField::OrigLyricist, m_ui->editOrigLyricist},
+        {EditorField::Publisher, m_ui->editPublisher},
+        {EditorField::Band, m_ui->editBand},
+        {EditorField::Conductor, m_ui->editConductor},
+        {EditorField::PlayCounter, m_ui->editPlayCounter},
+    };
+    for (const auto& [field, edit] : edits)
+        m_edits[static_cast<std::size_t>(tags::indexOf(field))] = edit;
     m_v2Comment = m_ui->editV2Comment;
     initialise();
 }
@@ -83,8 +113,10 @@ void TagEditorDialog::initialise()
     m_ui->checkId3v2->setChecked(true);
     m_ui->checkCompact->setChecked(true);
 
-    for (std::size_t i = 0; i < tags::kV1SlotMaxChars.size(); ++i)
-        m_edits[i]->setMaxLength(tags::kV1SlotMaxChars[i]);
+    tags::forEachField(tags::kFirstV1Text, tags::kLastV1Text, [this](EditorField field) {
+        const auto slot = static_cast<std::size_t>(tags::definitionOf(field).slot);
+        lineEdit(field)->setMaxLength(tags::kV1SlotMaxChars[slot]);
+    });
     auto* digits = new DigitsOnlyFilter(this);
     for (QLineEdit* edit : {m_ui->editV1Track, m_ui->editV1Year, m_ui->editV2Track, m_ui->editV2Year})
         edit->installEventFilter(digits);
@@ -177,19 +209,27 @@ void TagEditorDialog::updateTitle()
                        .arg(currentName()));
 }
 
-void TagEditorDialog::setText(int control, const QString& text)
+QLineEdit* TagEditorDialog::lineEdit(EditorField field) const
 {
-    if (control == kV2CommentIndex)
-        m_v2Comment->setPlainText(text);
-    else
-        m_edits[static_cast<std::size_t>(control)]->setText(text);
+    return m_edits[static_cast<std::size_t>(tags::indexOf(field))];
 }
 
-QString TagEditorDialog::text(int control) const
+void TagEditorDialog::setText(EditorField field, const QString& text)
 {
-    if (control == kV2CommentIndex)
-        return m_v2Comment->toPlainText();
-    return m_edits[static_cast<std::size_t>(control)]->text();
+    if (field == EditorField::Comment)
+        m_v2Comment->setPlainText(text);
+    else if (QLineEdit* edit = lineEdit(field))
+        edit->setText(text);
+}
+
+QString TagEditorDialog::text(EditorField field) const
+{
+    switch (field) {
+    case EditorField::Comment: return m_v2Comment->toPlainText();
+    case EditorField::V1Genre: return m_ui->comboV1Genre->currentText();
+    case EditorField::V2Genre: return m_ui->comboV2Genre->currentText();
+    default: return lineEdit(field)->text();
+    }
 }
 
 // Loads the current file; a file that does not open is reported and skipped, so the loop ends on
@@ -231,8 +271,11 @@ bool TagEditorDialog::loadCurrentFile()
 
 void TagEditorDialog::fillControls()
 {
-    for (int i = 0; i < kTextControlCount; ++i)
-        setText(i, fromUtf8((*m_record)[static_cast<tags::RecordSlot>(i)].text()));
+    // The genre boxes are filled below; setText leaves them alone.
+    for (int i = 0; i < tags::kEditorFieldCount; ++i) {
+        const auto field = static_cast<EditorField>(i);
+        setText(field, fromUtf8((*m_record)[tags::definitionOf(field).slot].text()));
+    }
     const tags::FieldSlot& genreByte = (*m_record)[tags::RecordSlot::V1GenreByte];
     std::optional<std::uint8_t> byte;
     if (genreByte.hasValue() && !genreByte.text().empty())
@@ -246,8 +289,8 @@ void TagEditorDialog::fillControls()
 void TagEditorDialog::applyId3v1Enabling()
 {
     const bool on = m_ui->checkId3v1->isChecked();
-    for (int i = 0; i < kFirstV2Text; ++i)
-        m_edits[static_cast<std::size_t>(i)]->setEnabled(on);
+    tags::forEachField(tags::kFirstV1Text, tags::kLastV1Text,
+                       [&](EditorField field) { lineEdit(field)->setEnabled(on); });
     m_ui->comboV1Genre->setEnabled(on);
     m_ui->buttonFromId3v1->setEnabled(on);
     m_modified = true;
@@ -256,12 +299,12 @@ void TagEditorDialog::applyId3v1Enabling()
 void TagEditorDialog::applyId3v2Enabling()
 {
     const bool on = m_ui->checkId3v2->isChecked();
-    for (int i = kFirstV2Text; i <= kLastV2Text; ++i) {
-        if (i == kV2CommentIndex)
+    tags::forEachField(tags::kFirstV2Text, tags::kLastV2Text, [&](EditorField field) {
+        if (field == EditorField::Comment)
             m_v2Comment->setEnabled(on);
         else
-            m_edits[static_cast<std::size_t>(i)]->setEnabled(on);
-    }
+            lineEdit(field)->setEnabled(on);
+    });
     m_ui->comboV2Genre->setEnabled(on);
     m_ui->buttonToId3v1->setEnabled(on);
     m_ui->buttonClearCounter->setEnabled(on);
@@ -320,18 +363,18 @@ void TagEditorDialog::selectFocusedText()
 batch::EditorTexts TagEditorDialog::editorTexts() const
 {
     batch::EditorTexts texts;
-    for (int i = 0; i < kTextControlCount; ++i)
-        texts.edits[static_cast<std::size_t>(i)] = text(i).toStdString();
-    texts.v1Genre = m_ui->comboV1Genre->currentText().toStdString();
-    texts.v2Genre = m_ui->comboV2Genre->currentText().toStdString();
+    for (int i = 0; i < tags::kEditorFieldCount; ++i) {
+        const auto field = static_cast<EditorField>(i);
+        texts[field] = text(field).toStdString();
+    }
     texts.v1Checked = m_ui->checkId3v1->isChecked();
     texts.v2Checked = m_ui->checkId3v2->isChecked();
     return texts;
 }
 
-int TagEditorDialog::listCapacity() const
+batch::EditorLayout TagEditorDialog::editorLayout() const
 {
-    return corvane::listCapacity(m_expanded ? EditorLayout::Expanded : EditorLayout::Reduced);
+    return m_expanded ? batch::EditorLayout::Expanded : batch::EditorLayout::Reduced;
 }
 
 bool TagEditorDialog::saveCurrentFile()
@@ -343,8 +386,7 @@ bool TagEditorDialog::saveCurrentFile()
     SaveResult result;
     {
         const WaitCursor wait;
-        result = saveTagFile(currentPath(), editorTexts(),
-                             m_expanded ? EditorLayout::Expanded : EditorLayout::Reduced,
+        result = saveTagFile(currentPath(), editorTexts(), editorLayout(),
                              m_ui->checkCompact->isChecked(),
                              {m_record->hasId3v1(), m_record->hasId3v2()});
     }
@@ -420,8 +462,8 @@ void TagEditorDialog::copyFromId3v1()
         m_ui->checkId3v2->setChecked(true);
         applyId3v2Enabling();
     }
-    for (int i = 0; i < kFirstV2Text; ++i)
-        setText(kFirstV2Text + i, text(i).left(kCopyFromId3v1Chars));
+    for (const auto& [v1, v2] : kTagPairs)
+        setText(v2, text(v1).left(kCopyFromId3v1Chars));
     // Both boxes hold the same items at the same positions.
     const int position = m_ui->comboV1Genre->currentIndex();
     m_ui->comboV2Genre->setCurrentIndex(position);
@@ -434,10 +476,8 @@ void TagEditorDialog::copyToId3v1()
         m_ui->checkId3v1->setChecked(true);
         applyId3v1Enabling();
     }
-    for (int i = 0; i < kFirstV2Text; ++i) {
-        const auto limit = static_cast<qsizetype>(tags::kV1SlotMaxChars[static_cast<std::size_t>(i)]);
-        setText(i, text(kFirstV2Text + i).left(limit));
-    }
+    for (const auto& [v1, v2] : kTagPairs)
+        setText(v1, text(v2).left(lineEdit(v1)->maxLength()));
     const QString genre = m_ui->comboV2Genre->currentText().left(kToId3v1GenreChars);
     selectGenreIndex(*m_ui->comboV1Genre, tags::findGenre(genre.toStdString()));
 }
@@ -459,13 +499,9 @@ void TagEditorDialog::updateAll()
         return;
     UpdateAllRequest request;
     request.parent = this;
-    const batch::EditorTexts texts = editorTexts();
-    request.texts.fields = texts.edits;
-    request.texts.id3v1Genre = texts.v1Genre;
-    request.texts.id3v2Genre = texts.v2Genre;
-    request.texts.tagMask = (texts.v1Checked ? kFieldSelectId3v1 : 0) |
-                            (texts.v2Checked ? kFieldSelectId3v2 : 0);
+    request.texts = editorTexts();
     request.selection = &m_selection;
+    const batch::EditorTexts& texts = request.texts;
     if (!m_updateAll.chooseFields(request))
         return;
     {
@@ -476,7 +512,7 @@ void TagEditorDialog::updateAll()
         job.folder = m_folder;
         job.names = m_names;
         job.plan.id3v1 = batch::collectId3v1List(texts, m_selection);
-        job.plan.id3v2 = batch::collectId3v2List(texts, m_selection, listCapacity());
+        job.plan.id3v2 = batch::collectId3v2List(texts, m_selection, editorLayout());
         job.plan.compact = m_ui->checkCompact->isChecked();
         job.prompter = &m_prompter;
         if (m_updateAll.writeAll)

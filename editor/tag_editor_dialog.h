@@ -3,8 +3,9 @@
 // were selected when it opened. A file is read when it becomes current and written only by
 // "Update", by a Yes to the save prompt of Prev and Next, or by Update All.
 
-#include "app/field_selection.h"
+#include "batch/field_selection.h"
 #include "editor/update_all_hook.h"
+#include "tags/editor_fields.h"
 
 #include <QDialog>
 
@@ -41,7 +42,7 @@ public:
     // outlive the dialog. The first file is loaded here; when it cannot be read the dialog moves
     // on or, for the last file, is already rejected (exec() then returns at once).
     TagEditorDialog(const std::string& folder, std::vector<std::string> names, bool& expanded,
-                    bool compact, FieldSelection& selection, Prompter& prompter,
+                    bool compact, batch::FieldSelection& selection, Prompter& prompter,
                     QWidget* parent = nullptr);
     ~TagEditorDialog() override;
 
@@ -73,7 +74,7 @@ private:
     void selectFocusedText();
 
     batch::EditorTexts editorTexts() const;
-    int listCapacity() const;
+    batch::EditorLayout editorLayout() const;
     bool saveCurrentFile();
     void reportSaveFailure(const SaveResult& result);
 
@@ -91,14 +92,13 @@ private:
     void clearCounter();
     void updateAll();
 
-    void setText(int control, const QString& text);
-    QString text(int control) const;
+    // The one-line edit of a field; nullptr for the multi-line ID3v2 comment and the genre boxes.
+    QLineEdit* lineEdit(tags::EditorField field) const;
+    void setText(tags::EditorField field, const QString& text);
+    QString text(tags::EditorField field) const;
 
     std::unique_ptr<Ui::TagEditorDialog> m_ui;
-    // The 26 text controls in batch::EditorTexts order (each index is also the TagRecord slot the
-    // control shows); the ID3v2 comment, index 11, is the multi-line one.
-    static constexpr int kTextControlCount = 26;
-    std::array<QLineEdit*, kTextControlCount> m_edits{};
+    std::array<QLineEdit*, tags::kEditorFieldCount> m_edits{};  // by EditorField
     QPlainTextEdit* m_v2Comment = nullptr;
 
     std::string m_folder;
@@ -106,7 +106,7 @@ private:
     int m_index = 0;
     bool& m_expanded;
     bool m_compact;
-    FieldSelection& m_selection;
+    batch::FieldSelection& m_selection;
     Prompter& m_prompter;
     bool m_modified = false;
     // The current file as loaded; Revert restores it, saves never go through it.

@@ -1,6 +1,5 @@
 #include "editor/tag_editor_save.h"
 
-#include "app/field_selection.h"
 #include "batch/file_work.h"
 #include "batch/update_all.h"
 
@@ -17,7 +16,7 @@ void keepUnloadedTag(batch::CollectedList& list, bool loaded)
 }  // namespace
 
 SaveResult saveTagFile(const std::string& path, const batch::EditorTexts& texts,
-                       EditorLayout layout, bool compact, LoadedTags loaded)
+                       batch::EditorLayout layout, bool compact, LoadedTags loaded)
 {
     batch::UpdateFile target = batch::openForUpdate(path);
     switch (target.status) {
@@ -29,10 +28,10 @@ SaveResult saveTagFile(const std::string& path, const batch::EditorTexts& texts,
     case batch::OpenStatus::Failed:
         return {SaveStatus::Failed, target.reason};
     }
-    const FieldSelection all = allFieldsSelected();
+    const auto all = batch::FieldSelection::all();
     batch::UpdateAllPlan plan;
     plan.id3v1 = batch::collectId3v1List(texts, all);
-    plan.id3v2 = batch::collectId3v2List(texts, all, listCapacity(layout));
+    plan.id3v2 = batch::collectId3v2List(texts, all, layout);
     plan.compact = compact;
     keepUnloadedTag(plan.id3v1, loaded.id3v1);
     keepUnloadedTag(plan.id3v2, loaded.id3v2);

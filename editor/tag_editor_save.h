@@ -9,15 +9,6 @@
 
 namespace corvane {
 
-// Which ID3v2 fields a save takes: the reduced layout leaves "Sub Title" to "Conductor" and the
-// play counter out, so their frames stay in the file as they are.
-enum class EditorLayout { Expanded, Reduced };
-
-[[nodiscard]] constexpr int listCapacity(EditorLayout layout)
-{
-    return layout == EditorLayout::Expanded ? batch::kExpandedCapacity : batch::kReducedCapacity;
-}
-
 enum class SaveStatus {
     Saved,
     NotWritable,  // the access test failed; the file was not opened
@@ -42,6 +33,7 @@ struct LoadedTags {
 // A tag the writer refuses (damaged, or a version it cannot rewrite) fails the save before
 // anything is written.
 [[nodiscard]] SaveResult saveTagFile(const std::string& path, const batch::EditorTexts& texts,
-                                     EditorLayout layout, bool compact, LoadedTags loaded);
+                                     batch::EditorLayout layout, bool compact,
+                                     LoadedTags loaded);
 
 }  // namespace corvane

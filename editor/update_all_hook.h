@@ -3,8 +3,8 @@
 // batch operations; the editor gathers what they need and, after the run, says so and reads its
 // current file again.
 
-#include "app/field_selection.h"
-#include "batch/field_select_dialog.h"
+#include "batch/field_lists.h"
+#include "batch/field_selection.h"
 
 #include <functional>
 
@@ -19,8 +19,8 @@ struct UpdateAllJob;  // editor/update_all_job.h
 // change.
 struct UpdateAllRequest {
     QWidget* parent = nullptr;
-    FieldSelectTexts texts;
-    FieldSelection* selection = nullptr;
+    batch::EditorTexts texts;
+    batch::FieldSelection* selection = nullptr;
 };
 
 struct UpdateAllHandler {

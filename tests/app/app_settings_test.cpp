@@ -41,7 +41,7 @@ TEST(AppSettings, EmptyStoreGivesDefaults)
     EXPECT_EQ(a.columns, defaultColumnLayout());
     EXPECT_EQ(a.sortColumn, 0);
     EXPECT_TRUE(a.sortAscending);
-    EXPECT_EQ(a.fieldSelection, allFieldsSelected());
+    EXPECT_EQ(a.fieldSelection, batch::FieldSelection::all());
 }
 
 TEST(AppSettings, OutOfRangeValuesAreLimited)
@@ -101,8 +101,13 @@ TEST(AppSettings, FlagsAreTrueOnlyWhenTheLowestByteIsFF)
     EXPECT_TRUE(a.expanded);
     EXPECT_FALSE(a.compact);
     EXPECT_FALSE(a.sortAscending);
-    for (int i = 0; i < kFieldSelectionSize; ++i)
-        EXPECT_EQ(a.fieldSelection[static_cast<std::size_t>(i)], i == 0 || i == 26) << i;
+    // Bit n is the field of value n; bits past the fields are ignored.
+    for (int i = 0; i < tags::kEditorFieldCount; ++i) {
+        const auto field = static_cast<tags::EditorField>(i);
+        EXPECT_EQ(a.fieldSelection[field],
+                  field == tags::EditorField::V1Track || field == tags::EditorField::V2Genre)
+            << i;
+    }
 }
 
 TEST(AppSettings, RoundTripKeepsEveryValueInItsStoredForm)
@@ -118,7 +123,7 @@ TEST(AppSettings, RoundTripKeepsEveryValueInItsStoredForm)
     a.columns = {{Column::Artist, 90}, {Column::Filename, 200}, {Column::Year, 60}};
     a.sortColumn = 2;
     a.sortAscending = false;
-    a.fieldSelection[3] = false;
+    a.fieldSelection.set(tags::EditorField::V1Album, false);
     a.save(s.store());
 
     QSettings& reopened = s.reopen();
@@ -127,7 +132,7 @@ TEST(AppSettings, RoundTripKeepsEveryValueInItsStoredForm)
     EXPECT_EQ(reopened.value("Expanded").toInt(), 0);
     EXPECT_EQ(reopened.value("Compact").toInt(), 255);
     EXPECT_EQ(reopened.value("CurrentView").toInt(), 2002);
-    EXPECT_EQ(reopened.value("UpdateAll").toUInt(), 0x7FFFFFFu & ~(1u << 3));
+    EXPECT_EQ(reopened.value("UpdateAll").toUInt(), 0x7FFFFFFu & ~(1u << 3));  // 3: ID3v1 album
 
     const AppSettings b = AppSettings::load(reopened);
     EXPECT_EQ(b.width, 1024);

@@ -76,8 +76,8 @@ TEST_F(UpdateAllRun, OnlyTheChosenAlbumReachesEveryFile)
     }
     // The rows are read again when the editor closes.
     EXPECT_EQ(columnTexts(list(), 1), QStringList(10, QStringLiteral("New Album")));
-    EXPECT_TRUE(window().settings().fieldSelection[9]);
-    EXPECT_FALSE(window().settings().fieldSelection[7]);
+    EXPECT_TRUE(window().settings().fieldSelection[tags::EditorField::Album]);
+    EXPECT_FALSE(window().settings().fieldSelection[tags::EditorField::Title]);
 }
 
 TEST_F(UpdateAllRun, RemoveId3v1TagTakesEveryTrailerOff)

@@ -16,25 +16,37 @@
 namespace corvane {
 namespace {
 
+using batch::FieldSelection;
+using tags::EditorField;
 using test::ScriptedPrompter;
 
-FieldSelectTexts editorTexts(int tagMask = kFieldSelectId3v1 | kFieldSelectId3v2)
+// A text of its own for every field, so a row shows whose text it is.
+std::string textOf(EditorField field)
 {
-    FieldSelectTexts texts;
-    for (std::size_t i = 0; i < texts.fields.size(); ++i)
-        texts.fields[i] = "text " + std::to_string(i);
-    texts.fields[7] = std::string(300, 'x');
-    texts.id3v1Genre = "Rock";
-    texts.id3v2Genre = "(17)Rock";
-    texts.tagMask = tagMask;
+    return "text " + std::to_string(tags::indexOf(field));
+}
+
+batch::EditorTexts editorTexts(bool v1Checked = true, bool v2Checked = true)
+{
+    batch::EditorTexts texts;
+    for (int i = 0; i < tags::kEditorFieldCount; ++i)
+        texts[static_cast<EditorField>(i)] = textOf(static_cast<EditorField>(i));
+    texts[EditorField::Title] = std::string(300, 'x');
+    texts[EditorField::V1Genre] = "Rock";
+    texts[EditorField::V2Genre] = "(17)Rock";
+    texts.v1Checked = v1Checked;
+    texts.v2Checked = v2Checked;
     return texts;
 }
 
 FieldSelection noneSelected()
 {
-    FieldSelection s{};
-    s.fill(false);
-    return s;
+    return FieldSelection();
+}
+
+QString qText(EditorField field)
+{
+    return QString::fromStdString(textOf(field));
 }
 
 class FieldSelectDialogTest : public ::testing::Test {
@@ -80,8 +92,8 @@ protected:
 TEST_F(FieldSelectDialogTest, ListsShowTheEditorsFieldsWithTicksForChosenRows)
 {
     FieldSelection selection = noneSelected();
-    selection[25] = true;  // ID3v1 genre
-    selection[12] = true;  // ID3v2 Composer
+    selection.set(EditorField::V1Genre, true);
+    selection.set(EditorField::Composer, true);
     FieldSelectDialog dialog(editorTexts(), selection, prompter);
     dialog.show();
     EXPECT_EQ(dialog.windowTitle(), "Select MP3 Fields to Update");
@@ -96,19 +108,19 @@ TEST_F(FieldSelectDialogTest, ListsShowTheEditorsFieldsWithTicksForChosenRows)
     EXPECT_EQ(v1->topLevelItem(5)->text(0), "Genre");
     EXPECT_EQ(v1->topLevelItem(5)->text(1), "Rock");
     EXPECT_EQ(v1->topLevelItem(6)->text(0), "Comment");
-    EXPECT_EQ(v1->topLevelItem(6)->text(1), "text 5");
+    EXPECT_EQ(v1->topLevelItem(6)->text(1), qText(EditorField::V1Comment));
     EXPECT_EQ(selectedRows(v1), std::vector<int>{5});
 
     QTreeWidget* v2 = list(dialog, 2);
     ASSERT_EQ(v2->topLevelItemCount(), 20);
-    EXPECT_EQ(v2->topLevelItem(0)->text(1), "text 6");
+    EXPECT_EQ(v2->topLevelItem(0)->text(1), qText(EditorField::Track));
     EXPECT_EQ(v2->topLevelItem(1)->text(1), QString(259, QChar('x')));
     EXPECT_EQ(v2->topLevelItem(5)->text(1), "(17)Rock");
     EXPECT_EQ(v2->topLevelItem(7)->text(0), "Composer");
     EXPECT_EQ(v2->topLevelItem(19)->text(0), "Conductor");
     EXPECT_GT(v2->header()->sectionSize(0),
               v2->fontMetrics().horizontalAdvance("Orig. Lyricist") + 13);
-    EXPECT_EQ(v2->topLevelItem(19)->text(1), "text 24");
+    EXPECT_EQ(v2->topLevelItem(19)->text(1), qText(EditorField::Conductor));
     EXPECT_EQ(selectedRows(v2), std::vector<int>{7});
 
     const QImage ticked = picture(QIcon(":/icons/field-ticked.svg"));
@@ -124,16 +136,17 @@ TEST_F(FieldSelectDialogTest, ListsShowTheEditorsFieldsWithTicksForChosenRows)
     EXPECT_EQ(picture(v2->topLevelItem(8)->icon(0)), ticked);
     click(dialog, "Update");
     EXPECT_EQ(dialog.result(), QDialog::Accepted);
-    EXPECT_TRUE(selection[13]);
-    EXPECT_TRUE(selection[12]);
-    EXPECT_TRUE(selection[25]);
-    EXPECT_FALSE(selection[0]);
+    EXPECT_TRUE(selection[EditorField::Lyricist]);
+    EXPECT_TRUE(selection[EditorField::Composer]);
+    EXPECT_TRUE(selection[EditorField::V1Genre]);
+    EXPECT_FALSE(selection[EditorField::V1Track]);
 }
 
 TEST_F(FieldSelectDialogTest, InvertOnTheFirstFiveRowsChoosesTheRest)
 {
     FieldSelection selection = noneSelected();
-    for (int flag : {6, 7, 8, 9, 10}) selection[static_cast<std::size_t>(flag)] = true;
+    tags::forEachField(EditorField::Track, EditorField::Year,
+                       [&](EditorField field) { selection.set(field, true); });
     FieldSelectDialog dialog(editorTexts(), selection, prompter);
     dialog.show();
     EXPECT_EQ(selectedRows(list(dialog, 2)), (std::vector<int>{0, 1, 2, 3, 4}));
@@ -144,17 +157,17 @@ TEST_F(FieldSelectDialogTest, InvertOnTheFirstFiveRowsChoosesTheRest)
     EXPECT_EQ(selectedRows(list(dialog, 2)), rest);
     EXPECT_TRUE(selectedRows(list(dialog, 1)).empty());
     click(dialog, "Update");
-    for (int flag = 6; flag <= 10; ++flag)
-        EXPECT_FALSE(selection[static_cast<std::size_t>(flag)]) << flag;
-    for (int flag = 11; flag <= 26; ++flag) {
-        const bool id3v1Genre = flag == 25;
-        EXPECT_NE(selection[static_cast<std::size_t>(flag)], id3v1Genre) << flag;
-    }
+    tags::forEachField(EditorField::Track, EditorField::Year, [&](EditorField field) {
+        EXPECT_FALSE(selection[field]) << tags::indexOf(field);
+    });
+    tags::forEachField(EditorField::Comment, EditorField::V2Genre, [&](EditorField field) {
+        EXPECT_NE(selection[field], field == EditorField::V1Genre) << tags::indexOf(field);
+    });
 }
 
 TEST_F(FieldSelectDialogTest, NothingChosenIsRefusedAndCancelKeepsTheClearedRows)
 {
-    FieldSelection selection = allFieldsSelected();
+    FieldSelection selection = FieldSelection::all();
     {
         FieldSelectDialog dialog(editorTexts(), selection, prompter);
         dialog.show();
@@ -183,8 +196,8 @@ TEST_F(FieldSelectDialogTest, NothingChosenIsRefusedAndCancelKeepsTheClearedRows
 TEST_F(FieldSelectDialogTest, ClearedTagBoxOffersRemovalAndLeavesHiddenFlagsAlone)
 {
     FieldSelection selection = noneSelected();
-    selection[2] = true;  // ID3v1 Artist, not shown while the ID3v1 box is cleared
-    FieldSelectDialog dialog(editorTexts(kFieldSelectId3v2), selection, prompter);
+    selection.set(EditorField::V1Artist, true);  // not shown while the ID3v1 box is cleared
+    FieldSelectDialog dialog(editorTexts(false, true), selection, prompter);
     dialog.show();
     QTreeWidget* v1 = list(dialog, 1);
     ASSERT_EQ(v1->topLevelItemCount(), 1);
@@ -195,11 +208,11 @@ TEST_F(FieldSelectDialogTest, ClearedTagBoxOffersRemovalAndLeavesHiddenFlagsAlon
     clickButton(dialog, 1, "Select All");
     click(dialog, "Update");
     EXPECT_EQ(dialog.result(), QDialog::Accepted);
-    EXPECT_TRUE(selection[kRemoveId3v1Flag]);
-    EXPECT_TRUE(selection[2]);
+    EXPECT_TRUE(selection[batch::kRemoveId3v1Field]);
+    EXPECT_TRUE(selection[EditorField::V1Artist]);
 
     // The removal row shares its flag with Track No, so it starts chosen next time.
-    FieldSelectDialog both(editorTexts(0), selection, prompter);
+    FieldSelectDialog both(editorTexts(false, false), selection, prompter);
     both.show();
     EXPECT_EQ(selectedRows(list(both, 1)), std::vector<int>{0});
     EXPECT_EQ(list(both, 2)->topLevelItem(0)->text(0), "Remove ID3v2 Tag");

@@ -9,7 +9,6 @@
 #include "tests/support/id3_builder.h"
 #include "tests/support/temp_dir.h"
 
-#include "app/field_selection.h"
 #include "editor/tag_editor_dialog.h"
 #include "tests/gui_support/scripted_prompter.h"
 
@@ -110,7 +109,7 @@ protected:
     ScriptedPrompter m_prompter;
     bool m_expanded = true;
     bool m_compactSetting = false;
-    FieldSelection m_selection = allFieldsSelected();
+    batch::FieldSelection m_selection = batch::FieldSelection::all();
     std::unique_ptr<TagEditorDialog> m_dialog;
 };
 
