@@ -12,6 +12,7 @@
 #include "batch/auto_track_dialog.h"
 #include "batch/compact_remove.h"
 #include "batch/field_select_dialog.h"
+#include "batch/run_prompts.h"
 #include "batch/set_data.h"
 #include "batch/set_value_dialog.h"
 #include "batch/sync_tags.h"
@@ -20,7 +21,6 @@
 #include "batch/update_all.h"
 #include "editor/tag_editor_dialog.h"
 #include "editor/update_all_job.h"
-#include "editor/write_failure_message.h"
 #include "tags/field_catalogue.h"
 #include "tags/id3v1.h"
 #include "tags/list_row_reader.h"
@@ -31,20 +31,10 @@ namespace {
 
 const QString kNoSelection =
     QStringLiteral("Please select at least one file to perform operation on");
-const QString kReadingFile = QStringLiteral("Reading File: ");
-const QString kContinueSetting =
-    QStringLiteral("\nWould you like to continue setting remaining file tags?");
-const QString kContinueUpdating =
-    QStringLiteral("\nWould you like to continue with the remaining file(s)?");
 
 QString fromUtf8(const std::string& text)
 {
     return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
-
-QString failureMessage(const std::string& name, const std::string& reason)
-{
-    return writeFailureMessage(displayFileName(name), reason);
 }
 
 // The physical index of the first list column showing `field`, or -1.
@@ -97,40 +87,16 @@ void BatchFrame::runActionCommand(int id)
     list.setFocus();
 }
 
-std::string BatchFrame::pathOf(const std::string& name) const
+std::vector<int> BatchFrame::presencesOf(const std::vector<int>& rows) const
 {
-    return m_context.list.currentFolder() + name;
-}
-
-bool BatchFrame::askToGoOn(const QString& message, bool anotherFollows)
-{
-    const ScopedCursor arrow(Qt::ArrowCursor);  // the run's wait cursor would sit over the buttons
-    if (!anotherFollows) {
-        m_context.prompter.information(&m_context.window, message);
-        return false;
-    }
-    return m_context.prompter.yesNo(&m_context.window, message + kContinueSetting);
-}
-
-bool BatchFrame::checkWritable(const std::string& name, bool anotherFollows, bool& goOn)
-{
-    if (tags::testAccess(pathOf(name)) == tags::Access::ReadWrite) return true;
-    if (!askToGoOn(readOnlyMessage(displayFileName(name)), anotherFollows)) goOn = false;
-    return false;
-}
-
-void BatchFrame::reportFailure(const std::string& name, const std::string& reason,
-                               bool anotherFollows, bool& goOn)
-{
-    if (!askToGoOn(failureMessage(name, reason), anotherFollows)) goOn = false;
+    std::vector<int> presences;
+    for (const int row : rows) presences.push_back(m_context.list.row(row).presence);
+    return presences;
 }
 
 batch::TagChoice BatchFrame::initialTagChoice(bool fieldHasV1Form) const
 {
-    std::vector<int> presences;
-    for (int row : m_context.list.selectedRows())
-        presences.push_back(m_context.list.row(row).presence);
-    return batch::initialTagChoice(presences, fieldHasV1Form);
+    return batch::initialTagChoice(presencesOf(m_context.list.selectedRows()), fieldHasV1Form);
 }
 
 void BatchFrame::repaintList()
@@ -150,26 +116,24 @@ void BatchFrame::updateWrittenRow(int row, int column, const QString& text,
     repaintList();
 }
 
-void BatchFrame::runLoop(const std::vector<int>& rows, const FileWork& work)
+void BatchFrame::runRows(const std::vector<int>& rows, const batch::FileWork& work,
+                         const AfterFile& afterFile, bool readingFirst)
 {
-    const WaitCursor wait;
-    bool goOn = true;
-    for (std::size_t i = 0; i < rows.size() && goOn; ++i) {
-        const bool anotherFollows = i + 1 < rows.size();
-        const std::string name = m_context.list.row(rows[i]).name;
-        if (!checkWritable(name, anotherFollows, goOn)) continue;
-        const std::string path = pathOf(name);
-        batch::UpdateFile target = batch::openForUpdate(path);
-        m_context.showProgress(displayFileName(path));
-        // Between the access test and the open the file may have gone or been locked; that is a
-        // failure the user must hear about, not a silent skip.
-        if (!target.isOpen()) {
-            reportFailure(name, target.reason, anotherFollows, goOn);
-            continue;
-        }
-        const batch::FileOutcome outcome = work(target.file, rows[i], i);
-        if (outcome.isFailed()) reportFailure(name, outcome.reason, anotherFollows, goOn);
+    const FileList& list = m_context.list;
+    std::vector<std::string> names;
+    std::vector<std::string> paths;
+    for (const int row : rows) {
+        names.push_back(list.row(row).name);
+        paths.push_back(list.currentFolder() + names.back());
     }
+    RunPrompts prompts(&m_context.window, m_context.prompter, std::move(names),
+                       RunPrompts::Form::Setting);
+    prompts.setProgress(readingFirst ? RunPrompts::Progress::ReadingName
+                                     : RunPrompts::Progress::PathWhenAccessible,
+                        m_context.showProgress);
+    prompts.setAfterFile(afterFile);
+    const WaitCursor wait;
+    (void)batch::runFiles(paths, work, prompts);  // the prompts told the user about every failure
 }
 
 void BatchFrame::openEditor()
@@ -210,15 +174,24 @@ void BatchFrame::setData(int column)
     const QString asEntered = fromUtf8(value);
     const QString cutForV1 = fromUtf8(batch::v1DisplayText(field, value));
     const bool byteField = field == tags::Column::Genre || field == tags::Column::Track;
+    const bool showsV1 = list.tagView() == TagView::Id3v1;
+    const std::vector<int> presences = presencesOf(rows);
+    std::vector<QString> shown(rows.size());
 
-    runLoop(rows, [&](tags::FileIo& file, int row, std::size_t) {
-        const batch::FileOutcome outcome = batch::setData(file, options, list.row(row).presence);
-        QString text = asEntered;
-        if (list.tagView() == TagView::Id3v1)
-            text = byteField && outcome.wroteId3v1 ? trailerText(file, field) : cutForV1;
-        updateWrittenRow(row, column, text, outcome);
-        return outcome;
-    });
+    // The work touches only the file; the rows are brought up to date between files.
+    runRows(
+        rows,
+        [&](tags::FileIo& file, const batch::RunFile& run) {
+            const auto outcome = batch::setData(file, options, presences[run.index]);
+            shown[run.index] = asEntered;
+            if (showsV1)
+                shown[run.index] =
+                    byteField && outcome.wroteId3v1 ? trailerText(file, field) : cutForV1;
+            return outcome;
+        },
+        [&](const batch::RunFile& run, const batch::FileOutcome& outcome) {
+            updateWrittenRow(rows[run.index], column, shown[run.index], outcome);
+        });
     if (column == list.sortColumn()) list.sortRows();
 }
 
@@ -233,21 +206,27 @@ void BatchFrame::numberTracks()
                                         static_cast<std::size_t>(list.rowCount()));
     const int trackColumn = columnOf(list.columnLayout(), tags::Column::Track);
     const bool compact = m_context.settings.compact;
+    const bool showsV1 = list.tagView() == TagView::Id3v1;
+    const std::vector<int> rows = list.selectedRows();
+    const std::vector<int> presences = presencesOf(rows);
+    std::vector<QString> shown(rows.size());
 
     // Every selected row takes its number, also one that is skipped: the numbers follow the list.
-    runLoop(list.selectedRows(), [&](tags::FileIo& file, int row, std::size_t index) {
-        const std::string track =
-            batch::trackText(options.start + static_cast<std::int64_t>(index), width);
-        const batch::FileOutcome outcome =
-            batch::writeTrack(file, track, options.choice, list.row(row).presence, compact);
-        if (trackColumn >= 0) {
-            const QString text = list.tagView() == TagView::Id3v1 && outcome.wroteId3v1
-                                     ? trailerText(file, tags::Column::Track)
-                                     : fromUtf8(track);
-            updateWrittenRow(row, trackColumn, text, outcome);
-        }
-        return outcome;
-    });
+    runRows(
+        rows,
+        [&](tags::FileIo& file, const batch::RunFile& run) {
+            const std::string track =
+                batch::trackText(options.start + static_cast<std::int64_t>(run.index), width);
+            const auto outcome =
+                batch::writeTrack(file, track, options.choice, presences[run.index], compact);
+            shown[run.index] = showsV1 && outcome.wroteId3v1
+                                   ? trailerText(file, tags::Column::Track)
+                                   : fromUtf8(track);
+            return outcome;
+        },
+        [&](const batch::RunFile& run, const batch::FileOutcome& outcome) {
+            updateWrittenRow(rows[run.index], trackColumn, shown[run.index], outcome);
+        });
     if (trackColumn >= 0 && trackColumn == list.sortColumn()) list.sortRows();
 }
 
@@ -258,33 +237,23 @@ void BatchFrame::synchroniseTags()
     if (dialog.exec() != QDialog::Accepted) return;
     batch::SyncOptions options = dialog.options();
     options.compact = m_context.settings.compact;
-    const std::vector<int> rows = list.selectedRows();
-    {
-        const WaitCursor wait;
-        bool goOn = true;
-        for (std::size_t i = 0; i < rows.size() && goOn; ++i) {
-            const bool anotherFollows = i + 1 < rows.size();
-            const std::string name = list.row(rows[i]).name;
-            // Here the name is shown before the access test: the run reads before it writes.
-            m_context.showProgress(kReadingFile + displayFileName(name));
-            if (!checkWritable(name, anotherFollows, goOn)) continue;
-            batch::UpdateFile target = batch::openForUpdate(pathOf(name));
-            const batch::FileOutcome outcome = target.isOpen()
-                                                   ? batch::synchroniseTags(target.file, options)
-                                                   : batch::FileOutcome::failed(target.reason);
-            if (outcome.isFailed()) reportFailure(name, outcome.reason, anotherFollows, goOn);
-        }
-    }
+    runRows(
+        list.selectedRows(),
+        [&options](tags::FileIo& file, const batch::RunFile&) {
+            return batch::synchroniseTags(file, options);
+        },
+        {}, true);
     list.refreshSelectedRows();
 }
 
 void BatchFrame::compactTags()
 {
-    FileList& list = m_context.list;
-    runLoop(list.selectedRows(), [&](tags::FileIo& file, int row, std::size_t) {
+    const std::vector<int> rows = m_context.list.selectedRows();
+    const std::vector<int> presences = presencesOf(rows);
+    runRows(rows, [&](tags::FileIo& file, const batch::RunFile& run) {
         // The row's image decides, as for the other runs: a file it shows without an ID3v2 tag
         // is opened and closed unchanged.
-        if ((list.row(row).presence & tags::kPresenceId3v2) == 0)
+        if ((presences[run.index] & tags::kPresenceId3v2) == 0)
             return batch::FileOutcome::skipped("the file has no ID3v2 tag");
         return batch::compactId3v2(file);
     });
@@ -305,27 +274,16 @@ UpdateAllHandler updateAllHandler(Prompter& prompter)
 void writeUpdateAll(const UpdateAllJob& job)
 {
     if (job.prompter == nullptr) return;
+    std::vector<std::string> paths;
+    for (const std::string& name : job.names) paths.push_back(job.folder + name);
     // Every refusal asks, also for the last file: the editor says "Update Complete" either way.
-    const auto goOnAfter = [&job](const QString& message) {
-        const ScopedCursor arrow(Qt::ArrowCursor);  // the run's wait cursor would sit over the buttons
-        const PromptAnswer answer = job.prompter->ask(job.parent, message + kContinueUpdating,
-                                                      PromptIcon::Warning, PromptButtons::YesNo);
-        return answer == PromptAnswer::Yes;
-    };
-    bool goOn = true;
-    for (std::size_t i = 0; i < job.names.size() && goOn; ++i) {
-        const std::string& name = job.names[i];
-        const std::string path = job.folder + name;
-        if (tags::testAccess(path) != tags::Access::ReadWrite) {
-            goOn = goOnAfter(readOnlyMessage(displayFileName(name)));
-            continue;
-        }
-        batch::UpdateFile target = batch::openForUpdate(path);
-        const batch::FileOutcome outcome = target.isOpen()
-                                               ? batch::updateAllFile(target.file, job.plan)
-                                               : batch::FileOutcome::failed(target.reason);
-        if (outcome.isFailed()) goOn = goOnAfter(failureMessage(name, outcome.reason));
-    }
+    RunPrompts prompts(job.parent, *job.prompter, job.names, RunPrompts::Form::Updating);
+    (void)batch::runFiles(
+        paths,
+        [&job](tags::FileIo& file, const batch::RunFile&) {
+            return batch::updateAllFile(file, job.plan);
+        },
+        prompts);
 }
 
 }  // namespace corvane

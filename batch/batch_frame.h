@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "batch/file_work.h"
+#include "batch/run_driver.h"
 #include "batch/tag_choice.h"
 
 class QWidget;
@@ -43,11 +44,6 @@ public:
     // IDs without an operation do nothing. The list has the keyboard focus afterwards.
     void runActionCommand(int id);
 
-    // The access test of one file of a run. True when folder + name may be read and written;
-    // otherwise tells the user (a question when another file follows, a notice for the last), sets
-    // goOn to false when the user chooses to stop, and returns false: the file is skipped.
-    [[nodiscard]] bool checkWritable(const std::string& name, bool anotherFollows, bool& goOn);
-
     // The starting TagChoice for the selected rows, by the tags their images show; a field without
     // an ID3v1 form (Composer .. Encoded By) gets the ID3v1 box disabled.
     [[nodiscard]] batch::TagChoice initialTagChoice(bool fieldHasV1Form) const;
@@ -59,8 +55,8 @@ public:
                           const batch::FileOutcome& outcome);
 
 private:
-    // Work on one opened file of the loop: the row, and its position among the selected rows.
-    using FileWork = std::function<batch::FileOutcome(tags::FileIo&, int row, std::size_t index)>;
+    // Called after each file of a run with its outcome, before any prompt about it.
+    using AfterFile = std::function<void(const batch::RunFile&, const batch::FileOutcome&)>;
 
     void openEditor();
     void setData(int column);
@@ -68,14 +64,13 @@ private:
     void synchroniseTags();
     void compactTags();
 
-    // The loop shared by Set Data, Auto Track Numbering and Compact over `rows` (list order).
-    void runLoop(const std::vector<int>& rows, const FileWork& work);
-    // Tells the user that a file that passed the access test was not written, and why; the same
-    // continue-or-stop form as the access prompt.
-    void reportFailure(const std::string& name, const std::string& reason, bool anotherFollows,
-                       bool& goOn);
-    [[nodiscard]] bool askToGoOn(const QString& message, bool anotherFollows);
-    [[nodiscard]] std::string pathOf(const std::string& name) const;
+    // Runs work over `rows` (list order) through the batch core's run driver, with the wait
+    // cursor, the access and failure prompts, and the progress text: the full path once a file
+    // passed the access test, or, with readingFirst, "Reading File: " and the name before it.
+    void runRows(const std::vector<int>& rows, const batch::FileWork& work,
+                 const AfterFile& afterFile = {}, bool readingFirst = false);
+    // The tag-presence bits of each row, in the same order.
+    [[nodiscard]] std::vector<int> presencesOf(const std::vector<int>& rows) const;
     void repaintList();
 
     BatchContext m_context;

@@ -51,21 +51,10 @@ FileOutcome setData(tags::FileIo& file, const SetDataOptions& options, int prese
         return FileOutcome::skipped("no chosen tag to write in this file");
 
     FileOutcome outcome;
-    if (!v2List.empty()) {
-        const auto result = tags::writeId3v2(file, v2List, options.compact);
-        if (!result.ok()) return FileOutcome::failed(result);
-        outcome.wroteId3v2 = true;
-    }
-    if (!v1List.empty()) {
-        const auto result = tags::writeId3v1(file, v1List);
-        if (!result.ok()) {
-            auto failed = FileOutcome::failed(result);
-            failed.wroteId3v2 = outcome.wroteId3v2;
-            return failed;
-        }
-        outcome.wroteId3v1 = true;
-    }
-    outcome.status = FileStatus::Written;
+    if (!v2List.empty() &&
+        !outcome.record(TagKind::Id3v2, tags::writeId3v2(file, v2List, options.compact)))
+        return outcome;
+    if (!v1List.empty()) outcome.record(TagKind::Id3v1, tags::writeId3v1(file, v1List));
     return outcome;
 }
 

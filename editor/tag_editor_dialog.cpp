@@ -383,26 +383,26 @@ bool TagEditorDialog::saveCurrentFile()
     // An unchanged file is still rewritten when its tag is to be compacted.
     if (!m_modified && !compact)
         return true;
-    SaveResult result;
+    batch::FileOutcome outcome;
     {
         const WaitCursor wait;
-        result = saveTagFile(currentPath(), editorTexts(), editorLayout(),
+        outcome = saveTagFile(currentPath(), editorTexts(), editorLayout(),
                              m_ui->checkCompact->isChecked(),
                              {m_record->hasId3v1(), m_record->hasId3v2()});
     }
-    if (result.status != SaveStatus::Saved) {
-        reportSaveFailure(result);
+    if (outcome.isFailed()) {
+        reportSaveFailure(outcome);
         return false;
     }
     m_modified = false;
     return true;
 }
 
-void TagEditorDialog::reportSaveFailure(const SaveResult& result)
+void TagEditorDialog::reportSaveFailure(const batch::FileOutcome& outcome)
 {
-    m_prompter.stop(this, result.status == SaveStatus::NotWritable
+    m_prompter.stop(this, outcome.status == batch::FileStatus::NotWritable
                               ? readOnlyMessage(currentName())
-                              : writeFailureMessage(currentName(), result.reason));
+                              : writeFailureMessage(currentName(), outcome.reason));
 }
 
 void TagEditorDialog::stepTo(int index)

@@ -28,9 +28,9 @@ class TagRecord;
 }
 namespace batch {
 struct EditorTexts;
+struct FileOutcome;
 }
 class Prompter;
-struct SaveResult;
 
 class TagEditorDialog : public QDialog {
     Q_OBJECT
@@ -76,7 +76,7 @@ private:
     batch::EditorTexts editorTexts() const;
     batch::EditorLayout editorLayout() const;
     bool saveCurrentFile();
-    void reportSaveFailure(const SaveResult& result);
+    void reportSaveFailure(const batch::FileOutcome& outcome);
 
     void stepTo(int index);
     void goPrev();

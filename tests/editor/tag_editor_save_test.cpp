@@ -2,7 +2,7 @@
 // Update All, checked on the files themselves and with the peer reader.
 #include "tests/editor/editor_fixture.h"
 
-#include "batch/file_work.h"
+#include "batch/run_driver.h"
 #include "tests/support/mutagen.h"
 
 #include <filesystem>
@@ -262,9 +262,11 @@ TEST_F(TagEditorSaveTest, UpdateAllHandsOverAndShowsTheFileAsWritten)
     };
     handler.writeAll = [](const UpdateAllJob& job) {
         for (const std::string& name : job.names) {
-            batch::UpdateFile target = batch::openForUpdate(job.folder + name);
-            ASSERT_TRUE(target.isOpen());
-            EXPECT_TRUE(batch::updateAllFile(target.file, job.plan).isWritten());
+            const auto write = [&job](tags::FileIo& file, const batch::RunFile&) {
+                return batch::updateAllFile(file, job.plan);
+            };
+            const auto outcome = batch::runFile(job.folder + name, write);
+            EXPECT_TRUE(outcome.isWritten());
         }
     };
     dialog().setUpdateAllHandler(handler);
