@@ -8,7 +8,7 @@
 #include <QPushButton>
 #include <QSvgRenderer>
 
-#include "app/resources.h"
+#include "gui/resources.h"
 
 namespace corvane {
 

@@ -1,6 +1,7 @@
 #include "app/file_list_model.h"
 
-#include "app/resources.h"
+#include "gui/display_text.h"
+#include "gui/resources.h"
 
 #include <QPixmap>
 
@@ -71,7 +72,7 @@ QVariant FileListModel::headerData(int section, Qt::Orientation orientation, int
         const std::string_view name =
             tags::ColumnTable[static_cast<std::size_t>(m_layout[static_cast<std::size_t>(section)].field)]
                 .name;
-        return QString::fromUtf8(name.data(), static_cast<qsizetype>(name.size()));
+        return fromUtf8(name);
     }
     if (role == Qt::TextAlignmentRole)
         return QVariant::fromValue(Qt::Alignment(Qt::AlignLeft | Qt::AlignVCenter));

@@ -2,7 +2,7 @@
 // The rows of the file list for a model/view pair: one FileRow per file, one column per layout
 // entry, and the presence image in front of each row.
 
-#include "app/column_layout.h"
+#include "gui/column_layout.h"
 #include "app/file_row.h"
 
 #include <QAbstractTableModel>

@@ -1,9 +1,8 @@
 #include "app/file_row.h"
 
+#include "gui/display_text.h"
 #include "tags/list_row_reader.h"
 #include "tags/text_rules.h"
-
-#include <QFile>
 
 #include <algorithm>
 #include <climits>
@@ -44,7 +43,7 @@ int compareRows(const FileRow& a, const FileRow& b)
 QString genreDisplayText(std::string_view tcon)
 {
     const std::string_view text = tags::genreDisplayText(tcon);
-    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+    return fromUtf8(text);
 }
 
 FileRow readFileRow(const std::string& folder, const std::string& name, const ColumnLayout& layout,
@@ -69,7 +68,7 @@ FileRow readFileRow(const std::string& folder, const std::string& name, const Co
         std::string& text = read.cells[i];
         if (field == tags::Column::Filename) {
             text = name;  // the key orders by the name's own bytes
-            row.cells.push_back(QFile::decodeName(QByteArray::fromStdString(name)));
+            row.cells.push_back(displayName(name));
         } else if (field == tags::Column::Genre && view == TagView::Id3v2) {
             row.cells.push_back(genreDisplayText(text));
         } else {

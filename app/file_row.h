@@ -2,7 +2,7 @@
 // One row of the file list: the file it stands for, the tags it has, the texts it shows and the
 // key it sorts by. Reading a row and comparing two rows need no widgets.
 
-#include "app/column_layout.h"
+#include "gui/column_layout.h"
 
 #include <QString>
 

@@ -5,10 +5,12 @@
 #include "app/file_list.h"
 #include "app/folder_tree.h"
 #include "app/menus.h"
-#include "app/prompt.h"
-#include "app/resources.h"
-#include "batch/batch_frame.h"
+#include "batchui/batch_frame.h"
+#include "batchui/update_all_run.h"
 #include "controls/menubar.h"
+#include "editor/tag_editor_dialog.h"
+#include "gui/prompt.h"
+#include "gui/resources.h"
 
 #include <QGuiApplication>
 #include <QHeaderView>
@@ -287,9 +289,42 @@ void MainWindow::runCommand(int id)
 
 void MainWindow::runActionCommand(int id)
 {
-    BatchFrame frame({*this, *m_list, m_settings, m_prompter,
-                      [this](const QString& text) { setProgressText(text); }});
-    frame.runActionCommand(id);
+    if (!isActionCommand(id))
+        return;
+    if (m_list->selectedCount() == 0) {
+        m_prompter.stop(this, QStringLiteral("Please select at least one file to perform "
+                                             "operation on"));
+    } else if (id == commandNumber(CommandId::Properties)) {
+        openEditor();
+    } else {
+        BatchFrame frame({*this, *m_list, m_prompter, m_settings.compact,
+                          [this](const QString& text) { setProgressText(text); }});
+        frame.runOperation(id);
+    }
+    m_list->setFocus();
+}
+
+void MainWindow::openEditor()
+{
+    {
+        TagEditorDialog editor(m_list->currentFolder(), m_list->selectedFileNames(),
+                               m_settings.expanded, m_settings.compact, m_settings.fieldSelection,
+                               m_prompter, this);
+        UpdateAllHandler updateAll;
+        updateAll.chooseFields = [this](const UpdateAllRequest& request) {
+            return request.selection != nullptr &&
+                   chooseUpdateAllFields(request.parent, request.texts, *request.selection,
+                                         m_prompter);
+        };
+        updateAll.writeAll = [this](QWidget* parent, const batch::UpdateAllJob& job) {
+            writeUpdateAll(parent, m_prompter, job);
+        };
+        editor.setUpdateAllHandler(std::move(updateAll));
+        editor.exec();
+        m_settings.compact = editor.compact();
+    }
+    // Whatever happened in the editor, the rows show the files as they are now.
+    m_list->refreshSelectedRows();
 }
 
 void MainWindow::switchView(TagView view)

@@ -3,8 +3,8 @@
 // the file list on the right with a draggable divider between them, and the status bar. It owns
 // the settings and is the single place every command arrives (runCommand).
 
-#include "app/app_settings.h"
-#include "app/command_ids.h"
+#include "gui/app_settings.h"
+#include "gui/command_ids.h"
 
 #include <QWidget>
 
@@ -36,8 +36,8 @@ public:
 
     // Every command of the program, by its number (CommandId).
     void runCommand(int id);
-    // The Action range 3000..3107: refuses an empty selection with a message, then runs the
-    // operation; the list has the focus afterwards.
+    // The Action range 3000..3107: refuses an empty selection with a message, then opens the
+    // tag editor (Properties) or runs the batch operation; the list has the focus afterwards.
     void runActionCommand(int id);
 
     // Places the panes for the present size. The first call after construction gives the tree
@@ -98,6 +98,7 @@ private:
     void createStatusBar();
     void createMenus();
     void showAbout();
+    void openEditor();
     void chooseColumnLayout();
     [[nodiscard]] std::vector<int> columnDisplayOrder() const;
     void restoreListSettings();

@@ -2,16 +2,16 @@
 // headers define away as a macro.
 #include "editor/tag_editor_load.h"
 #include "editor/tag_editor_save.h"
-#include "editor/update_all_job.h"
 #include "tags/field_catalogue.h"
 
 #include "editor/tag_editor_dialog.h"
 
-#include "app/prompt.h"
-#include "app/wait_cursor.h"
+#include "gui/prompt.h"
+#include "gui/wait_cursor.h"
 #include "editor/digits_only_filter.h"
-#include "editor/genre_box.h"
-#include "editor/write_failure_message.h"
+#include "gui/display_text.h"
+#include "gui/genre_box.h"
+#include "gui/write_failure_message.h"
 
 #include "ui_tag_editor_dialog.h"
 
@@ -46,11 +46,6 @@ constexpr int kToId3v1GenreChars = 29;
 const QString kSavePrompt = QStringLiteral("Would you like to save any changes to the current tag?");
 const QString kRevertPrompt =
     QStringLiteral("Are you sure you wish to revert back to the original information?");
-
-QString fromUtf8(const std::string& text)
-{
-    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
 
 }  // namespace
 
@@ -198,7 +193,7 @@ std::string TagEditorDialog::currentPath() const
 
 QString TagEditorDialog::currentName() const
 {
-    return displayFileName(m_names[static_cast<std::size_t>(m_index)]);
+    return displayName(m_names[static_cast<std::size_t>(m_index)]);
 }
 
 void TagEditorDialog::updateTitle()
@@ -507,16 +502,14 @@ void TagEditorDialog::updateAll()
     {
         const WaitCursor wait;
         m_modified = false;
-        UpdateAllJob job;
-        job.parent = this;
+        batch::UpdateAllJob job;
         job.folder = m_folder;
         job.names = m_names;
         job.plan.id3v1 = batch::collectId3v1List(texts, m_selection);
         job.plan.id3v2 = batch::collectId3v2List(texts, m_selection, editorLayout());
         job.plan.compact = m_ui->checkCompact->isChecked();
-        job.prompter = &m_prompter;
         if (m_updateAll.writeAll)
-            m_updateAll.writeAll(job);
+            m_updateAll.writeAll(this, job);
     }
     m_prompter.information(this, QStringLiteral("Update Complete"));
     m_record->clear();

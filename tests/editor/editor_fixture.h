@@ -4,7 +4,7 @@
 
 // The tag core comes before any Qt header: TagRecord has a member named slots, which Qt's
 // headers define away as a macro.
-#include "editor/update_all_job.h"
+#include "batch/update_all.h"
 #include "tests/editor/read_back.h"
 #include "tests/support/id3_builder.h"
 #include "tests/support/temp_dir.h"

@@ -260,7 +260,7 @@ TEST_F(TagEditorSaveTest, UpdateAllHandsOverAndShowsTheFileAsWritten)
         request.selection->set(tags::EditorField::Album, true);
         return answer;
     };
-    handler.writeAll = [](const UpdateAllJob& job) {
+    handler.writeAll = [](QWidget*, const batch::UpdateAllJob& job) {
         for (const std::string& name : job.names) {
             const auto write = [&job](tags::FileIo& file, const batch::RunFile&) {
                 return batch::updateAllFile(file, job.plan);
