@@ -320,7 +320,9 @@ void MainWindow::openEditor()
             writeUpdateAll(parent, m_prompter, job);
         };
         editor.setUpdateAllHandler(std::move(updateAll));
-        editor.exec();
+        // When no file could be read the user has been told, and there is nothing to show.
+        if (editor.loadFirstFile())
+            editor.exec();
         m_settings.compact = editor.compact();
     }
     // Whatever happened in the editor, the rows show the files as they are now.

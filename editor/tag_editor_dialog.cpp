@@ -6,11 +6,11 @@
 
 #include "editor/tag_editor_dialog.h"
 
-#include "gui/prompt.h"
-#include "gui/wait_cursor.h"
 #include "editor/digits_only_filter.h"
 #include "gui/display_text.h"
 #include "gui/genre_box.h"
+#include "gui/prompt.h"
+#include "gui/wait_cursor.h"
 #include "gui/write_failure_message.h"
 
 #include "ui_tag_editor_dialog.h"
@@ -23,6 +23,7 @@
 
 #include <algorithm>
 #include <optional>
+#include <utility>
 
 namespace corvane {
 
@@ -93,12 +94,13 @@ TagEditorDialog::TagEditorDialog(const std::string& folder, std::vector<std::str
     for (const auto& [field, edit] : edits)
         m_edits[static_cast<std::size_t>(tags::indexOf(field))] = edit;
     m_v2Comment = m_ui->editV2Comment;
-    initialise();
+    setUpControls();
+    connectSignals();
 }
 
 TagEditorDialog::~TagEditorDialog() = default;
 
-void TagEditorDialog::initialise()
+void TagEditorDialog::setUpControls()
 {
     // The Compact box starts checked at every opening, whatever the setting holds; the setting
     // only comes back changed through "Update".
@@ -129,16 +131,15 @@ void TagEditorDialog::initialise()
     m_ui->comboV2Genre->setCompleter(nullptr);
     fillGenreBox(*m_ui->comboV1Genre);
     fillGenreBox(*m_ui->comboV2Genre);
+}
 
-    connectSignals();
-    if (m_names.empty()) {
-        m_finished = true;
-        done(QDialog::Rejected);
-        return;
-    }
-    loadCurrentFile();
+bool TagEditorDialog::loadFirstFile()
+{
+    if (m_names.empty() || !loadCurrentFile())
+        return false;
     if (!m_expanded)
         applyLayout();
+    return true;
 }
 
 void TagEditorDialog::connectSignals()
@@ -154,7 +155,7 @@ void TagEditorDialog::connectSignals()
     }
     connect(m_ui->checkId3v1, &QCheckBox::clicked, this, &TagEditorDialog::applyId3v1Enabling);
     connect(m_ui->checkId3v2, &QCheckBox::clicked, this, &TagEditorDialog::applyId3v2Enabling);
-    connect(m_ui->buttonUpdate, &QPushButton::clicked, this, &TagEditorDialog::update);
+    connect(m_ui->buttonUpdate, &QPushButton::clicked, this, &TagEditorDialog::saveAndMoveOn);
     connect(m_ui->buttonCancel, &QPushButton::clicked, this, &QDialog::reject);
     connect(m_ui->buttonRevert, &QPushButton::clicked, this, &TagEditorDialog::revert);
     connect(m_ui->buttonPrev, &QPushButton::clicked, this, &TagEditorDialog::goPrev);
@@ -169,21 +170,6 @@ void TagEditorDialog::connectSignals()
 void TagEditorDialog::setUpdateAllHandler(UpdateAllHandler handler)
 {
     m_updateAll = std::move(handler);
-}
-
-int TagEditorDialog::exec()
-{
-    // The only file could not be read: the user has been told, there is nothing to show.
-    if (m_finished)
-        return result();
-    return QDialog::exec();
-}
-
-void TagEditorDialog::open()
-{
-    if (m_finished)
-        return;
-    QDialog::open();
 }
 
 std::string TagEditorDialog::currentPath() const
@@ -227,17 +213,17 @@ QString TagEditorDialog::text(EditorField field) const
     }
 }
 
-// Loads the current file; a file that does not open is reported and skipped, so the loop ends on
-// the first readable file from here on, or closes the dialog after the last.
+// A file that does not open is reported and skipped, so the loop ends on the first readable file
+// from here on.
 bool TagEditorDialog::loadCurrentFile()
 {
     for (;;) {
         updateTitle();
-        const LoadResult loaded = loadTagFile(currentPath(), *m_record);
+        const batch::TagFileLoad loaded = batch::loadTagFile(currentPath(), *m_record);
         if (loaded.opened) {
             m_ui->checkId3v1->setChecked(m_record->hasId3v1());
             m_ui->checkId3v2->setChecked(m_record->hasId3v2());
-            m_ui->specificsText->setPlainText(fromUtf8(loaded.specifics));
+            m_ui->specificsText->setPlainText(fromUtf8(editorSpecifics(loaded)));
             applyId3v1Enabling();
             applyId3v2Enabling();
             fillControls();
@@ -252,11 +238,8 @@ bool TagEditorDialog::loadCurrentFile()
         if (hasNext)
             message += QStringLiteral("\nMoving on to the next file");
         m_prompter.information(this, message);
-        if (!hasNext) {
-            m_finished = true;
-            done(QDialog::Rejected);
+        if (!hasNext)
             return false;
-        }
         // The controls still show the previous file, so there is nothing to offer to save here.
         ++m_index;
         m_ui->buttonPrev->setEnabled(true);
@@ -406,7 +389,13 @@ void TagEditorDialog::stepTo(int index)
     m_index = index;
     m_ui->buttonPrev->setEnabled(m_index > 0);
     m_ui->buttonNext->setEnabled(m_index + 1 < static_cast<int>(m_names.size()));
-    loadCurrentFile();
+    showCurrentFile();
+}
+
+void TagEditorDialog::showCurrentFile()
+{
+    if (!loadCurrentFile())
+        done(QDialog::Rejected);
 }
 
 bool TagEditorDialog::offerSave()
@@ -428,7 +417,7 @@ void TagEditorDialog::goNext()
         stepTo(m_index + 1);
 }
 
-void TagEditorDialog::update()
+void TagEditorDialog::saveAndMoveOn()
 {
     m_compact = m_ui->checkCompact->isChecked();
     if (!saveCurrentFile())
@@ -513,7 +502,7 @@ void TagEditorDialog::updateAll()
     }
     m_prompter.information(this, QStringLiteral("Update Complete"));
     m_record->clear();
-    loadCurrentFile();
+    showCurrentFile();
 }
 
 }  // namespace corvane

@@ -36,11 +36,10 @@ class TagEditorDialog : public QDialog {
     Q_OBJECT
 
 public:
-    // folder ends with "/"; names (at least one) are the file names in list order. expanded is
-    // the main window's layout setting, which More/Less changes; compact is the incoming value of
-    // the Compact setting; selection is the Update All field selection. All references must
-    // outlive the dialog. The first file is loaded here; when it cannot be read the dialog moves
-    // on or, for the last file, is already rejected (exec() then returns at once).
+    // folder ends with "/"; names are the file names in list order. expanded is the main
+    // window's layout setting, which More/Less changes; compact is the incoming value of the
+    // Compact setting; selection is the Update All field selection. All references must outlive
+    // the dialog. Nothing is read here: the caller runs loadFirstFile before showing it.
     TagEditorDialog(const std::string& folder, std::vector<std::string> names, bool& expanded,
                     bool compact, batch::FieldSelection& selection, Prompter& prompter,
                     QWidget* parent = nullptr);
@@ -52,21 +51,27 @@ public:
     // 0-based position of the current file among the names.
     [[nodiscard]] int currentIndex() const { return m_index; }
 
+    // Loads the first file of the list that can be read; each one before it that cannot is
+    // reported ("Unable to read the file ..."). False when none could be read: the dialog has
+    // nothing to show and is not to be shown.
+    [[nodiscard]] bool loadFirstFile();
+
     // Until a handler is set, "Update All..." does nothing.
     void setUpdateAllHandler(UpdateAllHandler handler);
 
-    int exec() override;
-    void open() override;
-
 private:
-    void initialise();
+    void setUpControls();
     void connectSignals();
     void markModified() { m_modified = true; }
 
     std::string currentPath() const;
     QString currentName() const;
     void updateTitle();
-    bool loadCurrentFile();
+    // Loads the current file or, when it cannot be read, says so and moves on to the next one;
+    // false when no file from the current one on could be read.
+    [[nodiscard]] bool loadCurrentFile();
+    // loadCurrentFile for a dialog on the screen: it closes when no file is left to show.
+    void showCurrentFile();
     void fillControls();
     void applyId3v1Enabling();
     void applyId3v2Enabling();
@@ -82,9 +87,8 @@ private:
     void goPrev();
     void goNext();
     bool offerSave();
-    void moveOnAfterFailedLoad();
 
-    void update();
+    void saveAndMoveOn();
     void revert();
     void copyFromId3v1();
     void copyToId3v1();
@@ -112,9 +116,6 @@ private:
     // The current file as loaded; Revert restores it, saves never go through it.
     std::unique_ptr<tags::TagRecord> m_record;
     UpdateAllHandler m_updateAll;
-    // Set when the first file could not be read and there was no other: the dialog is over before
-    // it was shown.
-    bool m_finished = false;
     // The width the user had before "< Less", given back by "More >".
     int m_expandedWidth = 0;
 };

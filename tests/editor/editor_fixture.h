@@ -46,12 +46,15 @@ protected:
         return m_dir.file(name);
     }
 
-    // Opens the editor on names and shows it (without a nested event loop, unlike exec()).
+    // Opens the editor on names as the main window does: loads it, then shows it (without a
+    // nested event loop, unlike exec()) when a file could be read.
     TagEditorDialog& open(std::vector<std::string> names)
     {
         m_dialog = std::make_unique<TagEditorDialog>(m_dir.folder(), std::move(names), m_expanded,
                                                      m_compactSetting, m_selection, m_prompter);
-        m_dialog->open();  // stays hidden when no file could be read
+        m_loaded = m_dialog->loadFirstFile();
+        if (m_loaded)
+            m_dialog->open();
         return *m_dialog;
     }
 
@@ -111,6 +114,7 @@ protected:
     bool m_compactSetting = false;
     batch::FieldSelection m_selection = batch::FieldSelection::all();
     std::unique_ptr<TagEditorDialog> m_dialog;
+    bool m_loaded = false;  // what loadFirstFile said at the last open()
 };
 
 }  // namespace corvane::test
