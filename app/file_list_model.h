@@ -59,7 +59,7 @@ private:
 
     ColumnLayout m_layout;
     std::vector<FileRow> m_rows;
-    std::array<QIcon, 4> m_icons;
+    std::array<QIcon, kPresenceBits + 1> m_icons;  // by presence bits
     bool m_filling = false;
 };
 

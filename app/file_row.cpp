@@ -61,7 +61,7 @@ FileRow readFileRow(const std::string& folder, const std::string& name, const Co
 
     FileRow row;
     row.name = name;
-    row.presence = read.presence & 3;
+    row.presence = read.presence & kPresenceBits;
     row.cells.reserve(layout.size());
     for (std::size_t i = 0; i < layout.size(); ++i) {
         const tags::Column field = layout[i].field;

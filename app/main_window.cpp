@@ -82,9 +82,6 @@ MainWindow::~MainWindow()
 
 void MainWindow::createPanes()
 {
-    m_menuBar = new QWidget(this);
-    m_menuBar->setGeometry(0, 0, 0, 0);
-    m_menuBar->setCursor(Qt::ArrowCursor);
     createStatusBar();
     m_tree = new FolderTree(this);
     m_tree->setGeometry(0, 0, kInitialTreeWidth, kInitialTreeWidth);
@@ -98,7 +95,6 @@ void MainWindow::createPanes()
     connect(m_list, &FileList::countTextChanged, m_countLabel, &QLabel::setText);
     connect(m_list, &FileList::progressTextChanged, this, &MainWindow::setProgressText);
     connect(m_list, &FileList::commandRequested, this, &MainWindow::runCommand);
-    connect(m_list, &FileList::actionMenuRequested, this, &MainWindow::actionMenuRequested);
 }
 
 void MainWindow::createStatusBar()
@@ -133,8 +129,10 @@ void MainWindow::createMenus()
                             commandNumber(CommandId::SelectNoRows));
     connect(bar, &Menubar::commandTriggered, this, &MainWindow::runCommand);
     connect(bar, &Menubar::heightChanged, this, &MainWindow::layoutPanes);
+    bar->setCursor(Qt::ArrowCursor);
+    bar->show();
     m_menubar = bar;
-    setMenuBar(bar);
+    layoutPanes();
 
     m_viewMenu = buildViewMenu(m_list->tagView(), this);
     connect(m_list, &FileList::actionMenuRequested, this, &MainWindow::openActionMenu);
@@ -162,24 +160,16 @@ void MainWindow::updateCaption()
                                                        : QStringLiteral("Corvane - ID3v1"));
 }
 
-void MainWindow::setMenuBar(QWidget* menuBar)
-{
-    delete m_menuBar;
-    m_menuBar = menuBar;
-    m_menuBar->setParent(this);
-    m_menuBar->setCursor(Qt::ArrowCursor);
-    m_menuBar->show();
-    layoutPanes();
-}
-
 // The menu bar takes the window's width and keeps the height its bands need.
-int MainWindow::fitMenuBar()
+void MainWindow::fitMenuBar()
 {
     if (m_menubar != nullptr)
         m_menubar->fitToParent(width());  // also while hidden, when no resize event reaches it
-    else
-        m_menuBar->setGeometry(0, 0, width(), m_menuBar->height());
-    return m_menuBar->height();
+}
+
+int MainWindow::menuBarHeight() const
+{
+    return m_menubar != nullptr ? m_menubar->height() : 0;
 }
 
 int MainWindow::panesBottom() const
@@ -202,7 +192,7 @@ void MainWindow::layoutPanes()
 
 void MainWindow::placePanes(int treeWidth)
 {
-    const int top = m_menuBar->height() + kPaneTopGap;
+    const int top = menuBarHeight() + kPaneTopGap;
     const int paneHeight = std::max(0, panesBottom() - kPaneBottomGap - top);
     m_tree->setGeometry(kPaneLeft, top, std::max(0, treeWidth), paneHeight);
     const int listLeft = kPaneLeft + treeWidth + kDividerGap;
@@ -414,11 +404,6 @@ const std::string& MainWindow::currentFolder() const
     return m_list->currentFolder();
 }
 
-std::vector<std::string> MainWindow::selectedFileNames() const
-{
-    return m_list->selectedFileNames();
-}
-
 const ColumnLayout& MainWindow::columnLayout() const
 {
     return m_list->columnLayout();
@@ -427,21 +412,6 @@ const ColumnLayout& MainWindow::columnLayout() const
 int MainWindow::sortColumn() const
 {
     return m_list->sortColumn();
-}
-
-TagView MainWindow::tagView() const
-{
-    return m_list->tagView();
-}
-
-void MainWindow::refreshSelectedRows()
-{
-    m_list->refreshSelectedRows();
-}
-
-void MainWindow::updateRow(int row, int column, const QString& text, int presenceBits)
-{
-    m_list->updateRow(row, column, text, presenceBits);
 }
 
 void MainWindow::setProgressText(const QString& text)
