@@ -250,10 +250,9 @@ bool TagEditorDialog::loadCurrentFile()
 void TagEditorDialog::fillControls()
 {
     // The genre boxes are filled below; setText leaves them alone.
-    for (int i = 0; i < tags::kEditorFieldCount; ++i) {
-        const auto field = static_cast<EditorField>(i);
+    tags::forEachField([this](EditorField field) {
         setText(field, fromUtf8((*m_record)[tags::definitionOf(field).slot].text()));
-    }
+    });
     const tags::FieldSlot& genreByte = (*m_record)[tags::RecordSlot::V1GenreByte];
     std::optional<std::uint8_t> byte;
     if (genreByte.hasValue() && !genreByte.text().empty())
@@ -341,10 +340,7 @@ void TagEditorDialog::selectFocusedText()
 batch::EditorTexts TagEditorDialog::editorTexts() const
 {
     batch::EditorTexts texts;
-    for (int i = 0; i < tags::kEditorFieldCount; ++i) {
-        const auto field = static_cast<EditorField>(i);
-        texts[field] = text(field).toStdString();
-    }
+    tags::forEachField([&](EditorField field) { texts[field] = text(field).toStdString(); });
     texts.v1Checked = m_ui->checkId3v1->isChecked();
     texts.v2Checked = m_ui->checkId3v2->isChecked();
     return texts;

@@ -47,12 +47,12 @@ std::string_view frameIdOf(EditorField field)
 
 std::optional<EditorField> editorFieldOfFrame(std::string_view frameId)
 {
-    if (frameId.empty()) return std::nullopt;
-    for (int i = 0; i < kEditorFieldCount; ++i) {
-        const auto field = static_cast<EditorField>(i);
-        if (frameIdOf(field) == frameId) return field;
-    }
-    return std::nullopt;
+    std::optional<EditorField> found;
+    if (frameId.empty()) return found;
+    forEachField([&](EditorField field) {
+        if (!found && frameIdOf(field) == frameId) found = field;
+    });
+    return found;
 }
 
 }  // namespace corvane::tags

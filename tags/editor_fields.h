@@ -39,11 +39,13 @@ struct EditorFieldDef {
 };
 extern const std::array<EditorFieldDef, kEditorFieldCount> EditorFieldTable;
 
+// The field's position in EditorField order (and in EditorFieldTable).
 [[nodiscard]] constexpr int indexOf(EditorField field)
 {
     return static_cast<int>(field);
 }
 
+// The field's row of EditorFieldTable.
 [[nodiscard]] const EditorFieldDef& definitionOf(EditorField field);
 
 // Calls visit with every field from first to last (both included), in control order.
@@ -52,6 +54,13 @@ constexpr void forEachField(EditorField first, EditorField last, Visit visit)
 {
     for (int i = indexOf(first); i <= indexOf(last); ++i)
         visit(static_cast<EditorField>(i));
+}
+
+// Calls visit with every field of the editor, in control order.
+template <typename Visit>
+constexpr void forEachField(Visit visit)
+{
+    forEachField(EditorField::V1Track, EditorField::PlayCounter, visit);
 }
 
 // The ID3v2 frame an ID3v2 field writes ("TIT2", "TCON", "PCNT"); empty for an ID3v1 field.

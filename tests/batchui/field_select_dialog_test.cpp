@@ -29,8 +29,7 @@ std::string textOf(EditorField field)
 batch::EditorTexts editorTexts(bool v1Checked = true, bool v2Checked = true)
 {
     batch::EditorTexts texts;
-    for (int i = 0; i < tags::kEditorFieldCount; ++i)
-        texts[static_cast<EditorField>(i)] = textOf(static_cast<EditorField>(i));
+    tags::forEachField([&](EditorField field) { texts[field] = textOf(field); });
     texts[EditorField::Title] = std::string(300, 'x');
     texts[EditorField::V1Genre] = "Rock";
     texts[EditorField::V2Genre] = "(17)Rock";

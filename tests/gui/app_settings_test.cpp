@@ -102,12 +102,11 @@ TEST(AppSettings, FlagsAreTrueOnlyWhenTheLowestByteIsFF)
     EXPECT_FALSE(a.compact);
     EXPECT_FALSE(a.sortAscending);
     // Bit n is the field of value n; bits past the fields are ignored.
-    for (int i = 0; i < tags::kEditorFieldCount; ++i) {
-        const auto field = static_cast<tags::EditorField>(i);
+    tags::forEachField([&](tags::EditorField field) {
         EXPECT_EQ(a.fieldSelection[field],
                   field == tags::EditorField::V1Track || field == tags::EditorField::V2Genre)
-            << i;
-    }
+            << tags::indexOf(field);
+    });
 }
 
 TEST(AppSettings, RoundTripKeepsEveryValueInItsStoredForm)
