@@ -33,9 +33,7 @@ TagFileLoad loadTagFile(const std::string& path, tags::TagRecord& record)
     if (result.id3v1 == tags::TagRead::Failed || result.id3v2 == tags::TagRead::Failed)
         result.reason = file.errorText();
     record.setHasId3v2(result.id3v2 == tags::TagRead::Present);
-    const std::uint32_t tagSize =
-        result.id3v2 == tags::TagRead::Present ? result.header.tagSize : 0;
-    result.specifics = tags::buildMpegSpecifics(file, path, record, tagSize);
+    result.specifics = tags::buildMpegSpecifics(file, path);
     return result;
 }
 

@@ -8,6 +8,7 @@
 #include "tags/tag_result.h"
 
 #include <string>
+#include <vector>
 
 namespace corvane::batch {
 
@@ -19,7 +20,7 @@ struct TagFileLoad {
     // but not rewritten, and 2.4 and above are Unsupported with their header kept.
     tags::TagRead id3v2 = tags::TagRead::Absent;
     tags::Id3v2Header header;
-    std::string specifics;  // lines end in "\r\n"
+    std::vector<std::string> specifics;  // the lines of the box, without line ends
 };
 
 // Opens path for reading and fills record from its trailer and its tag; record is cleared first

@@ -23,6 +23,7 @@
 #include <string_view>
 #include <vector>
 
+#include "bench/bench_support.h"
 #include "tags/file.h"
 #include "tags/id3v2_write.h"
 #include "tags/list_row_reader.h"
@@ -31,6 +32,9 @@
 namespace {
 
 namespace fs = std::filesystem;
+using corvane::bench::BenchFolder;
+using corvane::bench::median;
+using corvane::bench::seconds;
 using corvane::tags::Column;
 using Bytes = std::vector<std::uint8_t>;
 
@@ -184,19 +188,6 @@ std::vector<std::string> makeFolder(const fs::path& folder)
 }
 
 // ---- Timing ----------------------------------------------------------------------------------
-
-double seconds(const std::function<void()>& job)
-{
-    const auto start = std::chrono::steady_clock::now();
-    job();
-    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-}
-
-double median(std::vector<double> values)
-{
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
-}
 
 struct Figure {
     std::string name;
@@ -440,23 +431,6 @@ std::vector<Figure> moveFigures(const fs::path& folder)
         putTagBack, putTagBack));
     return figures;
 }
-
-class BenchFolder {
-public:
-    explicit BenchFolder(fs::path where) : m_path(std::move(where))
-    {
-        fs::create_directories(m_path);
-    }
-    ~BenchFolder()
-    {
-        std::error_code ec;
-        fs::remove_all(m_path, ec);
-    }
-    [[nodiscard]] const fs::path& path() const { return m_path; }
-
-private:
-    fs::path m_path;
-};
 
 }  // namespace
 

@@ -26,7 +26,7 @@ struct LoadedFile {
     bool hasV2 = false;
     std::optional<tags::Id3v2Header> unsupportedV2;  // a tag the editor does not read
     tags::Id3v2Header header;
-    std::string specifics;
+    std::vector<std::string> specifics;  // the lines of the editor's "MP3 Specifics" box
     std::string error;  // set when the file could not be read
 };
 
@@ -127,17 +127,10 @@ std::string jsonObject(const std::string& path, const LoadedFile& loaded)
     }
     if (loaded.unsupportedV2)
         out += ",\n   \"id3v2_unsupported\": " + jsonString(versionText(*loaded.unsupportedV2));
-    out += ",\n   \"specifics\": " + jsonString(loaded.specifics) + "}";
-    return out;
-}
-
-// The specifics text ends its lines in "\r\n"; a terminal wants "\n".
-std::string withoutCarriageReturns(std::string_view text)
-{
-    std::string out;
-    for (const char c : text) {
-        if (c != '\r') out += c;
-    }
+    // The JSON text has always ended its lines in CR LF; scripts split on them.
+    std::string specifics;
+    for (const auto& line : loaded.specifics) specifics += line + "\r\n";
+    out += ",\n   \"specifics\": " + jsonString(specifics) + "}";
     return out;
 }
 
@@ -169,15 +162,8 @@ std::string textBlock(const std::string& path, const LoadedFile& loaded)
         out += "  ID3v2: none\n";
     }
     out += "  MP3 Specifics:\n";
-    std::string_view rest = loaded.specifics;
-    const std::string plain = withoutCarriageReturns(rest);
-    std::size_t start = 0;
-    while (start < plain.size()) {
-        const auto end = plain.find('\n', start);
-        const auto line = plain.substr(start, end == std::string::npos ? end : end - start);
+    for (const auto& line : loaded.specifics) {
         if (!line.empty()) out += "    " + line + "\n";
-        if (end == std::string::npos) break;
-        start = end + 1;
     }
     return out;
 }

@@ -15,24 +15,16 @@ std::string unreadTagNote(const batch::TagFileLoad& read)
     return {};
 }
 
-// The core ends lines with "\r\n"; a Qt text box wants "\n". The note goes right after the path
-// line, before the blank line that separates the path from the audio properties.
-std::string displaySpecifics(const std::string& text, const std::string& note)
+// The note goes right after the path line, before the blank line that separates the path from
+// the audio properties.
+std::string displaySpecifics(const std::vector<std::string>& lines, const std::string& note)
 {
     std::string out;
-    out.reserve(text.size() + note.size() + 1);
-    bool noteDone = note.empty();
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n')
-            continue;
-        out += text[i];
-        if (text[i] == '\n' && !noteDone) {
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        out += lines[i] + '\n';
+        if (i == 0 && !note.empty())
             out += note + '\n';
-            noteDone = true;
-        }
     }
-    if (!noteDone)
-        out += '\n' + note;
     return out;
 }
 

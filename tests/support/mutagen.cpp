@@ -42,11 +42,11 @@ void drain(int outFd, int errFd, std::string& out, std::string& err)
 
 }  // namespace
 
-PythonRun runPython(std::string_view script, const std::vector<std::string>& args)
+PythonRun runProgram(std::vector<std::string> argv)
 {
     PythonRun run;
     int outPipe[2], errPipe[2];
-    if (::pipe2(outPipe, O_CLOEXEC) != 0 || ::pipe2(errPipe, O_CLOEXEC) != 0) {
+    if (argv.empty() || ::pipe2(outPipe, O_CLOEXEC) != 0 || ::pipe2(errPipe, O_CLOEXEC) != 0) {
         ADD_FAILURE() << "pipe failed";
         return run;
     }
@@ -55,23 +55,20 @@ PythonRun runPython(std::string_view script, const std::vector<std::string>& arg
     posix_spawn_file_actions_adddup2(&actions, outPipe[1], 1);
     posix_spawn_file_actions_adddup2(&actions, errPipe[1], 2);
 
-    std::string code(script);
-    std::vector<std::string> argv{"/usr/bin/python3", "-c", code};
-    argv.insert(argv.end(), args.begin(), args.end());
     std::vector<char*> cargv;
     for (auto& a : argv)
         cargv.push_back(a.data());
     cargv.push_back(nullptr);
 
     pid_t pid = 0;
-    const int rc = ::posix_spawn(&pid, cargv[0], &actions, nullptr, cargv.data(), environ);
+    const int rc = ::posix_spawnp(&pid, cargv[0], &actions, nullptr, cargv.data(), environ);
     posix_spawn_file_actions_destroy(&actions);
     ::close(outPipe[1]);
     ::close(errPipe[1]);
     if (rc != 0) {
         ::close(outPipe[0]);
         ::close(errPipe[0]);
-        ADD_FAILURE() << "cannot start /usr/bin/python3";
+        ADD_FAILURE() << "cannot start " << argv[0];
         return run;
     }
     drain(outPipe[0], errPipe[0], run.out, run.err);
@@ -79,6 +76,23 @@ PythonRun runPython(std::string_view script, const std::vector<std::string>& arg
     ::waitpid(pid, &status, 0);
     run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     return run;
+}
+
+PythonRun runPython(std::string_view script, const std::vector<std::string>& args)
+{
+    std::vector<std::string> argv{"/usr/bin/python3", "-c", std::string(script)};
+    argv.insert(argv.end(), args.begin(), args.end());
+    return runProgram(std::move(argv));
+}
+
+double mutagenLength(const std::string& path)
+{
+    const auto run =
+        runPython("import mutagen.mp3, sys; print(mutagen.mp3.MP3(sys.argv[1]).info.length)", {path});
+    double seconds = -1;
+    if (run.exitCode != 0 || std::sscanf(run.out.c_str(), "%lf", &seconds) != 1)
+        ADD_FAILURE() << "mutagen could not read " << path << ": " << run.err;
+    return seconds;
 }
 
 std::map<std::string, std::string> mutagenFrames(const std::string& path)

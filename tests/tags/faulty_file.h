@@ -12,8 +12,8 @@
 
 namespace corvane::tags {
 
-// Passes every call on to a real file unless told to fail; remembers the largest read asked
-// for, which bounds the buffer a reader allocated for file data.
+// Passes every call on to a real file unless told to fail; counts the reads and remembers the
+// largest one asked for, which bounds the buffer a reader allocated for file data.
 class FaultyFile final : public FileIo {
 public:
     explicit FaultyFile(FileIo& real) : m_real(real) {}
@@ -23,10 +23,14 @@ public:
     bool failReserve = false;  // extending the file fails: the disk is full
     int failingWrite = 0;      // this write (1-based; 0 none) stores half its bytes, then fails
     int writes = 0;            // writes asked for so far
+    int reads = 0;             // reads asked for so far
+    std::uint64_t bytesAsked = 0;  // the bytes those reads asked for
 
     std::optional<std::size_t> readAt(std::uint64_t offset, std::span<std::uint8_t> data) override
     {
         m_largestRead = std::max(m_largestRead, data.size());
+        ++reads;
+        bytesAsked += data.size();
         if (failReads) {
             m_failed = true;
             return std::nullopt;

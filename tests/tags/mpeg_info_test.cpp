@@ -2,10 +2,9 @@
 
 #include "tests/support/id3_builder.h"
 #include "tests/support/temp_dir.h"
+#include "tests/tags/faulty_file.h"
 
 #include <gtest/gtest.h>
-
-#include <sstream>
 
 namespace corvane::tags {
 namespace {
@@ -41,49 +40,43 @@ Bytes frameAudio(const HeaderBits& h, std::size_t audioAfterHeader)
     return bytes;
 }
 
-std::vector<std::string> lines(const std::string& text)
-{
-    std::vector<std::string> out;
-    std::size_t pos = 0;
-    for (auto end = text.find("\r\n"); end != std::string::npos; end = text.find("\r\n", pos)) {
-        out.push_back(text.substr(pos, end - pos));
-        pos = end + 2;
-    }
-    EXPECT_EQ(pos, text.size()) << "every line ends in CR LF: " << text;
-    return out;
-}
-
 class MpegInfoTest : public ::testing::Test {
 protected:
-    // The specifics text of a file holding bytes.
-    std::string specifics(const Bytes& bytes, bool v1Present = false, bool v2Present = false,
-                          std::uint32_t tagSize = 0)
+    // The specifics lines of a file holding bytes.
+    std::vector<std::string> specifics(const Bytes& bytes)
     {
         const auto path = m_dir.file("song.mp3");
         test::writeFile(path, bytes);
         auto file = File::open(path, OpenMode::Read);
         EXPECT_TRUE(file.isOpen());
-        TagRecord record;
-        record.setHasId3v1(v1Present);
-        record.setHasId3v2(v2Present);
-        return buildMpegSpecifics(file, path, record, tagSize);
+        return buildMpegSpecifics(file, path);
     }
 
-    std::string pathLine() const { return "File Path: " + m_dir.file("song.mp3"); }
+    std::vector<std::string> pathOnly() const
+    {
+        return {"File Path: " + m_dir.file("song.mp3"), ""};
+    }
 
     // The lines after the path and the empty line.
-    std::vector<std::string> describe(const HeaderBits& h, std::size_t audioAfterHeader = 1000)
+    std::vector<std::string> describe(const Bytes& bytes)
     {
-        auto all = lines(specifics(frameAudio(h, audioAfterHeader)));
+        auto all = specifics(bytes);
         EXPECT_GE(all.size(), 2u);
         return all.size() < 2 ? all : std::vector<std::string>(all.begin() + 2, all.end());
+    }
+    std::vector<std::string> describe(const HeaderBits& h, std::size_t audioAfterHeader = 1000)
+    {
+        return describe(frameAudio(h, audioAfterHeader));
     }
 
     std::string rateLine(const HeaderBits& h) { return describe(h).at(1); }
 
     // The length line of a header followed by audioBytes of audio (the header's four bytes are
     // not counted as audio).
-    std::string lengthLine(const HeaderBits& h, std::size_t audio) { return describe(h, audio).at(2); }
+    std::string lengthLine(const HeaderBits& h, std::size_t audio)
+    {
+        return describe(h, audio).at(2);
+    }
 
     test::TempDir m_dir;
 };
@@ -95,81 +88,90 @@ TEST_F(MpegInfoTest, FrameAfterTagOf2038Bytes)
     const auto tag = test::tag({}, 2038);
     ASSERT_EQ(tag.size(), 2048u);
     // 128 kbit/s layer III at 44100 Hz is 16000 bytes a second.
-    const auto text = specifics(test::mp3(tag, test::mpegAudio(4 + 3 * 16000)), false, true, 2038);
-    EXPECT_EQ(text, pathLine() +
-                        "\r\n\r\n"
-                        "MPEG V1 layer III\r\n"
-                        "128kbps 44100Hz Single Channel\r\n"
-                        "Length: 3 seconds\r\n"
-                        "Material is not Copyrighted\r\n"
-                        "Material is not Original\r\n"
-                        "Emphasis: None\r\n");
+    const std::vector<std::string> expected{pathOnly()[0], "", "MPEG V1 layer III",
+                                            "128kbps 44100Hz Single Channel", "Length: 3 seconds",
+                                            "Material is not Copyrighted",
+                                            "Material is not Original", "Emphasis: None"};
+    EXPECT_EQ(specifics(test::mp3(tag, test::mpegAudio(4 + 3 * 16000))), expected);
 }
 
-// ---- finding the header --------------------------------------------------------------------
+// ---- finding the first frame ---------------------------------------------------------------
 
 TEST_F(MpegInfoTest, NoHeaderGivesThePathLineAlone)
 {
-    const std::string pathOnly = pathLine() + "\r\n\r\n";
-    EXPECT_EQ(specifics(Bytes(20000, 0)), pathOnly);
-    EXPECT_EQ(specifics({}), pathOnly);
-    EXPECT_EQ(specifics({0xFF, 0xFB}), pathOnly) << "too short for a header";
+    EXPECT_EQ(specifics(Bytes(20000, 0)), pathOnly());
+    EXPECT_EQ(specifics({}), pathOnly());
+    EXPECT_EQ(specifics({0xFF, 0xFB}), pathOnly()) << "too short for a header";
     // A sync pair in the last two bytes cannot be a whole header.
-    auto tail = test::audioBytes(5000);
-    test::append(tail, Bytes{0xFF, 0xE0});
-    EXPECT_EQ(specifics(tail), pathOnly);
+    EXPECT_EQ(specifics(concat({test::audioBytes(5000), {0xFF, 0xE0}})), pathOnly());
     // A tag whose size runs past the end of the file.
     auto damaged = test::tag({test::textFrame("TIT2", "x")});
     const auto huge = test::syncsafe(0x0FFFFFFF);
     std::copy(huge.begin(), huge.end(), damaged.begin() + 6);
-    EXPECT_EQ(specifics(test::mp3(damaged, test::mpegAudio(100)), false, true, 0x0FFFFFFF),
-              pathOnly);
+    EXPECT_EQ(specifics(test::mp3(damaged, test::mpegAudio(100))), pathOnly());
 }
 
-TEST_F(MpegInfoTest, ScanFindsHeaderAfterGarbageAndAcrossBlockBoundary)
+// Two frames of 417 bytes (128 kbit/s, 44100 Hz, no padding), so the first one's successor
+// follows where its length says.
+Bytes twoFrames(const HeaderBits& h)
+{
+    return concat({frameAudio(h, 413), frameAudio(h, 413)});
+}
+
+TEST_F(MpegInfoTest, SyncCountsOnlyWhenTheNextHeaderFollows)
 {
     HeaderBits stereo;
     stereo.mode = 0;
-    // After a tag: garbage where the audio should start, the header further on.
-    auto afterTag = test::tag({test::textFrame("TIT2", "x")}, 100);
-    test::append(afterTag, test::audioBytes(777));
-    test::append(afterTag, frameAudio(stereo, 500));
-    EXPECT_EQ(lines(specifics(afterTag)).at(3), "128kbps 44100Hz Stereo");
-
-    // Without a tag the scan starts at offset 4 and reads 4096-byte blocks; put the sync pair
-    // astride the first block's end.
-    for (const std::size_t at : {std::size_t{4099}, std::size_t{4100}, std::size_t{8195}}) {
-        auto bytes = test::audioBytes(at);
-        test::append(bytes, frameAudio(stereo, 500));
-        EXPECT_EQ(lines(specifics(bytes)).at(3), "128kbps 44100Hz Stereo") << at;
+    HeaderBits other;  // a lone header of another stream, which a bare sync scan would take
+    other.version = 2;
+    other.bitRate = 8;
+    // Junk starts the audio with a header of its own and holds more false syncs (JPEG markers,
+    // a UTF-16 byte-order mark); the real frames come after it, astride 64 KiB read blocks. A
+    // header at the audio's start is taken as it is only when no stream follows.
+    for (const std::size_t junk : {std::size_t{777}, std::size_t{65530}, std::size_t{131071}}) {
+        auto bytes = concat({test::tag({test::textFrame("TIT2", "x")}, 100), frameAudio(other, 60),
+                             {0xFF, 0xD8, 0xFF, 0xE0, 0xFF, 0xFE}, test::audioBytes(junk)});
+        test::append(bytes, twoFrames(stereo));
+        EXPECT_EQ(describe(bytes).at(1), "128kbps 44100Hz Stereo") << junk;
     }
 }
 
-TEST_F(MpegInfoTest, Version4TagIsScannedFromOffset4)
+TEST_F(MpegInfoTest, EveryTagVersionIsSkipped)
 {
-    // The header written inside the tag's frame stands out from the audio's own header.
+    // A stream of its own inside the tag, which a scan through the tag would take.
     HeaderBits inside;
     inside.version = 2;
-    inside.bitRate = 8;
-    const auto tagBody = frameAudio(inside, 60);
-    const auto audio = test::mpegAudio(4000);
-
-    const auto v4 = test::mp3(test::tag({test::frame("PRIV", tagBody)}, 0, 4), audio);
-    EXPECT_EQ(lines(specifics(v4)).at(2), "MPEG V2 layer III");
-    EXPECT_EQ(lines(specifics(v4)).at(3), "64kbps 22050Hz Single Channel");
-
-    const auto v3 = test::mp3(test::tag({test::frame("PRIV", tagBody)}, 0, 3), audio);
-    EXPECT_EQ(lines(specifics(v3)).at(2), "MPEG V1 layer III") << "a 2.3 tag is skipped";
+    inside.bitRate = 8;  // 64 kbit/s at 22050 Hz: frames of 208 bytes
+    const auto tagBody = concat({frameAudio(inside, 204), frameAudio(inside, 204)});
+    const Bytes footer{'3', 'D', 'I', 4, 0, 0x10, 0, 0, 0, 0};
+    const auto v2 = test::frameV22("PIC", tagBody);
+    const auto v3 = test::frame("PRIV", tagBody);
+    const std::tuple<const char*, Bytes> cases[] = {
+        {"2.2", test::tag({v2}, 0, 2)},
+        {"2.3", test::tag({v3}, 0, 3)},
+        {"2.4", test::tag({v3}, 0, 4)},
+        {"2.4 with footer", concat({test::tag({v3}, 0, 4, 0x10), footer})},
+        {"two tags", concat({test::tag({v3}, 0, 3), test::tag({v3}, 5, 4)})},
+    };
+    for (const auto& [name, tag] : cases) {
+        const auto text = describe(test::mp3(tag, test::mpegAudio(4000)));
+        ASSERT_GE(text.size(), 2u) << name;
+        EXPECT_EQ(text[0], "MPEG V1 layer III") << name;
+        EXPECT_EQ(text[1], "128kbps 44100Hz Single Channel") << name;
+    }
 }
 
-TEST_F(MpegInfoTest, FindFrameHeaderReturnsTheFourBytes)
+TEST_F(MpegInfoTest, ReadMpegAudioGivesTheFirstFrameAndWhereTheAudioEnds)
 {
     const auto path = m_dir.file("a.mp3");
-    test::writeFile(path, test::mp3(test::tag({}, 10), test::mpegAudio(100)));
+    test::writeFile(path, test::mp3(test::tag({}, 10), test::mpegAudio(100), test::trailer("t")));
     auto file = File::open(path, OpenMode::Read);
-    const auto header = findFrameHeader(file);
-    ASSERT_TRUE(header);
-    EXPECT_EQ(Bytes(header->begin(), header->end()), (Bytes{0xFF, 0xFB, 0x90, 0xC0}));
+    const auto audio = readMpegAudio(file);
+    ASSERT_TRUE(audio);
+    EXPECT_EQ(Bytes(audio->first.bytes().begin(), audio->first.bytes().end()),
+              (Bytes{0xFF, 0xFB, 0x90, 0xC0}));
+    EXPECT_EQ(audio->firstFrame, 20u);
+    EXPECT_EQ(audio->audioEnd, 120u);
 }
 
 // ---- the header fields ---------------------------------------------------------------------
@@ -306,18 +308,16 @@ TEST_F(MpegInfoTest, LengthCountsThePaddingTerm)
     EXPECT_EQ(lengthLine(layer1, 400000), "Length: 1 minute 32 seconds");
 }
 
-TEST_F(MpegInfoTest, LengthLeavesOutTheTagsTheRecordNames)
+TEST_F(MpegInfoTest, LengthCountsOnlyTheAudioBetweenTheTags)
 {
     HeaderBits slow;
     slow.version = 2;
     slow.bitRate = 1;
-    const auto bytes = test::mp3(test::tag({}, 2038), frameAudio(slow, 60000), test::trailer("t"));
-    EXPECT_EQ(lines(specifics(bytes, true, true, 2038)).at(4), "Length: 1 minute 0 seconds");
-    // 2048 + 60000 + 128 bytes of "audio" when the record names no tag.
-    EXPECT_EQ(lines(specifics(bytes, false, false, 2038)).at(4), "Length: 1 minute 2 seconds");
-    EXPECT_EQ(lines(specifics(bytes, true, false, 2038)).at(4), "Length: 1 minute 2 seconds");
-    // A tag size larger than the file gives no length rather than a negative one.
-    EXPECT_EQ(lines(specifics(bytes, true, true, 0x0FFFFFFF)).at(4), "Length: 0 seconds");
+    const Bytes footer{'3', 'D', 'I', 4, 0, 0x10, 0, 0, 0, 0};
+    for (const auto& tag : {test::tag({}, 2038), concat({test::tag({}, 2038, 4, 0x10), footer})}) {
+        const auto bytes = test::mp3(tag, frameAudio(slow, 60000), test::trailer("t"));
+        EXPECT_EQ(describe(bytes).at(2), "Length: 1 minute 0 seconds");
+    }
 }
 
 }  // namespace
