@@ -5,6 +5,7 @@
 #include <QItemSelectionModel>
 #include <QTreeWidget>
 #include <algorithm>
+#include <span>
 
 #include "batchui/set_value_dialog.h"
 #include "gui/display_text.h"
@@ -45,6 +46,14 @@ bool anyRowChosen(const QTreeWidget& list) { return !list.selectedItems().isEmpt
 
 }  // namespace
 
+struct FieldSelectDialog::ListSpec {
+    std::span<const tags::EditorField> rows;
+    tags::EditorField removeField;
+    const char* removeText;
+    int fieldWidth;  // the least width of the label column
+    int dataWidth;
+};
+
 FieldSelectDialog::FieldSelectDialog(const batch::EditorTexts& texts,
                                      batch::FieldSelection& selection, Prompter& prompter,
                                      QWidget* parent)
@@ -62,26 +71,27 @@ FieldSelectDialog::FieldSelectDialog(const batch::EditorTexts& texts,
                 [this, list] { showTicks(*list); });
     }
 
-    if (texts.v1Checked) {
-        m_id3v1Fields.assign(kId3v1Rows.begin(), kId3v1Rows.end());
-        fillFieldRows(*m_ui->id3v1List, m_id3v1Fields, texts, 75, 150);
-    } else {
-        m_id3v1Fields = {batch::kRemoveId3v1Field};
-        fillRemoveRow(*m_ui->id3v1List, batch::kRemoveId3v1Field,
-                      QStringLiteral("Remove ID3v1 Tag"));
-    }
-    if (texts.v2Checked) {
-        m_id3v2Fields.assign(kId3v2Rows.begin(), kId3v2Rows.end());
-        fillFieldRows(*m_ui->id3v2List, m_id3v2Fields, texts, 85, 125);
-    } else {
-        m_id3v2Fields = {batch::kRemoveId3v2Field};
-        fillRemoveRow(*m_ui->id3v2List, batch::kRemoveId3v2Field,
-                      QStringLiteral("Remove ID3v2 Tag"));
-    }
+    static const ListSpec id3v1{kId3v1Rows, batch::kRemoveId3v1Field, "Remove ID3v1 Tag", 75, 150};
+    static const ListSpec id3v2{kId3v2Rows, batch::kRemoveId3v2Field, "Remove ID3v2 Tag", 85, 125};
+    m_id3v1Fields = fillList(*m_ui->id3v1List, id3v1, texts.v1Checked, texts);
+    m_id3v2Fields = fillList(*m_ui->id3v2List, id3v2, texts.v2Checked, texts);
     connectButtons();
 }
 
 FieldSelectDialog::~FieldSelectDialog() = default;
+
+std::vector<tags::EditorField> FieldSelectDialog::fillList(QTreeWidget& list, const ListSpec& spec,
+                                                           bool tagChecked,
+                                                           const batch::EditorTexts& texts)
+{
+    if (!tagChecked) {
+        fillRemoveRow(list, spec.removeField, QString::fromLatin1(spec.removeText));
+        return {spec.removeField};
+    }
+    std::vector<tags::EditorField> fields(spec.rows.begin(), spec.rows.end());
+    fillFieldRows(list, fields, texts, spec.fieldWidth, spec.dataWidth);
+    return fields;
+}
 
 void FieldSelectDialog::fillFieldRows(QTreeWidget& list,
                                       const std::vector<tags::EditorField>& fields,
