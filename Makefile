@@ -24,7 +24,7 @@ test: build
 
 run: build
 	@if [ -x $(BUILD_DIR)/app/corvane ]; then exec $(BUILD_DIR)/app/corvane; \
-	else echo "The Corvane window is not built yet; only the tag core and its tests exist."; fi
+	else echo "This build has no desktop program (configured with CORVANE_BUILD_GUI=OFF)."; fi
 
 install: build
 	@cmake --install $(BUILD_DIR) $(if $(PREFIX),--prefix $(PREFIX),)

@@ -8,7 +8,7 @@
 #include <QPushButton>
 #include <QSvgRenderer>
 
-#include "app/resources.h"
+#include "gui/resources.h"
 
 namespace corvane {
 
@@ -45,7 +45,8 @@ QLayout* textRow(QWidget* parent, const QIcon& icon)
     texts->addWidget(
         addLabel(parent, QStringLiteral("productLabel"), QStringLiteral("Ostrander Corvane")));
     texts->addWidget(
-        addLabel(parent, QStringLiteral("versionLabel"), QStringLiteral("Version 1.0.2")));
+        addLabel(parent, QStringLiteral("versionLabel"),
+                 QStringLiteral("Version ") + QStringLiteral(CORVANE_VERSION)));
     texts->addStretch();
     auto* row = new QHBoxLayout;
     row->setContentsMargins(22, 0, 22, 0);

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "app/prompt.h"
+#include "gui/prompt.h"
 #include "ui_column_chooser_dialog.h"
 
 namespace corvane {

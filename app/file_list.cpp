@@ -1,10 +1,11 @@
 #include "app/file_list.h"
 
-#include "app/command_ids.h"
-#include "app/wait_cursor.h"
+#include "gui/command_ids.h"
+#include "gui/display_text.h"
+#include "gui/wait_cursor.h"
+#include "tags/text_rules.h"
 
 #include <QContextMenuEvent>
-#include <QFile>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QMouseEvent>
@@ -21,20 +22,6 @@ const QString kReadingFile = QStringLiteral("Reading File: ");
 // Progress texts are shown at most this often; a folder of thousands of files is read faster
 // than anyone could read the names.
 constexpr qint64 kProgressIntervalMs = 50;
-
-bool hasMp3Suffix(const std::string& name)
-{
-    if (name.size() < 4)
-        return false;
-    const std::string_view tail(name.data() + name.size() - 4, 4);
-    auto lower = [](char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; };
-    return tail[0] == '.' && lower(tail[1]) == 'm' && lower(tail[2]) == 'p' && tail[3] == '3';
-}
-
-QString displayName(const std::string& name)
-{
-    return QFile::decodeName(QByteArray::fromStdString(name));
-}
 
 }  // namespace
 
@@ -128,7 +115,7 @@ void FileList::scanFolder()
     for (std::filesystem::directory_iterator it(m_folder, ec), end; !ec && it != end;
          it.increment(ec)) {
         const std::string name = it->path().filename().native();
-        if (hasMp3Suffix(name))
+        if (tags::isMp3FileName(name))
             addFileRow(name);
     }
     sortRows();
@@ -176,6 +163,17 @@ void FileList::updateRow(int index, int column, const QString& text, int presenc
     const int presence = row(index).presence | presenceBits;
     if (presence != row(index).presence)
         m_model->setPresence(index, presence);
+    // A run holds the event loop: the row is painted now or not until the run is over.
+    if (isVisible())
+        viewport()->repaint();
+}
+
+QString FileList::cellText(int index, int column) const
+{
+    const std::vector<QString>& cells = row(index).cells;
+    return column >= 0 && static_cast<std::size_t>(column) < cells.size()
+               ? cells[static_cast<std::size_t>(column)]
+               : QString();
 }
 
 void FileList::sortRows()

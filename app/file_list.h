@@ -1,10 +1,12 @@
 #pragma once
 // The right-hand pane of the main window: the MP3 files of the current folder, one row per file
 // and one column per layout entry, showing the values of one tag (the tag view). It reads the
-// folder, sorts, keeps the selection, and tells the window what to show in the status bar.
+// folder, sorts, keeps the selection, and tells the window what to show in the status bar. A
+// batch run sees it as its RunRows.
 
-#include "app/column_layout.h"
 #include "app/file_list_model.h"
+#include "batchui/run_rows.h"
+#include "gui/column_layout.h"
 
 #include <QElapsedTimer>
 #include <QTableView>
@@ -14,7 +16,7 @@
 
 namespace corvane {
 
-class FileList : public QTableView {
+class FileList : public QTableView, public RunRows {
     Q_OBJECT
 
 public:
@@ -24,22 +26,28 @@ public:
     // The folder whose files are listed: file-system bytes ending with "/", or empty when no
     // folder is chosen. Setting it does not read it; refreshFileList does.
     void setCurrentFolder(std::string folder) { m_folder = std::move(folder); }
-    [[nodiscard]] const std::string& currentFolder() const { return m_folder; }
-    [[nodiscard]] TagView tagView() const { return m_view; }
+    [[nodiscard]] const std::string& currentFolder() const override { return m_folder; }
+    [[nodiscard]] TagView tagView() const override { return m_view; }
     void setTagView(TagView view) { m_view = view; }
-    [[nodiscard]] const ColumnLayout& columnLayout() const { return m_model->columnLayout(); }
+    [[nodiscard]] const ColumnLayout& columnLayout() const override
+    {
+        return m_model->columnLayout();
+    }
     // The physical index of the column the rows are ordered by.
-    [[nodiscard]] int sortColumn() const { return m_sortColumn; }
+    [[nodiscard]] int sortColumn() const override { return m_sortColumn; }
     [[nodiscard]] bool isSortAscending() const { return m_sortAscending; }
     // Restores a sort order without sorting (start-up); sortColumn is limited to the layout.
     void setSortOrder(int sortColumn, bool ascending);
     [[nodiscard]] FileListModel& model() const { return *m_model; }
 
     // --- rows ------------------------------------------------------------------------------
-    [[nodiscard]] int rowCount() const { return m_model->rowCount(); }
+    [[nodiscard]] int rowCount() const override { return m_model->rowCount(); }
     [[nodiscard]] const FileRow& row(int index) const { return m_model->row(index); }
+    [[nodiscard]] const std::string& rowName(int index) const override { return row(index).name; }
+    [[nodiscard]] int rowPresence(int index) const override { return row(index).presence; }
+    [[nodiscard]] QString cellText(int index, int column) const override;
     // Rows that are selected, in list order (top to bottom).
-    [[nodiscard]] std::vector<int> selectedRows() const;
+    [[nodiscard]] std::vector<int> selectedRows() const override;
     [[nodiscard]] std::vector<std::string> selectedFileNames() const;
     [[nodiscard]] int selectedCount() const;
 
@@ -53,12 +61,14 @@ public:
     // Empties the list and reads the folder again, under the wait cursor.
     void refreshFileList();
     // Reads the file of every selected row again and sorts.
-    void refreshSelectedRows();
+    void refreshSelectedRows() override;
     // After a batch write: shows text in one cell, merges presence bits into the row's image,
-    // and, when the column is the sort column, makes text the row's key. Does not sort.
-    void updateRow(int row, int column, const QString& text, int presenceBits);
+    // and, when the column is the sort column, makes text the row's key; paints at once. Does
+    // not sort.
+    void updateRow(int row, int column, const QString& text, int presenceBits) override;
     // Orders the rows by their keys in the current direction.
-    void sortRows();
+    void sortRows() override;
+    void focusRows() override { setFocus(); }
 
     void selectAllRows();
     void invertRowSelection();

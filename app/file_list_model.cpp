@@ -1,6 +1,7 @@
 #include "app/file_list_model.h"
 
-#include "app/resources.h"
+#include "gui/display_text.h"
+#include "gui/resources.h"
 
 #include <QPixmap>
 
@@ -11,7 +12,8 @@ namespace corvane {
 
 namespace {
 
-constexpr std::array<const char*, 4> kPresenceIconPaths{
+// By the row's presence bits.
+constexpr std::array<const char*, kPresenceBits + 1> kPresenceIconPaths{
     ":/icons/presence-none.svg", ":/icons/presence-v1.svg", ":/icons/presence-v2.svg",
     ":/icons/presence-both.svg"};
 
@@ -71,7 +73,7 @@ QVariant FileListModel::headerData(int section, Qt::Orientation orientation, int
         const std::string_view name =
             tags::ColumnTable[static_cast<std::size_t>(m_layout[static_cast<std::size_t>(section)].field)]
                 .name;
-        return QString::fromUtf8(name.data(), static_cast<qsizetype>(name.size()));
+        return fromUtf8(name);
     }
     if (role == Qt::TextAlignmentRole)
         return QVariant::fromValue(Qt::Alignment(Qt::AlignLeft | Qt::AlignVCenter));
@@ -163,7 +165,7 @@ void FileListModel::setCellText(int index, int column, const QString& text)
 
 void FileListModel::setPresence(int index, int presence)
 {
-    m_rows[static_cast<std::size_t>(index)].presence = presence & 3;
+    m_rows[static_cast<std::size_t>(index)].presence = presence & kPresenceBits;
     emitRowChanged(index);
 }
 
@@ -215,7 +217,7 @@ void FileListModel::sortRows(bool ascending)
 
 const QIcon& FileListModel::presenceIcon(int presence) const
 {
-    return m_icons[static_cast<std::size_t>(presence & 3)];
+    return m_icons[static_cast<std::size_t>(presence & kPresenceBits)];
 }
 
 }  // namespace corvane

@@ -2,7 +2,7 @@
 // The rows of the file list for a model/view pair: one FileRow per file, one column per layout
 // entry, and the presence image in front of each row.
 
-#include "app/column_layout.h"
+#include "gui/column_layout.h"
 #include "app/file_row.h"
 
 #include <QAbstractTableModel>
@@ -59,7 +59,7 @@ private:
 
     ColumnLayout m_layout;
     std::vector<FileRow> m_rows;
-    std::array<QIcon, 4> m_icons;
+    std::array<QIcon, kPresenceBits + 1> m_icons;  // by presence bits
     bool m_filling = false;
 };
 

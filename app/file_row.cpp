@@ -1,9 +1,8 @@
 #include "app/file_row.h"
 
+#include "gui/display_text.h"
 #include "tags/list_row_reader.h"
 #include "tags/text_rules.h"
-
-#include <QFile>
 
 #include <algorithm>
 #include <climits>
@@ -44,7 +43,7 @@ int compareRows(const FileRow& a, const FileRow& b)
 QString genreDisplayText(std::string_view tcon)
 {
     const std::string text = tags::genreDisplayText(tcon);
-    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+    return fromUtf8(text);
 }
 
 FileRow readFileRow(const std::string& folder, const std::string& name, const ColumnLayout& layout,
@@ -62,14 +61,14 @@ FileRow readFileRow(const std::string& folder, const std::string& name, const Co
 
     FileRow row;
     row.name = name;
-    row.presence = read.presence & 3;
+    row.presence = read.presence & kPresenceBits;
     row.cells.reserve(layout.size());
     for (std::size_t i = 0; i < layout.size(); ++i) {
         const tags::Column field = layout[i].field;
         std::string& text = read.cells[i];
         if (field == tags::Column::Filename) {
             text = name;  // the key orders by the name's own bytes
-            row.cells.push_back(QFile::decodeName(QByteArray::fromStdString(name)));
+            row.cells.push_back(displayName(name));
         } else if (field == tags::Column::Genre && view == TagView::Id3v2) {
             row.cells.push_back(genreDisplayText(text));
         } else {

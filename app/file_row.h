@@ -2,7 +2,8 @@
 // One row of the file list: the file it stands for, the tags it has, the texts it shows and the
 // key it sorts by. Reading a row and comparing two rows need no widgets.
 
-#include "app/column_layout.h"
+#include "gui/column_layout.h"
+#include "tags/list_row_reader.h"
 
 #include <QString>
 
@@ -12,12 +13,13 @@
 
 namespace corvane {
 
-// The row's image: bit 0 set when the file has an ID3v1 trailer, bit 1 when it has an ID3v2 tag.
-enum class TagPresence : int { None = 0, Id3v1 = 1, Id3v2 = 2, Both = 3 };
+// The bits of a row's image: tags::kPresenceId3v1 when the file has an ID3v1 trailer,
+// tags::kPresenceId3v2 when it has an ID3v2 tag. Each of the four combinations has a picture.
+inline constexpr int kPresenceBits = tags::kPresenceId3v1 | tags::kPresenceId3v2;
 
 struct FileRow {
     std::string name;  // the bare name as found in the folder (file-system bytes)
-    int presence = 0;  // TagPresence bits
+    int presence = 0;  // kPresenceBits
     // The sort key, computed when the row is read or the sort column changes, so that sorting
     // compares without converting anything.
     bool numeric = false;

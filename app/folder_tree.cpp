@@ -1,6 +1,7 @@
 #include "app/folder_tree.h"
 
-#include "app/wait_cursor.h"
+#include "gui/display_text.h"
+#include "gui/wait_cursor.h"
 
 #include <QFile>
 #include <QHeaderView>
@@ -19,11 +20,6 @@ namespace {
 
 constexpr int kNameRole = Qt::UserRole;         // the item's path component (bytes)
 constexpr int kScannedRole = Qt::UserRole + 1;  // its children have their own children
-
-QString displayName(const std::string& bytes)
-{
-    return QFile::decodeName(QByteArray::fromStdString(bytes));
-}
 
 QIcon volumeIcon(const QStyle* style, VolumeKind kind)
 {

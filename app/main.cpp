@@ -1,7 +1,7 @@
 // The desktop program: one window, its settings in the user's configuration folder.
 #include "app/main_window.h"
-#include "app/prompt.h"
-#include "app/resources.h"
+#include "gui/prompt.h"
+#include "gui/resources.h"
 
 #include <QApplication>
 #include <QIcon>

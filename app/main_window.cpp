@@ -5,10 +5,12 @@
 #include "app/file_list.h"
 #include "app/folder_tree.h"
 #include "app/menus.h"
-#include "app/prompt.h"
-#include "app/resources.h"
-#include "batch/batch_frame.h"
+#include "batchui/batch_frame.h"
+#include "batchui/update_all_run.h"
 #include "controls/menubar.h"
+#include "editor/tag_editor_dialog.h"
+#include "gui/prompt.h"
+#include "gui/resources.h"
 
 #include <QGuiApplication>
 #include <QHeaderView>
@@ -80,9 +82,6 @@ MainWindow::~MainWindow()
 
 void MainWindow::createPanes()
 {
-    m_menuBar = new QWidget(this);
-    m_menuBar->setGeometry(0, 0, 0, 0);
-    m_menuBar->setCursor(Qt::ArrowCursor);
     createStatusBar();
     m_tree = new FolderTree(this);
     m_tree->setGeometry(0, 0, kInitialTreeWidth, kInitialTreeWidth);
@@ -96,7 +95,6 @@ void MainWindow::createPanes()
     connect(m_list, &FileList::countTextChanged, m_countLabel, &QLabel::setText);
     connect(m_list, &FileList::progressTextChanged, this, &MainWindow::setProgressText);
     connect(m_list, &FileList::commandRequested, this, &MainWindow::runCommand);
-    connect(m_list, &FileList::actionMenuRequested, this, &MainWindow::actionMenuRequested);
 }
 
 void MainWindow::createStatusBar()
@@ -131,8 +129,10 @@ void MainWindow::createMenus()
                             commandNumber(CommandId::SelectNoRows));
     connect(bar, &Menubar::commandTriggered, this, &MainWindow::runCommand);
     connect(bar, &Menubar::heightChanged, this, &MainWindow::layoutPanes);
+    bar->setCursor(Qt::ArrowCursor);
+    bar->show();
     m_menubar = bar;
-    setMenuBar(bar);
+    layoutPanes();
 
     m_viewMenu = buildViewMenu(m_list->tagView(), this);
     connect(m_list, &FileList::actionMenuRequested, this, &MainWindow::openActionMenu);
@@ -160,24 +160,16 @@ void MainWindow::updateCaption()
                                                        : QStringLiteral("Corvane - ID3v1"));
 }
 
-void MainWindow::setMenuBar(QWidget* menuBar)
-{
-    delete m_menuBar;
-    m_menuBar = menuBar;
-    m_menuBar->setParent(this);
-    m_menuBar->setCursor(Qt::ArrowCursor);
-    m_menuBar->show();
-    layoutPanes();
-}
-
 // The menu bar takes the window's width and keeps the height its bands need.
-int MainWindow::fitMenuBar()
+void MainWindow::fitMenuBar()
 {
     if (m_menubar != nullptr)
         m_menubar->fitToParent(width());  // also while hidden, when no resize event reaches it
-    else
-        m_menuBar->setGeometry(0, 0, width(), m_menuBar->height());
-    return m_menuBar->height();
+}
+
+int MainWindow::menuBarHeight() const
+{
+    return m_menubar != nullptr ? m_menubar->height() : 0;
 }
 
 int MainWindow::panesBottom() const
@@ -200,7 +192,7 @@ void MainWindow::layoutPanes()
 
 void MainWindow::placePanes(int treeWidth)
 {
-    const int top = m_menuBar->height() + kPaneTopGap;
+    const int top = menuBarHeight() + kPaneTopGap;
     const int paneHeight = std::max(0, panesBottom() - kPaneBottomGap - top);
     m_tree->setGeometry(kPaneLeft, top, std::max(0, treeWidth), paneHeight);
     const int listLeft = kPaneLeft + treeWidth + kDividerGap;
@@ -287,9 +279,44 @@ void MainWindow::runCommand(int id)
 
 void MainWindow::runActionCommand(int id)
 {
-    BatchFrame frame({*this, *m_list, m_settings, m_prompter,
-                      [this](const QString& text) { setProgressText(text); }});
-    frame.runActionCommand(id);
+    if (!isActionCommand(id))
+        return;
+    if (m_list->selectedCount() == 0) {
+        m_prompter.stop(this, QStringLiteral("Please select at least one file to perform "
+                                             "operation on"));
+    } else if (id == commandNumber(CommandId::Properties)) {
+        openEditor();
+    } else {
+        BatchFrame frame({*this, *m_list, m_prompter, m_settings.compact,
+                          [this](const QString& text) { setProgressText(text); }});
+        frame.runOperation(id);
+    }
+    m_list->setFocus();
+}
+
+void MainWindow::openEditor()
+{
+    {
+        TagEditorDialog editor(m_list->currentFolder(), m_list->selectedFileNames(),
+                               m_settings.expanded, m_settings.compact, m_settings.fieldSelection,
+                               m_prompter, this);
+        UpdateAllHandler updateAll;
+        updateAll.chooseFields = [this](const UpdateAllRequest& request) {
+            return request.selection != nullptr &&
+                   chooseUpdateAllFields(request.parent, request.texts, *request.selection,
+                                         m_prompter);
+        };
+        updateAll.writeAll = [this](QWidget* parent, const batch::UpdateAllJob& job) {
+            writeUpdateAll(parent, m_prompter, job);
+        };
+        editor.setUpdateAllHandler(std::move(updateAll));
+        // When no file could be read the user has been told, and there is nothing to show.
+        if (editor.loadFirstFile())
+            editor.exec();
+        m_settings.compact = editor.compact();
+    }
+    // Whatever happened in the editor, the rows show the files as they are now.
+    m_list->refreshSelectedRows();
 }
 
 void MainWindow::switchView(TagView view)
@@ -377,11 +404,6 @@ const std::string& MainWindow::currentFolder() const
     return m_list->currentFolder();
 }
 
-std::vector<std::string> MainWindow::selectedFileNames() const
-{
-    return m_list->selectedFileNames();
-}
-
 const ColumnLayout& MainWindow::columnLayout() const
 {
     return m_list->columnLayout();
@@ -390,21 +412,6 @@ const ColumnLayout& MainWindow::columnLayout() const
 int MainWindow::sortColumn() const
 {
     return m_list->sortColumn();
-}
-
-TagView MainWindow::tagView() const
-{
-    return m_list->tagView();
-}
-
-void MainWindow::refreshSelectedRows()
-{
-    m_list->refreshSelectedRows();
-}
-
-void MainWindow::updateRow(int row, int column, const QString& text, int presenceBits)
-{
-    m_list->updateRow(row, column, text, presenceBits);
 }
 
 void MainWindow::setProgressText(const QString& text)

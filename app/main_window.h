@@ -3,8 +3,8 @@
 // the file list on the right with a draggable divider between them, and the status bar. It owns
 // the settings and is the single place every command arrives (runCommand).
 
-#include "app/app_settings.h"
-#include "app/command_ids.h"
+#include "gui/app_settings.h"
+#include "gui/command_ids.h"
 
 #include <QWidget>
 
@@ -36,8 +36,8 @@ public:
 
     // Every command of the program, by its number (CommandId).
     void runCommand(int id);
-    // The Action range 3000..3107: refuses an empty selection with a message, then runs the
-    // operation; the list has the focus afterwards.
+    // The Action range 3000..3107: refuses an empty selection with a message, then opens the
+    // tag editor (Properties) or runs the batch operation; the list has the focus afterwards.
     void runActionCommand(int id);
 
     // Places the panes for the present size. The first call after construction gives the tree
@@ -46,9 +46,6 @@ public:
     // Size and position for the stored size inside an available screen area: centred, or the
     // whole area when the window would not fit.
     void placeWindow(const QRect& available);
-    // Puts a menu bar into the strip at the top (the window takes ownership); its height is
-    // given to it by the bar itself, and the panes move below it.
-    void setMenuBar(QWidget* menuBar);
 
     // --- menus -----------------------------------------------------------------------------
     // The bar of buttons along the top (band 0: Action, View, About; band 1: the selection
@@ -66,26 +63,16 @@ public:
     [[nodiscard]] FileList& fileList() const { return *m_list; }
     [[nodiscard]] FolderTree& folderTree() const { return *m_tree; }
     [[nodiscard]] AppSettings& settings() { return m_settings; }
-    [[nodiscard]] Prompter& prompter() const { return m_prompter; }
     // The listed folder: file-system bytes ending with "/", or empty.
     [[nodiscard]] const std::string& currentFolder() const;
-    // Names of the selected rows in list order (file-system bytes).
-    [[nodiscard]] std::vector<std::string> selectedFileNames() const;
     [[nodiscard]] const ColumnLayout& columnLayout() const;
     [[nodiscard]] int sortColumn() const;
-    [[nodiscard]] TagView tagView() const;
-    void refreshSelectedRows();
-    void updateRow(int row, int column, const QString& text, int presenceBits);
     // The right-hand status text (a file being read or written).
     void setProgressText(const QString& text);
     [[nodiscard]] QString countText() const;
     [[nodiscard]] QString progressText() const;
     // The settings as they would be written now.
     [[nodiscard]] AppSettings currentSettings() const;
-
-signals:
-    // A right click in the list, at a global position: where the Action popup opens.
-    void actionMenuRequested(const QPoint& globalPos);
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
@@ -98,13 +85,15 @@ private:
     void createStatusBar();
     void createMenus();
     void showAbout();
+    void openEditor();
     void chooseColumnLayout();
     [[nodiscard]] std::vector<int> columnDisplayOrder() const;
     void restoreListSettings();
     void updateCaption();
     void switchView(TagView view);
     void showFolder(const QByteArray& folder);
-    int fitMenuBar();
+    void fitMenuBar();
+    [[nodiscard]] int menuBarHeight() const;
     int panesBottom() const;
     void placePanes(int treeWidth);
     void dragDivider(int x, bool inside);
@@ -112,8 +101,7 @@ private:
     QSettings& m_store;
     Prompter& m_prompter;
     AppSettings m_settings;
-    QWidget* m_menuBar = nullptr;
-    Menubar* m_menubar = nullptr;  // the same widget as m_menuBar once the bands exist
+    Menubar* m_menubar = nullptr;  // made once the window knows its width; until then no height
     std::unique_ptr<QMenu> m_viewMenu;
     FolderTree* m_tree = nullptr;
     FileList* m_list = nullptr;

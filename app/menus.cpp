@@ -3,7 +3,8 @@
 #include <QAction>
 #include <algorithm>
 
-#include "app/command_ids.h"
+#include "gui/command_ids.h"
+#include "gui/display_text.h"
 
 namespace corvane {
 
@@ -49,7 +50,7 @@ void addSetDataItems(QMenu& setData, const ColumnLayout& layout,
         if (field == tags::Column::Filename) continue;  // a file name is not a tag value
         const std::string_view name = tags::ColumnTable[static_cast<std::size_t>(field)].name;
         QAction* action =
-            setData.addAction(QString::fromUtf8(name.data(), static_cast<qsizetype>(name.size())));
+            setData.addAction(fromUtf8(name));
         action->setData(setDataCommand(physical));
     }
 }

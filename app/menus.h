@@ -7,7 +7,7 @@
 #include <memory>
 #include <vector>
 
-#include "app/column_layout.h"
+#include "gui/column_layout.h"
 
 class QAction;
 class QWidget;

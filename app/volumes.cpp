@@ -1,5 +1,7 @@
 #include "app/volumes.h"
 
+#include "gui/display_text.h"
+
 #include <QString>
 
 #include <algorithm>
@@ -263,7 +265,7 @@ int matchComponent(const std::vector<std::string>& names, std::string_view compo
         if (names[static_cast<std::size_t>(i)] == component)
             return i;
     }
-    const QString wanted = QString::fromUtf8(component.data(), static_cast<qsizetype>(component.size()));
+    const QString wanted = fromUtf8(component);
     for (int i = 0; i < static_cast<int>(names.size()); ++i) {
         if (QString::fromStdString(names[static_cast<std::size_t>(i)]).compare(wanted, Qt::CaseInsensitive) == 0)
             return i;

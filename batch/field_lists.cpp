@@ -1,57 +1,62 @@
 #include "batch/field_lists.h"
 
 #include "tags/text_rules.h"
-#include "tags/field_catalogue.h"
 
 namespace corvane::batch {
 
 namespace {
 
-constexpr int kPlayCounterEdit = 25;
+using tags::EditorField;
 
-// ID3v1 record slots 1..5 are Title .. Comment, which are also V1FieldNo 1..5; slot 0 is Track.
-tags::FieldSlot v1Entry(int slot, const std::string& text)
+tags::FieldSlot v1Entry(const EditorTexts& texts, EditorField field)
 {
-    const auto field = slot == 0 ? tags::V1FieldNo::Track : static_cast<tags::V1FieldNo>(slot);
-    return tags::FieldSlot::v1(field, text);
+    return tags::FieldSlot::v1(*tags::definitionOf(field).v1Field, texts[field]);
+}
+
+tags::FieldSlot v2Entry(const EditorTexts& texts, EditorField field)
+{
+    return tags::FieldSlot::frame(tags::frameIdOf(field), texts[field]);
 }
 
 }  // namespace
 
-CollectedList collectId3v1List(const EditorTexts& texts, const FieldFlags& flags)
+CollectedList collectId3v1List(const EditorTexts& texts, const FieldSelection& selection)
 {
     CollectedList list;
     if (!texts.v1Checked) {
-        list.action = flags[kFlagRemoveV1] ? TagAction::Remove : TagAction::Write;
+        list.action = selection[kRemoveId3v1Field] ? TagAction::Remove : TagAction::Write;
         return list;
     }
-    if (flags[kFlagV1Genre])
-        list.entries.push_back(tags::FieldSlot::v1(tags::V1FieldNo::Genre, texts.v1Genre));
-    for (int slot = 1; slot <= 5; ++slot) {
-        if (flags[static_cast<std::size_t>(slot)])
-            list.entries.push_back(v1Entry(slot, texts.edits[static_cast<std::size_t>(slot)]));
-    }
-    if (flags[0]) list.entries.push_back(v1Entry(0, texts.edits[0]));
+    if (selection[EditorField::V1Genre])
+        list.entries.push_back(v1Entry(texts, EditorField::V1Genre));
+    tags::forEachField(EditorField::V1Title, tags::kLastV1Text, [&](EditorField field) {
+        if (selection[field]) list.entries.push_back(v1Entry(texts, field));
+    });
+    if (selection[EditorField::V1Track])
+        list.entries.push_back(v1Entry(texts, EditorField::V1Track));
     return list;
 }
 
-CollectedList collectId3v2List(const EditorTexts& texts, const FieldFlags& flags, int capacity)
+CollectedList collectId3v2List(const EditorTexts& texts, const FieldSelection& selection,
+                               EditorLayout layout)
 {
     CollectedList list;
     if (!texts.v2Checked) {
-        list.action = flags[kFlagRemoveV2] ? TagAction::Remove : TagAction::Write;
+        list.action = selection[kRemoveId3v2Field] ? TagAction::Remove : TagAction::Write;
         return list;
     }
-    const int lastSlot = std::min(capacity - 4, kPlayCounterEdit - 1);
-    for (int slot = 6; slot <= lastSlot; ++slot) {
-        const auto p = static_cast<std::size_t>(slot);
-        if (flags[p])
-            list.entries.push_back(tags::FieldSlot::frame(tags::FrameIdTable[p], texts.edits[p]));
+    const bool expanded = layout == EditorLayout::Expanded;
+    const EditorField last = expanded ? tags::kLastV2Text : EditorField::EncodedBy;
+    tags::forEachField(tags::kFirstV2Text, last, [&](EditorField field) {
+        if (selection[field]) list.entries.push_back(v2Entry(texts, field));
+    });
+    if (selection[EditorField::V2Genre])
+        list.entries.push_back(v2Entry(texts, EditorField::V2Genre));
+    const std::string& counter = texts[EditorField::PlayCounter];
+    if (expanded && !counter.empty()) {
+        list.entries.push_back(tags::FieldSlot::frame(tags::frameIdOf(EditorField::PlayCounter),
+                                                      playCounterBytes(counter)));
     }
-    if (flags[kFlagV2Genre]) list.entries.push_back(tags::FieldSlot::frame("TCON", texts.v2Genre));
-    const std::string& counter = texts.edits[kPlayCounterEdit];
-    if (capacity >= kExpandedCapacity && !counter.empty())
-        list.entries.push_back(tags::FieldSlot::frame("PCNT", playCounterBytes(counter)));
     return list;
 }
 

@@ -27,29 +27,17 @@ FileOutcome FileOutcome::failed(const tags::WriteResult& result)
     return failed(tags::describe(result));
 }
 
-UpdateFile openForUpdate(const std::string& path)
+bool FileOutcome::record(TagKind tag, const tags::WriteResult& result)
 {
-    UpdateFile result;
-    switch (tags::testAccess(path)) {
-        case tags::Access::Missing:
-            result.status = OpenStatus::Missing;
-            result.reason = "the file does not exist";
-            return result;
-        case tags::Access::ReadOnly:
-            result.status = OpenStatus::ReadOnly;
-            result.reason = "the file is read-only";
-            return result;
-        case tags::Access::ReadWrite:
-            break;
+    if (!result.ok()) {
+        status = FileStatus::Failed;
+        reason = tags::describe(result);
+        return false;
     }
-    result.file = tags::File::open(path, tags::OpenMode::Update);
-    if (!result.file.isOpen()) {
-        result.status = OpenStatus::Failed;
-        result.reason = tags::errorString(result.file.error());
-        return result;
-    }
-    result.status = OpenStatus::Open;
-    return result;
+    (tag == TagKind::Id3v1 ? wroteId3v1 : wroteId3v2) = true;
+    status = FileStatus::Written;
+    reason.clear();
+    return true;
 }
 
 int tagPresence(tags::FileIo& file)

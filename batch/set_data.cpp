@@ -1,8 +1,6 @@
 #include "batch/set_data.h"
 
-#include <array>
-#include <utility>
-
+#include "tags/editor_fields.h"
 #include "tags/id3v1.h"
 #include "tags/id3v2_write.h"
 #include "tags/text_encoding.h"
@@ -10,31 +8,6 @@
 namespace corvane::batch {
 
 namespace {
-
-// The editor's fields by frame id, with the names it shows them under.
-constexpr std::array<std::pair<std::string_view, std::string_view>, 21> kEditorFields{{
-    {"TRCK", "Track No"},
-    {"TIT2", "Title"},
-    {"TPE1", "Artist"},
-    {"TALB", "Album"},
-    {"TYER", "Year"},
-    {"TCON", "Genre"},
-    {"COMM", "Comment"},
-    {"TCOM", "Composer"},
-    {"TEXT", "Lyricist"},
-    {"TCOP", "Copyright"},
-    {"WXXX", "URL"},
-    {"TENC", "Encoded By"},
-    {"TIT3", "Sub Title"},
-    {"TOPE", "Orig. Artist"},
-    {"TOAL", "Orig. Album"},
-    {"TORY", "Orig. Year"},
-    {"TOLY", "Orig. Lyricist"},
-    {"TPUB", "Publisher"},
-    {"TPE2", "Band"},
-    {"TPE3", "Conductor"},
-    {"PCNT", "Play Counter"},
-}};
 
 constexpr int kLastV1Column = static_cast<int>(tags::Column::Track);
 
@@ -56,13 +29,12 @@ FieldTarget fieldOfColumn(tags::Column column)
 
 std::optional<FieldTarget> editorField(std::string_view frameId)
 {
-    for (const auto& [id, name] : kEditorFields) {
-        if (id != frameId) continue;
-        FieldTarget target{std::string(id), std::nullopt, std::string(name)};
-        if (const auto column = tags::columnOfFrame(id)) target.v1Field = v1FieldOfColumn(*column);
-        return target;
-    }
-    return std::nullopt;
+    const auto field = tags::editorFieldOfFrame(frameId);
+    if (!field) return std::nullopt;
+    FieldTarget target{std::string(frameId), std::nullopt,
+                       std::string(tags::definitionOf(*field).label)};
+    if (const auto column = tags::columnOfFrame(frameId)) target.v1Field = v1FieldOfColumn(*column);
+    return target;
 }
 
 FileOutcome setData(tags::FileIo& file, const SetDataOptions& options, int presence)
@@ -79,21 +51,10 @@ FileOutcome setData(tags::FileIo& file, const SetDataOptions& options, int prese
         return FileOutcome::skipped("no chosen tag to write in this file");
 
     FileOutcome outcome;
-    if (!v2List.empty()) {
-        const auto result = tags::writeId3v2(file, v2List, options.compact);
-        if (!result.ok()) return FileOutcome::failed(result);
-        outcome.wroteId3v2 = true;
-    }
-    if (!v1List.empty()) {
-        const auto result = tags::writeId3v1(file, v1List);
-        if (!result.ok()) {
-            auto failed = FileOutcome::failed(result);
-            failed.wroteId3v2 = outcome.wroteId3v2;
-            return failed;
-        }
-        outcome.wroteId3v1 = true;
-    }
-    outcome.status = FileStatus::Written;
+    if (!v2List.empty() &&
+        !outcome.record(TagKind::Id3v2, tags::writeId3v2(file, v2List, options.compact)))
+        return outcome;
+    if (!v1List.empty()) outcome.record(TagKind::Id3v1, tags::writeId3v1(file, v1List));
     return outcome;
 }
 

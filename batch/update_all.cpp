@@ -7,29 +7,18 @@ namespace corvane::batch {
 
 FileOutcome updateAllFile(tags::FileIo& file, const UpdateAllPlan& plan)
 {
-    FileOutcome outcome;
-    const auto fail = [&outcome](const tags::WriteResult& result) {
-        auto failed = FileOutcome::failed(result);
-        failed.wroteId3v2 = outcome.wroteId3v2;
-        return failed;
-    };
-    if (plan.id3v2.action == TagAction::Remove || !plan.id3v2.entries.empty()) {
-        const auto result = plan.id3v2.action == TagAction::Remove
-                                ? tags::removeId3v2(file)
-                                : tags::writeId3v2(file, plan.id3v2.entries, plan.compact);
-        if (!result.ok()) return fail(result);
-        outcome.wroteId3v2 = true;
+    FileOutcome outcome = FileOutcome::skipped("no field was chosen");
+    if (plan.id3v2.action == TagAction::Remove) {
+        if (!outcome.record(TagKind::Id3v2, tags::removeId3v2(file))) return outcome;
+    } else if (!plan.id3v2.entries.empty()) {
+        if (!outcome.record(TagKind::Id3v2,
+                            tags::writeId3v2(file, plan.id3v2.entries, plan.compact)))
+            return outcome;
     }
-    if (plan.id3v1.action == TagAction::Remove || !plan.id3v1.entries.empty()) {
-        const auto result = plan.id3v1.action == TagAction::Remove
-                                ? tags::removeId3v1(file)
-                                : tags::writeId3v1(file, plan.id3v1.entries);
-        if (!result.ok()) return fail(result);
-        outcome.wroteId3v1 = true;
-    }
-    if (!outcome.wroteId3v1 && !outcome.wroteId3v2)
-        return FileOutcome::skipped("no field was chosen");
-    outcome.status = FileStatus::Written;
+    if (plan.id3v1.action == TagAction::Remove)
+        outcome.record(TagKind::Id3v1, tags::removeId3v1(file));
+    else if (!plan.id3v1.entries.empty())
+        outcome.record(TagKind::Id3v1, tags::writeId3v1(file, plan.id3v1.entries));
     return outcome;
 }
 

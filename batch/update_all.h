@@ -2,6 +2,9 @@
 // Update All: the editor's collected lists written into every file it was opened on, or the
 // removal of whole tags.
 
+#include <string>
+#include <vector>
+
 #include "batch/field_lists.h"
 #include "batch/file_work.h"
 #include "tags/file.h"
@@ -20,5 +23,13 @@ struct UpdateAllPlan {
 // leaves its tag alone; Remove removes it (a file without it stays as it was). Skipped when
 // the plan touches neither tag.
 [[nodiscard]] FileOutcome updateAllFile(tags::FileIo& file, const UpdateAllPlan& plan);
+
+// What the tag editor hands to Update All's run: the plan collected under the user's field
+// selection and the files it was opened on.
+struct UpdateAllJob {
+    std::string folder;  // ends with "/"
+    std::vector<std::string> names;
+    UpdateAllPlan plan;  // plan.compact is the state of "Compact ID3v2 Tag"
+};
 
 }  // namespace corvane::batch

@@ -23,11 +23,6 @@ namespace {
 
 using tags::equalsIgnoringAsciiCase;
 
-bool isMp3Name(std::string_view name)
-{
-    return name.size() >= 4 && equalsIgnoringAsciiCase(name.substr(name.size() - 4), ".mp3");
-}
-
 // Header names, also in the spelling `set` uses for its fields ("orig-artist").
 std::optional<tags::Column> columnByName(std::string_view name)
 {
@@ -81,7 +76,7 @@ std::optional<std::vector<std::string>> mp3Names(const std::string& folder, std:
     errno = 0;
     while (const dirent* entry = ::readdir(dir.get())) {
         const std::string_view name = entry->d_name;
-        if (isMp3Name(name)) names.emplace_back(name);
+        if (tags::isMp3FileName(name)) names.emplace_back(name);
     }
     if (errno != 0) {
         error = tags::errorString(errno);

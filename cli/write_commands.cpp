@@ -5,12 +5,12 @@
 #include <array>
 #include <charconv>
 #include <cstdio>
-#include <functional>
 #include <iostream>
 
 #include "batch/compact_remove.h"
 #include "batch/field_lists.h"
 #include "batch/file_work.h"
+#include "batch/run_driver.h"
 #include "batch/set_data.h"
 #include "batch/sync_tags.h"
 #include "batch/track_numbering.h"
@@ -29,31 +29,34 @@ void reportFileError(std::string_view path, std::string_view reason)
 
 namespace {
 
-using Work = std::function<batch::FileOutcome(tags::FileIo& file, std::size_t index)>;
+// The count and current file on a terminal, and one stderr line per failed file; every file is
+// handled even after one failed.
+class StderrObserver final : public batch::RunObserver {
+public:
+    explicit StderrObserver(std::size_t count) : m_progress(count) {}
 
-// Every file is handled even after one failed; each failure is one line on stderr.
-int runOverFiles(const std::vector<std::string>& files, const Work& work)
-{
-    Progress progress(files.size());
-    int status = kExitOk;
-    for (std::size_t i = 0; i < files.size(); ++i) {
-        const std::string& path = files[i];
-        progress.show(i, path);
-        batch::UpdateFile target = batch::openForUpdate(path);
-        std::string failure;
-        if (!target.isOpen()) {
-            failure = target.reason;
-        } else {
-            const batch::FileOutcome outcome = work(target.file, i);
-            if (outcome.isFailed()) failure = outcome.reason;
-        }
-        if (!failure.empty()) {
-            progress.clear();
-            reportFileError(path, failure);
-            status = kExitFileFailed;
-        }
+    bool startFile(const batch::RunFile& file) override
+    {
+        m_progress.show(file.index, file.path);
+        return true;
     }
-    return status;
+    bool finishFile(const batch::RunFile& file, const batch::FileOutcome& outcome) override
+    {
+        if (outcome.isFailed()) {
+            m_progress.clear();
+            reportFileError(file.path, outcome.reason);
+        }
+        return true;
+    }
+
+private:
+    Progress m_progress;
+};
+
+int runOverFiles(const std::vector<std::string>& files, const batch::FileWork& work)
+{
+    StderrObserver observer(files.size());
+    return batch::runFiles(files, work, observer).anyFailed() ? kExitFileFailed : kExitOk;
 }
 
 // Parses the arguments of a writing command; prints its help or a usage error. Returns nullopt
@@ -174,7 +177,7 @@ int runSet(std::span<const std::string> args)
     const std::vector<std::string> files(
         parsed->operands.begin() + static_cast<std::ptrdiff_t>(first), parsed->operands.end());
     if (files.empty()) return usageError("set", "no file given");
-    return runOverFiles(files, [&options](tags::FileIo& file, std::size_t) {
+    return runOverFiles(files, [&options](tags::FileIo& file, const batch::RunFile&) {
         return batch::setData(file, options, batch::tagPresence(file));
     });
 }
@@ -189,7 +192,7 @@ int runRemove(std::span<const std::string> args)
     const bool both = !parsed->has("--v1") && !parsed->has("--v2");
     const bool v1 = both || parsed->has("--v1");
     const bool v2 = both || parsed->has("--v2");
-    return runOverFiles(parsed->operands, [v1, v2](tags::FileIo& file, std::size_t) {
+    return runOverFiles(parsed->operands, [v1, v2](tags::FileIo& file, const batch::RunFile&) {
         return batch::removeTags(file, v1, v2);
     });
 }
@@ -200,8 +203,9 @@ int runCompact(std::span<const std::string> args)
     const auto parsed = parseOrStop("compact", args, {}, exitStatus);
     if (!parsed) return exitStatus;
     if (parsed->operands.empty()) return usageError("compact", "no file given");
-    return runOverFiles(parsed->operands,
-                        [](tags::FileIo& file, std::size_t) { return batch::compactId3v2(file); });
+    return runOverFiles(parsed->operands, [](tags::FileIo& file, const batch::RunFile&) {
+        return batch::compactId3v2(file);
+    });
 }
 
 int runSync(std::span<const std::string> args)
@@ -223,7 +227,7 @@ int runSync(std::span<const std::string> args)
     options.keep = parsed->has("--keep");
     options.intelligent = !parsed->has("--no-intelligent");
     options.compact = parsed->has("--compact");
-    return runOverFiles(parsed->operands, [&options](tags::FileIo& file, std::size_t) {
+    return runOverFiles(parsed->operands, [&options](tags::FileIo& file, const batch::RunFile&) {
         return batch::synchroniseTags(file, options);
     });
 }
@@ -260,8 +264,8 @@ int runNumber(std::span<const std::string> args)
     const bool compact = parsed->has("--compact");
     const int width = batch::trackWidth(zeros, start, parsed->operands.size());
     // A file that fails still uses up its number, so the others keep their places.
-    return runOverFiles(parsed->operands, [&](tags::FileIo& file, std::size_t index) {
-        const auto text = batch::trackText(start + static_cast<std::int64_t>(index), width);
+    return runOverFiles(parsed->operands, [&](tags::FileIo& file, const batch::RunFile& run) {
+        const auto text = batch::trackText(start + static_cast<std::int64_t>(run.index), width);
         return batch::writeTrack(file, text, choice, batch::tagPresence(file), compact);
     });
 }

@@ -2,16 +2,16 @@
 // headers define away as a macro.
 #include "editor/tag_editor_load.h"
 #include "editor/tag_editor_save.h"
-#include "editor/update_all_job.h"
 #include "tags/field_catalogue.h"
 
 #include "editor/tag_editor_dialog.h"
 
-#include "app/prompt.h"
-#include "app/wait_cursor.h"
 #include "editor/digits_only_filter.h"
-#include "editor/genre_box.h"
-#include "editor/write_failure_message.h"
+#include "gui/display_text.h"
+#include "gui/genre_box.h"
+#include "gui/prompt.h"
+#include "gui/wait_cursor.h"
+#include "gui/write_failure_message.h"
 
 #include "ui_tag_editor_dialog.h"
 
@@ -23,14 +23,23 @@
 
 #include <algorithm>
 #include <optional>
+#include <utility>
 
 namespace corvane {
 
 namespace {
 
-constexpr int kV2CommentIndex = 11;
-constexpr int kFirstV2Text = 6;
-constexpr int kLastV2Text = 24;
+using tags::EditorField;
+
+// The ID3v1 fields and the ID3v2 fields that "From ID3v1" and "To ID3v1" copy between.
+constexpr std::array<std::pair<EditorField, EditorField>, 6> kTagPairs{{
+    {EditorField::V1Track, EditorField::Track},
+    {EditorField::V1Title, EditorField::Title},
+    {EditorField::V1Artist, EditorField::Artist},
+    {EditorField::V1Album, EditorField::Album},
+    {EditorField::V1Year, EditorField::Year},
+    {EditorField::V1Comment, EditorField::Comment},
+}};
 // From ID3v1 copies at most this many characters; the ID3v1 limits keep every text shorter.
 constexpr int kCopyFromId3v1Chars = 38;
 constexpr int kToId3v1GenreChars = 29;
@@ -39,15 +48,10 @@ const QString kSavePrompt = QStringLiteral("Would you like to save any changes t
 const QString kRevertPrompt =
     QStringLiteral("Are you sure you wish to revert back to the original information?");
 
-QString fromUtf8(const std::string& text)
-{
-    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
-
 }  // namespace
 
 TagEditorDialog::TagEditorDialog(const std::string& folder, std::vector<std::string> names,
-                                 bool& expanded, bool compact, FieldSelection& selection,
+                                 bool& expanded, bool compact, batch::FieldSelection& selection,
                                  Prompter& prompter, QWidget* parent)
     : QDialog(parent),
       m_ui(std::make_unique<Ui::TagEditorDialog>()),
@@ -60,20 +64,43 @@ TagEditorDialog::TagEditorDialog(const std::string& folder, std::vector<std::str
       m_record(std::make_unique<tags::TagRecord>())
 {
     m_ui->setupUi(this);
-    m_edits = {m_ui->editV1Track, m_ui->editV1Title, m_ui->editV1Artist, m_ui->editV1Album,
-               m_ui->editV1Year, m_ui->editV1Comment, m_ui->editV2Track, m_ui->editV2Title,
-               m_ui->editV2Artist, m_ui->editV2Album, m_ui->editV2Year, nullptr,
-               m_ui->editComposer, m_ui->editLyricist, m_ui->editCopyright, m_ui->editUrl,
-               m_ui->editEncodedBy, m_ui->editSubTitle, m_ui->editOrigArtist,
-               m_ui->editOrigAlbum, m_ui->editOrigYear, m_ui->editOrigLyricist,
-               m_ui->editPublisher, m_ui->editBand, m_ui->editConductor, m_ui->editPlayCounter};
+    const std::pair<EditorField, QLineEdit*> edits[] = {
+        {EditorField::V1Track, m_ui->editV1Track},
+        {EditorField::V1Title, m_ui->editV1Title},
+        {EditorField::V1Artist, m_ui->editV1Artist},
+        {EditorField::V1Album, m_ui->editV1Album},
+        {EditorField::V1Year, m_ui->editV1Year},
+        {EditorField::V1Comment, m_ui->editV1Comment},
+        {EditorField::Track, m_ui->editV2Track},
+        {EditorField::Title, m_ui->editV2Title},
+        {EditorField::Artist, m_ui->editV2Artist},
+        {EditorField::Album, m_ui->editV2Album},
+        {EditorField::Year, m_ui->editV2Year},
+        {EditorField::Composer, m_ui->editComposer},
+        {EditorField::Lyricist, m_ui->editLyricist},
+        {EditorField::Copyright, m_ui->editCopyright},
+        {EditorField::Url, m_ui->editUrl},
+        {EditorField::EncodedBy, m_ui->editEncodedBy},
+        {EditorField::SubTitle, m_ui->editSubTitle},
+        {EditorField::OrigArtist, m_ui->editOrigArtist},
+        {EditorField::OrigAlbum, m_ui->editOrigAlbum},
+        {EditorField::OrigYear, m_ui->editOrigYear},
+        {EditorField::OrigLyricist, m_ui->editOrigLyricist},
+        {EditorField::Publisher, m_ui->editPublisher},
+        {EditorField::Band, m_ui->editBand},
+        {EditorField::Conductor, m_ui->editConductor},
+        {EditorField::PlayCounter, m_ui->editPlayCounter},
+    };
+    for (const auto& [field, edit] : edits)
+        m_edits[static_cast<std::size_t>(tags::indexOf(field))] = edit;
     m_v2Comment = m_ui->editV2Comment;
-    initialise();
+    setUpControls();
+    connectSignals();
 }
 
 TagEditorDialog::~TagEditorDialog() = default;
 
-void TagEditorDialog::initialise()
+void TagEditorDialog::setUpControls()
 {
     // The Compact box starts checked at every opening, whatever the setting holds; the setting
     // only comes back changed through "Update".
@@ -83,8 +110,10 @@ void TagEditorDialog::initialise()
     m_ui->checkId3v2->setChecked(true);
     m_ui->checkCompact->setChecked(true);
 
-    for (std::size_t i = 0; i < tags::kV1SlotMaxChars.size(); ++i)
-        m_edits[i]->setMaxLength(tags::kV1SlotMaxChars[i]);
+    tags::forEachField(tags::kFirstV1Text, tags::kLastV1Text, [this](EditorField field) {
+        const auto slot = static_cast<std::size_t>(tags::definitionOf(field).slot);
+        lineEdit(field)->setMaxLength(tags::kV1SlotMaxChars[slot]);
+    });
     auto* digits = new DigitsOnlyFilter(this);
     for (QLineEdit* edit : {m_ui->editV1Track, m_ui->editV1Year, m_ui->editV2Track, m_ui->editV2Year})
         edit->installEventFilter(digits);
@@ -102,16 +131,15 @@ void TagEditorDialog::initialise()
     m_ui->comboV2Genre->setCompleter(nullptr);
     fillGenreBox(*m_ui->comboV1Genre);
     fillGenreBox(*m_ui->comboV2Genre);
+}
 
-    connectSignals();
-    if (m_names.empty()) {
-        m_finished = true;
-        done(QDialog::Rejected);
-        return;
-    }
-    loadCurrentFile();
+bool TagEditorDialog::loadFirstFile()
+{
+    if (m_names.empty() || !loadCurrentFile())
+        return false;
     if (!m_expanded)
         applyLayout();
+    return true;
 }
 
 void TagEditorDialog::connectSignals()
@@ -127,7 +155,7 @@ void TagEditorDialog::connectSignals()
     }
     connect(m_ui->checkId3v1, &QCheckBox::clicked, this, &TagEditorDialog::applyId3v1Enabling);
     connect(m_ui->checkId3v2, &QCheckBox::clicked, this, &TagEditorDialog::applyId3v2Enabling);
-    connect(m_ui->buttonUpdate, &QPushButton::clicked, this, &TagEditorDialog::update);
+    connect(m_ui->buttonUpdate, &QPushButton::clicked, this, &TagEditorDialog::saveAndMoveOn);
     connect(m_ui->buttonCancel, &QPushButton::clicked, this, &QDialog::reject);
     connect(m_ui->buttonRevert, &QPushButton::clicked, this, &TagEditorDialog::revert);
     connect(m_ui->buttonPrev, &QPushButton::clicked, this, &TagEditorDialog::goPrev);
@@ -144,21 +172,6 @@ void TagEditorDialog::setUpdateAllHandler(UpdateAllHandler handler)
     m_updateAll = std::move(handler);
 }
 
-int TagEditorDialog::exec()
-{
-    // The only file could not be read: the user has been told, there is nothing to show.
-    if (m_finished)
-        return result();
-    return QDialog::exec();
-}
-
-void TagEditorDialog::open()
-{
-    if (m_finished)
-        return;
-    QDialog::open();
-}
-
 std::string TagEditorDialog::currentPath() const
 {
     return m_folder + m_names[static_cast<std::size_t>(m_index)];
@@ -166,7 +179,7 @@ std::string TagEditorDialog::currentPath() const
 
 QString TagEditorDialog::currentName() const
 {
-    return displayFileName(m_names[static_cast<std::size_t>(m_index)]);
+    return displayName(m_names[static_cast<std::size_t>(m_index)]);
 }
 
 void TagEditorDialog::updateTitle()
@@ -177,32 +190,40 @@ void TagEditorDialog::updateTitle()
                        .arg(currentName()));
 }
 
-void TagEditorDialog::setText(int control, const QString& text)
+QLineEdit* TagEditorDialog::lineEdit(EditorField field) const
 {
-    if (control == kV2CommentIndex)
+    return m_edits[static_cast<std::size_t>(tags::indexOf(field))];
+}
+
+void TagEditorDialog::setText(EditorField field, const QString& text)
+{
+    if (field == EditorField::Comment)
         m_v2Comment->setPlainText(text);
-    else
-        m_edits[static_cast<std::size_t>(control)]->setText(text);
+    else if (QLineEdit* edit = lineEdit(field))
+        edit->setText(text);
 }
 
-QString TagEditorDialog::text(int control) const
+QString TagEditorDialog::text(EditorField field) const
 {
-    if (control == kV2CommentIndex)
-        return m_v2Comment->toPlainText();
-    return m_edits[static_cast<std::size_t>(control)]->text();
+    switch (field) {
+    case EditorField::Comment: return m_v2Comment->toPlainText();
+    case EditorField::V1Genre: return m_ui->comboV1Genre->currentText();
+    case EditorField::V2Genre: return m_ui->comboV2Genre->currentText();
+    default: return lineEdit(field)->text();
+    }
 }
 
-// Loads the current file; a file that does not open is reported and skipped, so the loop ends on
-// the first readable file from here on, or closes the dialog after the last.
+// A file that does not open is reported and skipped, so the loop ends on the first readable file
+// from here on.
 bool TagEditorDialog::loadCurrentFile()
 {
     for (;;) {
         updateTitle();
-        const LoadResult loaded = loadTagFile(currentPath(), *m_record);
+        const batch::TagFileLoad loaded = batch::loadTagFile(currentPath(), *m_record);
         if (loaded.opened) {
             m_ui->checkId3v1->setChecked(m_record->hasId3v1());
             m_ui->checkId3v2->setChecked(m_record->hasId3v2());
-            m_ui->specificsText->setPlainText(fromUtf8(loaded.specifics));
+            m_ui->specificsText->setPlainText(fromUtf8(editorSpecifics(loaded)));
             applyId3v1Enabling();
             applyId3v2Enabling();
             fillControls();
@@ -217,11 +238,8 @@ bool TagEditorDialog::loadCurrentFile()
         if (hasNext)
             message += QStringLiteral("\nMoving on to the next file");
         m_prompter.information(this, message);
-        if (!hasNext) {
-            m_finished = true;
-            done(QDialog::Rejected);
+        if (!hasNext)
             return false;
-        }
         // The controls still show the previous file, so there is nothing to offer to save here.
         ++m_index;
         m_ui->buttonPrev->setEnabled(true);
@@ -231,8 +249,10 @@ bool TagEditorDialog::loadCurrentFile()
 
 void TagEditorDialog::fillControls()
 {
-    for (int i = 0; i < kTextControlCount; ++i)
-        setText(i, fromUtf8((*m_record)[static_cast<tags::RecordSlot>(i)].text()));
+    // The genre boxes are filled below; setText leaves them alone.
+    tags::forEachField([this](EditorField field) {
+        setText(field, fromUtf8((*m_record)[tags::definitionOf(field).slot].text()));
+    });
     const tags::FieldSlot& genreByte = (*m_record)[tags::RecordSlot::V1GenreByte];
     std::optional<std::uint8_t> byte;
     if (genreByte.hasValue() && !genreByte.text().empty())
@@ -246,8 +266,8 @@ void TagEditorDialog::fillControls()
 void TagEditorDialog::applyId3v1Enabling()
 {
     const bool on = m_ui->checkId3v1->isChecked();
-    for (int i = 0; i < kFirstV2Text; ++i)
-        m_edits[static_cast<std::size_t>(i)]->setEnabled(on);
+    tags::forEachField(tags::kFirstV1Text, tags::kLastV1Text,
+                       [&](EditorField field) { lineEdit(field)->setEnabled(on); });
     m_ui->comboV1Genre->setEnabled(on);
     m_ui->buttonFromId3v1->setEnabled(on);
     m_modified = true;
@@ -256,12 +276,12 @@ void TagEditorDialog::applyId3v1Enabling()
 void TagEditorDialog::applyId3v2Enabling()
 {
     const bool on = m_ui->checkId3v2->isChecked();
-    for (int i = kFirstV2Text; i <= kLastV2Text; ++i) {
-        if (i == kV2CommentIndex)
+    tags::forEachField(tags::kFirstV2Text, tags::kLastV2Text, [&](EditorField field) {
+        if (field == EditorField::Comment)
             m_v2Comment->setEnabled(on);
         else
-            m_edits[static_cast<std::size_t>(i)]->setEnabled(on);
-    }
+            lineEdit(field)->setEnabled(on);
+    });
     m_ui->comboV2Genre->setEnabled(on);
     m_ui->buttonToId3v1->setEnabled(on);
     m_ui->buttonClearCounter->setEnabled(on);
@@ -320,18 +340,15 @@ void TagEditorDialog::selectFocusedText()
 batch::EditorTexts TagEditorDialog::editorTexts() const
 {
     batch::EditorTexts texts;
-    for (int i = 0; i < kTextControlCount; ++i)
-        texts.edits[static_cast<std::size_t>(i)] = text(i).toStdString();
-    texts.v1Genre = m_ui->comboV1Genre->currentText().toStdString();
-    texts.v2Genre = m_ui->comboV2Genre->currentText().toStdString();
+    tags::forEachField([&](EditorField field) { texts[field] = text(field).toStdString(); });
     texts.v1Checked = m_ui->checkId3v1->isChecked();
     texts.v2Checked = m_ui->checkId3v2->isChecked();
     return texts;
 }
 
-int TagEditorDialog::listCapacity() const
+batch::EditorLayout TagEditorDialog::editorLayout() const
 {
-    return corvane::listCapacity(m_expanded ? EditorLayout::Expanded : EditorLayout::Reduced);
+    return m_expanded ? batch::EditorLayout::Expanded : batch::EditorLayout::Reduced;
 }
 
 bool TagEditorDialog::saveCurrentFile()
@@ -340,27 +357,26 @@ bool TagEditorDialog::saveCurrentFile()
     // An unchanged file is still rewritten when its tag is to be compacted.
     if (!m_modified && !compact)
         return true;
-    SaveResult result;
+    batch::FileOutcome outcome;
     {
         const WaitCursor wait;
-        result = saveTagFile(currentPath(), editorTexts(),
-                             m_expanded ? EditorLayout::Expanded : EditorLayout::Reduced,
+        outcome = saveTagFile(currentPath(), editorTexts(), editorLayout(),
                              m_ui->checkCompact->isChecked(),
                              {m_record->hasId3v1(), m_record->hasId3v2()});
     }
-    if (result.status != SaveStatus::Saved) {
-        reportSaveFailure(result);
+    if (outcome.isFailed()) {
+        reportSaveFailure(outcome);
         return false;
     }
     m_modified = false;
     return true;
 }
 
-void TagEditorDialog::reportSaveFailure(const SaveResult& result)
+void TagEditorDialog::reportSaveFailure(const batch::FileOutcome& outcome)
 {
-    m_prompter.stop(this, result.status == SaveStatus::NotWritable
+    m_prompter.stop(this, outcome.status == batch::FileStatus::NotWritable
                               ? readOnlyMessage(currentName())
-                              : writeFailureMessage(currentName(), result.reason));
+                              : writeFailureMessage(currentName(), outcome.reason));
 }
 
 void TagEditorDialog::stepTo(int index)
@@ -369,7 +385,13 @@ void TagEditorDialog::stepTo(int index)
     m_index = index;
     m_ui->buttonPrev->setEnabled(m_index > 0);
     m_ui->buttonNext->setEnabled(m_index + 1 < static_cast<int>(m_names.size()));
-    loadCurrentFile();
+    showCurrentFile();
+}
+
+void TagEditorDialog::showCurrentFile()
+{
+    if (!loadCurrentFile())
+        done(QDialog::Rejected);
 }
 
 bool TagEditorDialog::offerSave()
@@ -391,7 +413,7 @@ void TagEditorDialog::goNext()
         stepTo(m_index + 1);
 }
 
-void TagEditorDialog::update()
+void TagEditorDialog::saveAndMoveOn()
 {
     m_compact = m_ui->checkCompact->isChecked();
     if (!saveCurrentFile())
@@ -420,8 +442,8 @@ void TagEditorDialog::copyFromId3v1()
         m_ui->checkId3v2->setChecked(true);
         applyId3v2Enabling();
     }
-    for (int i = 0; i < kFirstV2Text; ++i)
-        setText(kFirstV2Text + i, text(i).left(kCopyFromId3v1Chars));
+    for (const auto& [v1, v2] : kTagPairs)
+        setText(v2, text(v1).left(kCopyFromId3v1Chars));
     // Both boxes hold the same items at the same positions.
     const int position = m_ui->comboV1Genre->currentIndex();
     m_ui->comboV2Genre->setCurrentIndex(position);
@@ -434,10 +456,8 @@ void TagEditorDialog::copyToId3v1()
         m_ui->checkId3v1->setChecked(true);
         applyId3v1Enabling();
     }
-    for (int i = 0; i < kFirstV2Text; ++i) {
-        const auto limit = static_cast<qsizetype>(tags::kV1SlotMaxChars[static_cast<std::size_t>(i)]);
-        setText(i, text(kFirstV2Text + i).left(limit));
-    }
+    for (const auto& [v1, v2] : kTagPairs)
+        setText(v1, text(v2).left(lineEdit(v1)->maxLength()));
     const QString genre = m_ui->comboV2Genre->currentText().left(kToId3v1GenreChars);
     selectGenreIndex(*m_ui->comboV1Genre, tags::findGenre(genre.toStdString()));
 }
@@ -459,32 +479,26 @@ void TagEditorDialog::updateAll()
         return;
     UpdateAllRequest request;
     request.parent = this;
-    const batch::EditorTexts texts = editorTexts();
-    request.texts.fields = texts.edits;
-    request.texts.id3v1Genre = texts.v1Genre;
-    request.texts.id3v2Genre = texts.v2Genre;
-    request.texts.tagMask = (texts.v1Checked ? kFieldSelectId3v1 : 0) |
-                            (texts.v2Checked ? kFieldSelectId3v2 : 0);
+    request.texts = editorTexts();
     request.selection = &m_selection;
+    const batch::EditorTexts& texts = request.texts;
     if (!m_updateAll.chooseFields(request))
         return;
     {
         const WaitCursor wait;
         m_modified = false;
-        UpdateAllJob job;
-        job.parent = this;
+        batch::UpdateAllJob job;
         job.folder = m_folder;
         job.names = m_names;
         job.plan.id3v1 = batch::collectId3v1List(texts, m_selection);
-        job.plan.id3v2 = batch::collectId3v2List(texts, m_selection, listCapacity());
+        job.plan.id3v2 = batch::collectId3v2List(texts, m_selection, editorLayout());
         job.plan.compact = m_ui->checkCompact->isChecked();
-        job.prompter = &m_prompter;
         if (m_updateAll.writeAll)
-            m_updateAll.writeAll(job);
+            m_updateAll.writeAll(this, job);
     }
     m_prompter.information(this, QStringLiteral("Update Complete"));
     m_record->clear();
-    loadCurrentFile();
+    showCurrentFile();
 }
 
 }  // namespace corvane

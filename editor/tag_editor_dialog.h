@@ -3,8 +3,9 @@
 // were selected when it opened. A file is read when it becomes current and written only by
 // "Update", by a Yes to the save prompt of Prev and Next, or by Update All.
 
-#include "app/field_selection.h"
+#include "batch/field_selection.h"
 #include "editor/update_all_hook.h"
+#include "tags/editor_fields.h"
 
 #include <QDialog>
 
@@ -27,21 +28,20 @@ class TagRecord;
 }
 namespace batch {
 struct EditorTexts;
+struct FileOutcome;
 }
 class Prompter;
-struct SaveResult;
 
 class TagEditorDialog : public QDialog {
     Q_OBJECT
 
 public:
-    // folder ends with "/"; names (at least one) are the file names in list order. expanded is
-    // the main window's layout setting, which More/Less changes; compact is the incoming value of
-    // the Compact setting; selection is the Update All field selection. All references must
-    // outlive the dialog. The first file is loaded here; when it cannot be read the dialog moves
-    // on or, for the last file, is already rejected (exec() then returns at once).
+    // folder ends with "/"; names are the file names in list order. expanded is the main
+    // window's layout setting, which More/Less changes; compact is the incoming value of the
+    // Compact setting; selection is the Update All field selection. All references must outlive
+    // the dialog. Nothing is read here: the caller runs loadFirstFile before showing it.
     TagEditorDialog(const std::string& folder, std::vector<std::string> names, bool& expanded,
-                    bool compact, FieldSelection& selection, Prompter& prompter,
+                    bool compact, batch::FieldSelection& selection, Prompter& prompter,
                     QWidget* parent = nullptr);
     ~TagEditorDialog() override;
 
@@ -51,21 +51,27 @@ public:
     // 0-based position of the current file among the names.
     [[nodiscard]] int currentIndex() const { return m_index; }
 
+    // Loads the first file of the list that can be read; each one before it that cannot is
+    // reported ("Unable to read the file ..."). False when none could be read: the dialog has
+    // nothing to show and is not to be shown.
+    [[nodiscard]] bool loadFirstFile();
+
     // Until a handler is set, "Update All..." does nothing.
     void setUpdateAllHandler(UpdateAllHandler handler);
 
-    int exec() override;
-    void open() override;
-
 private:
-    void initialise();
+    void setUpControls();
     void connectSignals();
     void markModified() { m_modified = true; }
 
     std::string currentPath() const;
     QString currentName() const;
     void updateTitle();
-    bool loadCurrentFile();
+    // Loads the current file or, when it cannot be read, says so and moves on to the next one;
+    // false when no file from the current one on could be read.
+    [[nodiscard]] bool loadCurrentFile();
+    // loadCurrentFile for a dialog on the screen: it closes when no file is left to show.
+    void showCurrentFile();
     void fillControls();
     void applyId3v1Enabling();
     void applyId3v2Enabling();
@@ -73,17 +79,16 @@ private:
     void selectFocusedText();
 
     batch::EditorTexts editorTexts() const;
-    int listCapacity() const;
+    batch::EditorLayout editorLayout() const;
     bool saveCurrentFile();
-    void reportSaveFailure(const SaveResult& result);
+    void reportSaveFailure(const batch::FileOutcome& outcome);
 
     void stepTo(int index);
     void goPrev();
     void goNext();
     bool offerSave();
-    void moveOnAfterFailedLoad();
 
-    void update();
+    void saveAndMoveOn();
     void revert();
     void copyFromId3v1();
     void copyToId3v1();
@@ -91,14 +96,13 @@ private:
     void clearCounter();
     void updateAll();
 
-    void setText(int control, const QString& text);
-    QString text(int control) const;
+    // The one-line edit of a field; nullptr for the multi-line ID3v2 comment and the genre boxes.
+    QLineEdit* lineEdit(tags::EditorField field) const;
+    void setText(tags::EditorField field, const QString& text);
+    QString text(tags::EditorField field) const;
 
     std::unique_ptr<Ui::TagEditorDialog> m_ui;
-    // The 26 text controls in batch::EditorTexts order (each index is also the TagRecord slot the
-    // control shows); the ID3v2 comment, index 11, is the multi-line one.
-    static constexpr int kTextControlCount = 26;
-    std::array<QLineEdit*, kTextControlCount> m_edits{};
+    std::array<QLineEdit*, tags::kEditorFieldCount> m_edits{};  // by EditorField
     QPlainTextEdit* m_v2Comment = nullptr;
 
     std::string m_folder;
@@ -106,15 +110,12 @@ private:
     int m_index = 0;
     bool& m_expanded;
     bool m_compact;
-    FieldSelection& m_selection;
+    batch::FieldSelection& m_selection;
     Prompter& m_prompter;
     bool m_modified = false;
     // The current file as loaded; Revert restores it, saves never go through it.
     std::unique_ptr<tags::TagRecord> m_record;
     UpdateAllHandler m_updateAll;
-    // Set when the first file could not be read and there was no other: the dialog is over before
-    // it was shown.
-    bool m_finished = false;
     // The width the user had before "< Less", given back by "More >".
     int m_expandedWidth = 0;
 };

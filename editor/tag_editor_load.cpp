@@ -1,7 +1,5 @@
 #include "editor/tag_editor_load.h"
 
-#include "batch/tag_file_load.h"
-
 namespace corvane {
 
 namespace {
@@ -32,17 +30,9 @@ std::string displaySpecifics(const std::vector<std::string>& lines, const std::s
 
 }  // namespace
 
-LoadResult loadTagFile(const std::string& path, tags::TagRecord& record)
+std::string editorSpecifics(const batch::TagFileLoad& loaded)
 {
-    const batch::TagFileLoad loaded = batch::loadTagFile(path, record);
-    LoadResult result;
-    result.opened = loaded.opened;
-    result.reason = loaded.reason;
-    result.id3v1 = loaded.id3v1;
-    result.id3v2 = loaded.id3v2;
-    if (loaded.opened)
-        result.specifics = displaySpecifics(loaded.specifics, unreadTagNote(loaded));
-    return result;
+    return displaySpecifics(loaded.specifics, unreadTagNote(loaded));
 }
 
 }  // namespace corvane

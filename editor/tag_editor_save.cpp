@@ -1,7 +1,6 @@
 #include "editor/tag_editor_save.h"
 
-#include "app/field_selection.h"
-#include "batch/file_work.h"
+#include "batch/run_driver.h"
 #include "batch/update_all.h"
 
 namespace corvane {
@@ -16,30 +15,19 @@ void keepUnloadedTag(batch::CollectedList& list, bool loaded)
 
 }  // namespace
 
-SaveResult saveTagFile(const std::string& path, const batch::EditorTexts& texts,
-                       EditorLayout layout, bool compact, LoadedTags loaded)
+batch::FileOutcome saveTagFile(const std::string& path, const batch::EditorTexts& texts,
+                               batch::EditorLayout layout, bool compact, LoadedTags loaded)
 {
-    batch::UpdateFile target = batch::openForUpdate(path);
-    switch (target.status) {
-    case batch::OpenStatus::Open:
-        break;
-    case batch::OpenStatus::ReadOnly:
-    case batch::OpenStatus::Missing:
-        return {SaveStatus::NotWritable, target.reason};
-    case batch::OpenStatus::Failed:
-        return {SaveStatus::Failed, target.reason};
-    }
-    const FieldSelection all = allFieldsSelected();
+    const auto all = batch::FieldSelection::all();
     batch::UpdateAllPlan plan;
     plan.id3v1 = batch::collectId3v1List(texts, all);
-    plan.id3v2 = batch::collectId3v2List(texts, all, listCapacity(layout));
+    plan.id3v2 = batch::collectId3v2List(texts, all, layout);
     plan.compact = compact;
     keepUnloadedTag(plan.id3v1, loaded.id3v1);
     keepUnloadedTag(plan.id3v2, loaded.id3v2);
-    const batch::FileOutcome outcome = batch::updateAllFile(target.file, plan);
-    if (outcome.isFailed())
-        return {SaveStatus::Failed, outcome.reason};
-    return {};
+    return batch::runFile(path, [&plan](tags::FileIo& file, const batch::RunFile&) {
+        return batch::updateAllFile(file, plan);
+    });
 }
 
 }  // namespace corvane

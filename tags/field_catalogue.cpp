@@ -23,13 +23,6 @@ const std::array<ColumnDef, kColumnCount> ColumnTable{{
     {"Encoded By", "TENC"},
 }};
 
-const std::array<std::string_view, kEditorFieldCount> EditorFieldTable{
-    "Track No",  "Title",        "Artist",      "Album",       "Year",
-    "Genre",     "Comment",      "Composer",    "Lyricist",    "Copyright",
-    "URL",       "Encoded By",   "Sub Title",   "Orig. Artist", "Orig. Album",
-    "Orig. Year", "Orig. Lyricist", "Publisher", "Band",        "Conductor",
-};
-
 const std::array<std::string_view, kTagRecordSize> FrameIdTable{
     "",     "",     "",     "",     "",     "",     "TRCK", "TIT2", "TPE1", "TALB",
     "TYER", "COMM", "TCOM", "TEXT", "TCOP", "WXXX", "TENC", "TIT3", "TOPE", "TOAL",

@@ -1,5 +1,5 @@
 #pragma once
-// The constant tables every layer shares: list columns, editor labels, the keys of a TagRecord,
+// The constant tables every layer shares: list columns, the keys of a TagRecord,
 // genre names, ID3v1 widths and the MPEG bit-rate tables. Nothing here changes at run time.
 
 #include <array>
@@ -23,10 +23,6 @@ struct ColumnDef {
     std::string_view frameId;  // ID3v2 frame that fills the column; empty for Filename
 };
 extern const std::array<ColumnDef, kColumnCount> ColumnTable;
-
-// The 20 field labels of the Update All field chooser, in its order.
-inline constexpr int kEditorFieldCount = 20;
-extern const std::array<std::string_view, kEditorFieldCount> EditorFieldTable;
 
 // The 30 keys of a TagRecord, slot by slot; the first six (the ID3v1 slots) are empty.
 inline constexpr int kTagRecordSize = 30;

@@ -19,7 +19,7 @@ bool FileIo::readExactAt(std::uint64_t offset, std::span<std::uint8_t> data)
 
 File::~File()
 {
-    close();
+    close();  // nobody is left to hear of a failure; writers close explicitly first
 }
 
 File::File(File&& other) noexcept
@@ -61,7 +61,7 @@ File File::open(const std::string& path, OpenMode mode)
     struct stat st {};
     if (::fstat(file.m_fd, &st) != 0 || !S_ISREG(st.st_mode)) {
         file.m_error = S_ISDIR(st.st_mode) ? EISDIR : EINVAL;
-        file.close();
+        file.close();  // a file we only looked at
         return file;
     }
     file.m_length = static_cast<std::uint64_t>(st.st_size);
@@ -69,13 +69,18 @@ File File::open(const std::string& path, OpenMode mode)
     return file;
 }
 
-void File::close()
+bool File::close()
 {
-    if (m_fd >= 0) {
-        ::close(m_fd);
-        m_fd = -1;
+    bool closed = true;
+    // Linux releases the descriptor even when close fails, so it is never tried again; an
+    // interrupted close has still closed the file.
+    if (m_fd >= 0 && ::close(m_fd) != 0 && errno != EINTR) {
+        m_error = errno;
+        closed = false;
     }
+    m_fd = -1;
     m_length.reset();
+    return closed;
 }
 
 void File::noteWritten(std::uint64_t end)

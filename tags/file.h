@@ -90,7 +90,10 @@ public:
 
     [[nodiscard]] bool isOpen() const { return m_fd >= 0; }
     [[nodiscard]] int error() const { return m_error; }  // errno of the last failure
-    void close();
+    // Closes the file; false when the system reports a failure (error() says why), which for a
+    // file we wrote may mean that data written earlier did not reach the disk. The file is
+    // closed either way. A file that was only read may ignore the result; the destructor does.
+    bool close();
 
     [[nodiscard]] std::optional<std::size_t> readAt(std::uint64_t offset,
                                                     std::span<std::uint8_t> data) override;

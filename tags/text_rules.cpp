@@ -46,4 +46,11 @@ bool equalsIgnoringAsciiCase(std::string_view a, std::string_view b)
            });
 }
 
+bool isMp3FileName(std::string_view name)
+{
+    constexpr std::string_view kSuffix = ".mp3";
+    return name.size() >= kSuffix.size() &&
+           equalsIgnoringAsciiCase(name.substr(name.size() - kSuffix.size()), kSuffix);
+}
+
 }  // namespace corvane::tags

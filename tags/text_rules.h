@@ -19,4 +19,8 @@ namespace corvane::tags {
 // every non-ASCII character) must match exactly.
 [[nodiscard]] bool equalsIgnoringAsciiCase(std::string_view a, std::string_view b);
 
+// True when a file name ends in ".mp3", the letters in any case: the entries of a folder that the
+// file list and `corvane-tag list` show.
+[[nodiscard]] bool isMp3FileName(std::string_view name);
+
 }  // namespace corvane::tags

@@ -2,7 +2,7 @@
 // editor's choices come back to the window and the rows are read again when it closes.
 #include "app/folder_tree.h"
 #include "editor/tag_editor_dialog.h"
-#include "tests/batch/batch_frame_fixture.h"
+#include "tests/batchui/batch_frame_fixture.h"
 
 namespace corvane {
 namespace {

@@ -7,32 +7,31 @@
 namespace corvane::batch {
 namespace {
 
+using tags::EditorField;
 using test::Bytes;
-
-FieldFlags noFlags() { return FieldFlags{}; }
 
 EditorTexts editorTexts()
 {
     EditorTexts texts;
-    for (std::size_t p = 0; p < texts.edits.size(); ++p) texts.edits[p] = "v" + std::to_string(p);
-    texts.edits[25] = "";
-    texts.v1Genre = "Jazz";
-    texts.v2Genre = "Jazz";
+    for (std::size_t p = 0; p < texts.values.size(); ++p) texts.values[p] = "v" + std::to_string(p);
+    texts[EditorField::PlayCounter] = "";
+    texts[EditorField::V1Genre] = "Jazz";
+    texts[EditorField::V2Genre] = "Jazz";
     return texts;
 }
 
 TEST(UpdateAll, ReducedLayoutTakesEncodedByButNotSubTitle)
 {
     EditorTexts texts = editorTexts();
-    texts.edits[25] = "42";
-    FieldFlags flags = noFlags();
-    flags[16] = true;  // Encoded By
-    flags[17] = true;  // Sub Title
-    const auto reduced = collectId3v2List(texts, flags, kReducedCapacity);
+    texts[EditorField::PlayCounter] = "42";
+    FieldSelection flags;
+    flags.set(EditorField::EncodedBy, true);
+    flags.set(EditorField::SubTitle, true);
+    const auto reduced = collectId3v2List(texts, flags, EditorLayout::Reduced);
     ASSERT_EQ(reduced.entries.size(), 1u);
     EXPECT_EQ(reduced.entries[0].key, "TENC");
 
-    const auto expanded = collectId3v2List(texts, flags, kExpandedCapacity);
+    const auto expanded = collectId3v2List(texts, flags, EditorLayout::Expanded);
     ASSERT_EQ(expanded.entries.size(), 3u);
     EXPECT_EQ(expanded.entries[1].key, "TIT3");
     EXPECT_EQ(expanded.entries[2].key, "PCNT");
@@ -42,15 +41,17 @@ TEST(UpdateAll, ReducedLayoutTakesEncodedByButNotSubTitle)
 TEST(UpdateAll, Id3v1ListOrderAndFieldsFollowTheFlags)
 {
     EditorTexts texts = editorTexts();
-    FieldFlags flags = noFlags();
-    flags[0] = flags[2] = flags[kFlagV1Genre] = true;
+    FieldSelection flags;
+    for (const EditorField field :
+         {EditorField::V1Track, EditorField::V1Artist, EditorField::V1Genre})
+        flags.set(field, true);
     const auto list = collectId3v1List(texts, flags);
     ASSERT_EQ(list.entries.size(), 3u);
     EXPECT_EQ(list.entries[0].v1Field, tags::V1FieldNo::Genre);
     EXPECT_EQ(list.entries[0].text(), "Jazz");
     EXPECT_EQ(list.entries[1].v1Field, tags::V1FieldNo::Artist);
     EXPECT_EQ(list.entries[2].v1Field, tags::V1FieldNo::Track);
-    EXPECT_EQ(list.entries[2].text(), "v0");
+    EXPECT_EQ(list.entries[2].text(), texts[EditorField::V1Track]);
 }
 
 TEST(UpdateAll, FailedId3v2WriteTouchesNeitherTag)
@@ -61,13 +62,9 @@ TEST(UpdateAll, FailedId3v2WriteTouchesNeitherTag)
                                     test::trailer("t")));
     const Bytes before = test::readFile(path);
     EditorTexts texts = editorTexts();
-    const FieldFlags all = [] {
-        FieldFlags f;
-        f.fill(true);
-        return f;
-    }();
+    const auto all = FieldSelection::all();
     const UpdateAllPlan plan{collectId3v1List(texts, all),
-                             collectId3v2List(texts, all, kExpandedCapacity), true};
+                             collectId3v2List(texts, all, EditorLayout::Expanded), true};
     auto file = test::openUpdate(path);
     test::FullDisk full(file);
     const auto outcome = updateAllFile(full, plan);

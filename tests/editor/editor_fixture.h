@@ -4,12 +4,11 @@
 
 // The tag core comes before any Qt header: TagRecord has a member named slots, which Qt's
 // headers define away as a macro.
-#include "editor/update_all_job.h"
+#include "batch/update_all.h"
 #include "tests/editor/read_back.h"
 #include "tests/support/id3_builder.h"
 #include "tests/support/temp_dir.h"
 
-#include "app/field_selection.h"
 #include "editor/tag_editor_dialog.h"
 #include "tests/gui_support/scripted_prompter.h"
 
@@ -47,12 +46,15 @@ protected:
         return m_dir.file(name);
     }
 
-    // Opens the editor on names and shows it (without a nested event loop, unlike exec()).
+    // Opens the editor on names as the main window does: loads it, then shows it (without a
+    // nested event loop, unlike exec()) when a file could be read.
     TagEditorDialog& open(std::vector<std::string> names)
     {
         m_dialog = std::make_unique<TagEditorDialog>(m_dir.folder(), std::move(names), m_expanded,
                                                      m_compactSetting, m_selection, m_prompter);
-        m_dialog->open();  // stays hidden when no file could be read
+        m_loaded = m_dialog->loadFirstFile();
+        if (m_loaded)
+            m_dialog->open();
         return *m_dialog;
     }
 
@@ -110,8 +112,9 @@ protected:
     ScriptedPrompter m_prompter;
     bool m_expanded = true;
     bool m_compactSetting = false;
-    FieldSelection m_selection = allFieldsSelected();
+    batch::FieldSelection m_selection = batch::FieldSelection::all();
     std::unique_ptr<TagEditorDialog> m_dialog;
+    bool m_loaded = false;  // what loadFirstFile said at the last open()
 };
 
 }  // namespace corvane::test

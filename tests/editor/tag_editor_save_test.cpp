@@ -2,7 +2,7 @@
 // Update All, checked on the files themselves and with the peer reader.
 #include "tests/editor/editor_fixture.h"
 
-#include "batch/file_work.h"
+#include "batch/run_driver.h"
 #include "tests/support/mutagen.h"
 
 #include <filesystem>
@@ -256,21 +256,23 @@ TEST_F(TagEditorSaveTest, UpdateAllHandsOverAndShowsTheFileAsWritten)
     UpdateAllHandler handler;
     handler.chooseFields = [&](const UpdateAllRequest& request) {
         seen = request;
-        request.selection->fill(false);
-        (*request.selection)[9] = true;  // only the ID3v2 album
+        *request.selection = batch::FieldSelection();
+        request.selection->set(tags::EditorField::Album, true);
         return answer;
     };
-    handler.writeAll = [](const UpdateAllJob& job) {
+    handler.writeAll = [](QWidget*, const batch::UpdateAllJob& job) {
         for (const std::string& name : job.names) {
-            batch::UpdateFile target = batch::openForUpdate(job.folder + name);
-            ASSERT_TRUE(target.isOpen());
-            EXPECT_TRUE(batch::updateAllFile(target.file, job.plan).isWritten());
+            const auto write = [&job](tags::FileIo& file, const batch::RunFile&) {
+                return batch::updateAllFile(file, job.plan);
+            };
+            const auto outcome = batch::runFile(job.folder + name, write);
+            EXPECT_TRUE(outcome.isWritten());
         }
     };
     dialog().setUpdateAllHandler(handler);
     click("buttonUpdateAll");
-    EXPECT_EQ(seen.texts.fields[9], "Shared");
-    EXPECT_EQ(seen.texts.tagMask, kFieldSelectId3v1 | kFieldSelectId3v2);
+    EXPECT_EQ(seen.texts[tags::EditorField::Album], "Shared");
+    EXPECT_TRUE(seen.texts.v1Checked && seen.texts.v2Checked);
     EXPECT_EQ(seen.parent, &dialog());
     EXPECT_TRUE(m_prompter.asked().empty()) << "Cancel in the chooser: nothing happens";
     EXPECT_EQ(readFile(a), before);
@@ -283,7 +285,8 @@ TEST_F(TagEditorSaveTest, UpdateAllHandsOverAndShowsTheFileAsWritten)
     EXPECT_EQ(mutagenFrames(b)["TIT2"], "B");
     EXPECT_EQ(edit("editV2Title")->text(), QStringLiteral("A")) << "reloaded from the disk";
     EXPECT_EQ(edit("editV2Album")->text(), QStringLiteral("Shared"));
-    EXPECT_FALSE(m_selection[0]) << "the user's choice stays in the selection";
+    EXPECT_FALSE(m_selection[tags::EditorField::V1Track])
+        << "the user's choice stays in the selection";
 }
 
 }  // namespace

@@ -1,7 +1,7 @@
 #pragma once
 // The prompt interface for GUI tests: records what the program asked and answers from a script.
 
-#include "app/prompt.h"
+#include "gui/prompt.h"
 
 #include <QString>
 

@@ -30,5 +30,13 @@ TEST(EqualsIgnoringAsciiCase, FoldsOnlyAsciiLetters)
     EXPECT_FALSE(equalsIgnoringAsciiCase("[", "{")) << "only letters fold";
 }
 
+TEST(IsMp3FileName, SuffixInAnyCase)
+{
+    for (const char* name : {"a.mp3", "B.MP3", ".Mp3", "x.y.mP3"})
+        EXPECT_TRUE(isMp3FileName(name)) << name;
+    for (const char* name : {"mp3", "a.mp3 ", "a.mp4", "a_mp3", "a.mp3.bak", ""})
+        EXPECT_FALSE(isMp3FileName(name)) << name;
+}
+
 }  // namespace
 }  // namespace corvane::tags

@@ -1,0 +1,211 @@
+#include "batchui/batch_frame.h"
+
+#include <algorithm>
+#include <utility>
+
+#include "batch/compact_remove.h"
+#include "batch/set_data.h"
+#include "batch/sync_tags.h"
+#include "batch/track_numbering.h"
+#include "batchui/auto_track_dialog.h"
+#include "batchui/run_prompts.h"
+#include "batchui/run_rows.h"
+#include "batchui/set_value_dialog.h"
+#include "batchui/sync_tags_dialog.h"
+#include "gui/command_ids.h"
+#include "gui/display_text.h"
+#include "gui/wait_cursor.h"
+#include "tags/field_catalogue.h"
+#include "tags/id3v1.h"
+#include "tags/list_row_reader.h"
+
+namespace corvane {
+
+namespace {
+
+// The physical index of the first list column showing `field`, or -1.
+int columnOf(const ColumnLayout& layout, tags::Column field)
+{
+    const auto it = std::find_if(layout.begin(), layout.end(),
+                                 [field](const ColumnSpec& entry) { return entry.field == field; });
+    return it == layout.end() ? -1 : static_cast<int>(it - layout.begin());
+}
+
+// What the ID3v1 view shows for the trailer's track or genre, read back from the file just
+// written: the trailer keeps a number (255 above 255, none for 0) and a genre byte, so the text
+// as entered ("007", "300", an unknown genre) is not what a later reading of the row shows.
+std::string trailerText(tags::FileIo& file, tags::Column field)
+{
+    tags::SlotList trailer(7);
+    if (tags::readId3v1(file, trailer, true) != tags::TagRead::Present) return {};
+    if (field == tags::Column::Track) return trailer[0].text();
+    const std::string genre = trailer[6].text();
+    return genre.empty() ? std::string()
+                         : std::string(tags::genreName(static_cast<std::uint8_t>(genre[0])));
+}
+
+}  // namespace
+
+BatchFrame::BatchFrame(BatchContext context) : m_context(std::move(context)) {}
+
+void BatchFrame::runOperation(int id)
+{
+    if (id >= commandNumber(CommandId::SetDataFirst) &&
+        id <= commandNumber(CommandId::SetDataLast)) {
+        setData(id - commandNumber(CommandId::SetDataFirst));
+    } else if (id == commandNumber(CommandId::SynchroniseTags)) {
+        synchroniseTags();
+    } else if (id == commandNumber(CommandId::AutoTrackNumbering)) {
+        numberTracks();
+    } else if (id == commandNumber(CommandId::CompactId3v2)) {
+        compactTags();
+    }
+}
+
+std::vector<int> BatchFrame::presencesOf(const std::vector<int>& rows) const
+{
+    std::vector<int> presences;
+    for (const int row : rows) presences.push_back(m_context.rows.rowPresence(row));
+    return presences;
+}
+
+batch::TagChoice BatchFrame::initialTagChoice(bool fieldHasV1Form) const
+{
+    return batch::initialTagChoice(presencesOf(m_context.rows.selectedRows()), fieldHasV1Form);
+}
+
+void BatchFrame::updateWrittenRow(int row, int column, const std::string& text,
+                                  const batch::FileOutcome& outcome)
+{
+    const TagView view = m_context.rows.tagView();
+    int shown = 0;
+    if (outcome.wroteId3v2 && view == TagView::Id3v2) shown |= tags::kPresenceId3v2;
+    if (outcome.wroteId3v1 && view == TagView::Id3v1) shown |= tags::kPresenceId3v1;
+    if (shown == 0 || column < 0) return;
+    m_context.rows.updateRow(row, column, fromUtf8(text), shown);
+}
+
+void BatchFrame::runRows(const std::vector<int>& rows, const batch::FileWork& work,
+                         const AfterFile& afterFile, bool readingFirst)
+{
+    const RunRows& list = m_context.rows;
+    std::vector<std::string> names;
+    std::vector<std::string> paths;
+    for (const int row : rows) {
+        names.push_back(list.rowName(row));
+        paths.push_back(list.currentFolder() + names.back());
+    }
+    RunPrompts prompts(&m_context.window, m_context.prompter, std::move(names),
+                       RunPrompts::Form::Setting);
+    prompts.setProgress(readingFirst ? RunPrompts::Progress::ReadingName
+                                     : RunPrompts::Progress::PathWhenAccessible,
+                        m_context.showProgress);
+    prompts.setAfterFile(afterFile);
+    const WaitCursor wait;
+    (void)batch::runFiles(paths, work, prompts);  // the prompts told the user about every failure
+}
+
+void BatchFrame::setData(int column)
+{
+    RunRows& list = m_context.rows;
+    const ColumnLayout& layout = list.columnLayout();
+    if (column < 0 || column >= static_cast<int>(layout.size())) return;
+    const tags::Column field = layout[static_cast<std::size_t>(column)].field;
+    if (field == tags::Column::Filename) return;
+    const std::vector<int> rows = list.selectedRows();
+    const std::string start = list.cellText(rows.front(), column).toStdString();
+
+    SetValueDialog dialog(field, start, initialTagChoice(batch::fieldOfColumn(field).hasV1Form()),
+                          m_context.prompter, &m_context.window);
+    if (dialog.exec() != QDialog::Accepted) return;
+    list.focusRows();
+    batch::SetDataOptions options = dialog.options();
+    options.compact = m_context.compact;
+    const std::string value = options.values.empty() ? std::string() : options.values.front().value;
+    const std::string cutForV1 = batch::v1DisplayText(field, value);
+    const bool byteField = field == tags::Column::Genre || field == tags::Column::Track;
+    const bool showsV1 = list.tagView() == TagView::Id3v1;
+    const std::vector<int> presences = presencesOf(rows);
+    std::vector<std::string> shown(rows.size());
+
+    // The work touches only the file; the rows are brought up to date between files.
+    runRows(
+        rows,
+        [&](tags::FileIo& file, const batch::RunFile& run) {
+            const auto outcome = batch::setData(file, options, presences[run.index]);
+            shown[run.index] = value;
+            if (showsV1)
+                shown[run.index] =
+                    byteField && outcome.wroteId3v1 ? trailerText(file, field) : cutForV1;
+            return outcome;
+        },
+        [&](const batch::RunFile& run, const batch::FileOutcome& outcome) {
+            updateWrittenRow(rows[run.index], column, shown[run.index], outcome);
+        });
+    if (column == list.sortColumn()) list.sortRows();
+}
+
+void BatchFrame::numberTracks()
+{
+    RunRows& list = m_context.rows;
+    AutoTrackDialog dialog(initialTagChoice(true), m_context.prompter, &m_context.window);
+    if (dialog.exec() != QDialog::Accepted) return;
+    list.focusRows();
+    const AutoTrackOptions options = dialog.options();
+    const int width = batch::trackWidth(options.zeroMode, options.start,
+                                        static_cast<std::size_t>(list.rowCount()));
+    const int trackColumn = columnOf(list.columnLayout(), tags::Column::Track);
+    const bool compact = m_context.compact;
+    const bool showsV1 = list.tagView() == TagView::Id3v1;
+    const std::vector<int> rows = list.selectedRows();
+    const std::vector<int> presences = presencesOf(rows);
+    std::vector<std::string> shown(rows.size());
+
+    // Every selected row takes its number, also one that is skipped: the numbers follow the list.
+    runRows(
+        rows,
+        [&](tags::FileIo& file, const batch::RunFile& run) {
+            const std::string track =
+                batch::trackText(options.start + static_cast<std::int64_t>(run.index), width);
+            const auto outcome =
+                batch::writeTrack(file, track, options.choice, presences[run.index], compact);
+            shown[run.index] = showsV1 && outcome.wroteId3v1
+                                   ? trailerText(file, tags::Column::Track)
+                                   : track;
+            return outcome;
+        },
+        [&](const batch::RunFile& run, const batch::FileOutcome& outcome) {
+            updateWrittenRow(rows[run.index], trackColumn, shown[run.index], outcome);
+        });
+    if (trackColumn >= 0 && trackColumn == list.sortColumn()) list.sortRows();
+}
+
+void BatchFrame::synchroniseTags()
+{
+    SyncTagsDialog dialog(&m_context.window);
+    if (dialog.exec() != QDialog::Accepted) return;
+    batch::SyncOptions options = dialog.options();
+    options.compact = m_context.compact;
+    runRows(
+        m_context.rows.selectedRows(),
+        [&options](tags::FileIo& file, const batch::RunFile&) {
+            return batch::synchroniseTags(file, options);
+        },
+        {}, true);
+    m_context.rows.refreshSelectedRows();
+}
+
+void BatchFrame::compactTags()
+{
+    const std::vector<int> rows = m_context.rows.selectedRows();
+    const std::vector<int> presences = presencesOf(rows);
+    runRows(rows, [&](tags::FileIo& file, const batch::RunFile& run) {
+        // The row's image decides, as for the other runs: a file it shows without an ID3v2 tag
+        // is opened and closed unchanged.
+        if ((presences[run.index] & tags::kPresenceId3v2) == 0)
+            return batch::FileOutcome::skipped("the file has no ID3v2 tag");
+        return batch::compactId3v2(file);
+    });
+}
+
+}  // namespace corvane

@@ -1,0 +1,72 @@
+#pragma once
+// The run frame of the batch operations on the selected rows: each operation's dialog, the run
+// over the rows in list order through the batch core's run driver, the wait cursor, the prompts
+// and the progress text, and the rows brought up to date after each file. The per-file work is
+// the batch core's; this is the part that talks to the user.
+
+#include <QString>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "batch/file_work.h"
+#include "batch/run_driver.h"
+#include "batch/tag_choice.h"
+
+class QWidget;
+
+namespace corvane {
+
+class Prompter;
+class RunRows;
+
+// What a run borrows from the main window; every part must outlive the frame.
+struct BatchContext {
+    QWidget& window;  // parent of the dialogs and prompts
+    RunRows& rows;
+    Prompter& prompter;
+    bool compact = true;  // the Compact setting, passed to the ID3v2 writes
+    // Shows a text in the status bar's progress part and paints it at once: a run holds the event
+    // loop, so a text painted later would never be seen.
+    std::function<void(const QString&)> showProgress;
+};
+
+class BatchFrame {
+public:
+    explicit BatchFrame(BatchContext context);
+
+    // Runs the operation of an Action command on the selected rows, of which there is at least
+    // one: Set Data (3001..3013), Synchronise Tags, Auto Track Numbering, Compact ID3v2 Tags.
+    // Other IDs do nothing.
+    void runOperation(int id);
+
+    // The starting TagChoice for the selected rows, by the tags their images show; a field without
+    // an ID3v1 form (Composer .. Encoded By) gets the ID3v1 box disabled.
+    [[nodiscard]] batch::TagChoice initialTagChoice(bool fieldHasV1Form) const;
+
+private:
+    // Called after each file of a run with its outcome, before any prompt about it.
+    using AfterFile = std::function<void(const batch::RunFile&, const batch::FileOutcome&)>;
+
+    void setData(int column);
+    void numberTracks();
+    void synchroniseTags();
+    void compactTags();
+
+    // Runs work over `rows` (list order) through the batch core's run driver, with the wait
+    // cursor, the access and failure prompts, and the progress text: the full path once a file
+    // passed the access test, or, with readingFirst, "Reading File: " and the name before it.
+    void runRows(const std::vector<int>& rows, const batch::FileWork& work,
+                 const AfterFile& afterFile = {}, bool readingFirst = false);
+    // The tag-presence bits of each row, in the same order.
+    [[nodiscard]] std::vector<int> presencesOf(const std::vector<int>& rows) const;
+    // After a write into the file of `row`: when a tag that the list shows was written, `text`
+    // (UTF-8) goes into the cell of `column` and the row's image gains that tag. A write the list
+    // does not show changes nothing.
+    void updateWrittenRow(int row, int column, const std::string& text,
+                          const batch::FileOutcome& outcome);
+
+    BatchContext m_context;
+};
+
+}  // namespace corvane

@@ -1,0 +1,82 @@
+#include "batchui/run_prompts.h"
+
+#include "gui/display_text.h"
+#include "gui/prompt.h"
+#include "gui/wait_cursor.h"
+#include "gui/write_failure_message.h"
+
+namespace corvane {
+
+namespace {
+
+const QString kReadingFile = QStringLiteral("Reading File: ");
+const QString kContinueSetting =
+    QStringLiteral("\nWould you like to continue setting remaining file tags?");
+const QString kContinueUpdating =
+    QStringLiteral("\nWould you like to continue with the remaining file(s)?");
+
+}  // namespace
+
+RunPrompts::RunPrompts(QWidget* parent, Prompter& prompter, std::vector<std::string> names,
+                       Form form)
+    : m_parent(parent), m_prompter(prompter), m_names(std::move(names)), m_form(form)
+{
+}
+
+void RunPrompts::setProgress(Progress when, ShowProgress show)
+{
+    m_progressWhen = when;
+    m_showProgress = std::move(show);
+}
+
+void RunPrompts::setAfterFile(AfterFile afterFile)
+{
+    m_afterFile = std::move(afterFile);
+}
+
+QString RunPrompts::nameOf(const batch::RunFile& file) const
+{
+    return displayName(m_names.at(file.index));
+}
+
+bool RunPrompts::startFile(const batch::RunFile& file)
+{
+    if (m_progressWhen == Progress::ReadingName) m_showProgress(kReadingFile + nameOf(file));
+    return true;
+}
+
+void RunPrompts::accessGranted(const batch::RunFile& file)
+{
+    if (m_progressWhen == Progress::PathWhenAccessible) m_showProgress(displayName(file.path));
+}
+
+bool RunPrompts::finishFile(const batch::RunFile& file, const batch::FileOutcome& outcome)
+{
+    if (m_afterFile) m_afterFile(file, outcome);
+    switch (outcome.status) {
+    case batch::FileStatus::Written:
+    case batch::FileStatus::Skipped: return true;
+    case batch::FileStatus::NotWritable:
+        return askToGoOn(readOnlyMessage(nameOf(file)), file.anotherFollows());
+    case batch::FileStatus::Failed:
+        return askToGoOn(writeFailureMessage(nameOf(file), outcome.reason),
+                         file.anotherFollows());
+    }
+    return true;
+}
+
+bool RunPrompts::askToGoOn(const QString& message, bool anotherFollows)
+{
+    const ScopedCursor arrow(Qt::ArrowCursor);  // the run's wait cursor would sit over the buttons
+    if (m_form == Form::Updating) {
+        return m_prompter.ask(m_parent, message + kContinueUpdating, PromptIcon::Warning,
+                              PromptButtons::YesNo) == PromptAnswer::Yes;
+    }
+    if (!anotherFollows) {
+        m_prompter.information(m_parent, message);
+        return false;
+    }
+    return m_prompter.yesNo(m_parent, message + kContinueSetting);
+}
+
+}  // namespace corvane

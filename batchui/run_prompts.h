@@ -1,0 +1,63 @@
+#pragma once
+// How a batch run of the desktop program talks to the user between its files: the progress text
+// in the status bar, and, for a file that could not be written, the message naming it with the
+// question whether to go on. The files themselves go through the batch core's run driver.
+
+#include <QString>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "batch/run_driver.h"
+
+class QWidget;
+
+namespace corvane {
+
+class Prompter;
+
+class RunPrompts final : public batch::RunObserver {
+public:
+    enum class Form {
+        // The Action commands: a question (Yes/No) while another file follows, a notice for the
+        // last file; the run ends after a notice or a No.
+        Setting,
+        // Update All: every refusal asks, with a warning, also after the last file.
+        Updating,
+    };
+    enum class Progress {
+        None,
+        // The file's full path, once it passed the access test.
+        PathWhenAccessible,
+        // "Reading File: " and the name before anything else: the run reads before it writes.
+        ReadingName,
+    };
+    using ShowProgress = std::function<void(const QString&)>;
+    using AfterFile = std::function<void(const batch::RunFile&, const batch::FileOutcome&)>;
+
+    // names: the bare file names of the run's files, in its order, as the messages show them.
+    // parent and prompter must outlive the observer.
+    RunPrompts(QWidget* parent, Prompter& prompter, std::vector<std::string> names, Form form);
+
+    void setProgress(Progress when, ShowProgress show);
+    // Called with each file's outcome before any prompt about it (rows brought up to date).
+    void setAfterFile(AfterFile afterFile);
+
+    bool startFile(const batch::RunFile& file) override;
+    void accessGranted(const batch::RunFile& file) override;
+    bool finishFile(const batch::RunFile& file, const batch::FileOutcome& outcome) override;
+
+private:
+    [[nodiscard]] QString nameOf(const batch::RunFile& file) const;
+    [[nodiscard]] bool askToGoOn(const QString& message, bool anotherFollows);
+
+    QWidget* m_parent;
+    Prompter& m_prompter;
+    std::vector<std::string> m_names;
+    Form m_form;
+    Progress m_progressWhen = Progress::None;
+    ShowProgress m_showProgress;
+    AfterFile m_afterFile;
+};
+
+}  // namespace corvane

@@ -1,0 +1,33 @@
+#include "batchui/update_all_run.h"
+
+#include <string>
+#include <vector>
+
+#include "batch/run_driver.h"
+#include "batchui/field_select_dialog.h"
+#include "batchui/run_prompts.h"
+
+namespace corvane {
+
+bool chooseUpdateAllFields(QWidget* parent, const batch::EditorTexts& texts,
+                           batch::FieldSelection& selection, Prompter& prompter)
+{
+    FieldSelectDialog dialog(texts, selection, prompter, parent);
+    return dialog.exec() == QDialog::Accepted;
+}
+
+void writeUpdateAll(QWidget* parent, Prompter& prompter, const batch::UpdateAllJob& job)
+{
+    std::vector<std::string> paths;
+    for (const std::string& name : job.names) paths.push_back(job.folder + name);
+    // Every refusal asks, also for the last file: the editor says "Update Complete" either way.
+    RunPrompts prompts(parent, prompter, job.names, RunPrompts::Form::Updating);
+    (void)batch::runFiles(
+        paths,
+        [&job](tags::FileIo& file, const batch::RunFile&) {
+            return batch::updateAllFile(file, job.plan);
+        },
+        prompts);
+}
+
+}  // namespace corvane

@@ -1,0 +1,26 @@
+#pragma once
+// Update All as the tag editor starts it: the field chooser ("Select MP3 Fields to Update") and
+// the run that writes the editor's plan into every file it was opened on. The main window hands
+// both to the editor.
+
+#include "batch/field_lists.h"
+#include "batch/field_selection.h"
+#include "batch/update_all.h"
+
+class QWidget;
+
+namespace corvane {
+
+class Prompter;
+
+// Shows the field chooser over texts with selection; true when it ended with "Update" (the
+// choice is then in selection).
+[[nodiscard]] bool chooseUpdateAllFields(QWidget* parent, const batch::EditorTexts& texts,
+                                         batch::FieldSelection& selection, Prompter& prompter);
+
+// Writes the job's plan into every file of its list, in order, asking through prompter whether
+// to go on when a file cannot be written or a write fails, also after the last file. The status
+// bar and the list are left alone; the editor says "Update Complete" afterwards.
+void writeUpdateAll(QWidget* parent, Prompter& prompter, const batch::UpdateAllJob& job);
+
+}  // namespace corvane

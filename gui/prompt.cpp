@@ -1,0 +1,44 @@
+#include "gui/prompt.h"
+
+#include <QMessageBox>
+
+namespace corvane {
+
+void Prompter::stop(QWidget* parent, const QString& text)
+{
+    ask(parent, text, PromptIcon::Stop, PromptButtons::Ok);
+}
+
+void Prompter::information(QWidget* parent, const QString& text)
+{
+    ask(parent, text, PromptIcon::Information, PromptButtons::Ok);
+}
+
+bool Prompter::yesNo(QWidget* parent, const QString& text)
+{
+    return ask(parent, text, PromptIcon::Question, PromptButtons::YesNo) == PromptAnswer::Yes;
+}
+
+PromptAnswer MessageBoxPrompter::ask(QWidget* parent, const QString& text, PromptIcon icon,
+                                     PromptButtons buttons)
+{
+    QMessageBox box(parent);
+    box.setWindowTitle(QStringLiteral("Corvane"));
+    box.setText(text);
+    switch (icon) {
+    case PromptIcon::Stop: box.setIcon(QMessageBox::Critical); break;
+    case PromptIcon::Information: box.setIcon(QMessageBox::Information); break;
+    case PromptIcon::Question: box.setIcon(QMessageBox::Question); break;
+    case PromptIcon::Warning: box.setIcon(QMessageBox::Warning); break;
+    }
+    if (buttons == PromptButtons::YesNo) {
+        box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
+        box.setDefaultButton(QMessageBox::Yes);
+        return box.exec() == QMessageBox::Yes ? PromptAnswer::Yes : PromptAnswer::No;
+    }
+    box.setStandardButtons(QMessageBox::Ok);
+    box.exec();
+    return PromptAnswer::Ok;
+}
+
+}  // namespace corvane
