@@ -3,6 +3,7 @@
 #include "editor/tag_editor_load.h"
 #include "editor/tag_editor_save.h"
 #include "tags/field_catalogue.h"
+#include "tags/id3v1.h"
 
 #include "editor/tag_editor_dialog.h"
 
@@ -154,6 +155,11 @@ void TagEditorDialog::connectSignals()
             connect(edit, &QLineEdit::textChanged, this, &TagEditorDialog::markModified);
     }
     connect(m_v2Comment, &QPlainTextEdit::textChanged, this, &TagEditorDialog::markModified);
+    // A track number takes the last two bytes of the ID3v1 comment.
+    connect(m_ui->editV1Track, &QLineEdit::textChanged, this, [this](const QString& track) {
+        m_ui->editV1Comment->setMaxLength(static_cast<int>(
+            tags::id3v1Width(tags::V1FieldNo::Comment, !track.isEmpty() && track != QStringLiteral("0"))));
+    });
     for (QComboBox* box : {m_ui->comboV1Genre, m_ui->comboV2Genre}) {
         connect(box, &QComboBox::currentIndexChanged, this, &TagEditorDialog::markModified);
         connect(box, &QComboBox::editTextChanged, this, &TagEditorDialog::markModified);

@@ -239,3 +239,41 @@ TEST_F(CliWrite, PlayCounterIsWrittenAsMutagenReadsIt)
 
 }  // namespace
 }  // namespace corvane::test
+
+namespace corvane::test {
+namespace {
+
+Bytes comment(std::string_view description, std::string_view text)
+{
+    return frame("COMM", concat({{0}, bytesOf("eng"), bytesOf(description), {0}, bytesOf(text)}));
+}
+
+// iTunes leaves its numbers in described comments beside the real one: every command reads and
+// writes the comment without a description and keeps the others byte for byte.
+TEST_F(CliWrite, DescribedCommentsSurviveSetSyncAndList)
+{
+    const Bytes norm = comment("iTunNORM", " 0000 1111"), smpb = comment("iTunSMPB", " 0 840");
+    make("three.mp3", tag({comment("", "Nice"), norm, smpb}, 200), trailer("t", "", "", "", "V1 note"));
+    make("after.mp3", tag({norm, comment("", "Real comment")}, 200));
+    ASSERT_EQ(run({"set", "--v2", "comment=A somewhat longer comment", "three.mp3"}).exitCode, 0);
+    auto peer = mutagenTag(m_dir.file("three.mp3"));
+    EXPECT_EQ(peer.at("COMM::eng"), "A somewhat longer comment");
+    EXPECT_EQ(peer.at("COMM:iTunNORM:eng"), " 0000 1111");
+    EXPECT_EQ(peer.at("COMM:iTunSMPB:eng"), " 0 840");
+
+    ASSERT_EQ(run({"sync", "--to-v2", "three.mp3"}).exitCode, 0);
+    peer = mutagenTag(m_dir.file("three.mp3"));
+    EXPECT_EQ(peer.at("COMM::eng"), "V1 note");
+    EXPECT_TRUE(peer.has("COMM:iTunSMPB:eng")) << "the gapless data stays";
+    const Bytes after = readFile(m_dir.file("three.mp3"));
+    for (const Bytes& kept : {norm, smpb})
+        EXPECT_NE(std::search(after.begin(), after.end(), kept.begin(), kept.end()), after.end());
+
+    const auto listed = run({"list", "--view", "v2", "--columns", "Filename,Comment", "."});
+    EXPECT_NE(listed.out.find("after.mp3\tReal comment\n"), std::string::npos) << listed.out;
+    ASSERT_EQ(run({"sync", "--to-v1", "after.mp3"}).exitCode, 0);
+    EXPECT_EQ(v1Field("after.mp3", 97, 30), "Real comment");
+}
+
+}  // namespace
+}  // namespace corvane::test
