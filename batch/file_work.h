@@ -25,6 +25,7 @@ enum class TagKind { Id3v1, Id3v2 };
 struct FileOutcome {
     FileStatus status = FileStatus::Skipped;
     std::string reason;       // user-readable fragment for every status but Written
+    std::string note;         // for Written: what the user should know besides (frames dropped)
     bool wroteId3v1 = false;  // the ID3v1 trailer was written (or removed)
     bool wroteId3v2 = false;  // the ID3v2 tag was written (or removed)
 

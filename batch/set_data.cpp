@@ -43,6 +43,7 @@ FileOutcome setData(tags::FileIo& file, const SetDataOptions& options, int prese
     const bool toV1 = writesId3v1(options.choice, presence);
     tags::TagChanges changes;
     changes.compact = options.compact;
+    changes.newTagMajor = options.newTagMajor;
     for (const auto& [field, value] : options.values) {
         if (toV2) changes.id3v2Entries.push_back(tags::FieldSlot::frame(field.frameId, value));
         if (toV1 && field.v1Field)

@@ -277,3 +277,40 @@ TEST_F(CliWrite, DescribedCommentsSurviveSetSyncAndList)
 
 }  // namespace
 }  // namespace corvane::test
+
+namespace corvane::test {
+namespace {
+
+// A version changes only by convert; a 2.2 tag is refused by the other commands until then.
+TEST_F(CliWrite, ConvertIsTheOnlyWayAVersionChanges)
+{
+    make("v23.mp3", tag({textFrame("TIT2", "T"), textFrame("TYER", "1999"), textFrame("TDAT", "0405"),
+                         textFrame("TSIZ", "123")},
+                        50));
+    auto result = run({"convert", "--to", "2.4", "v23.mp3"});
+    ASSERT_EQ(result.exitCode, 0) << result.err;
+    EXPECT_NE(result.err.find("v23.mp3: frames that ID3v2.4 does not have were dropped: TSIZ"),
+              std::string::npos)
+        << result.err;
+    auto peer = mutagenTag(m_dir.file("v23.mp3"));
+    EXPECT_EQ(peer.version, "2.4.0");
+    EXPECT_EQ(peer.at("TDRC"), "1999-05-04");
+
+    const Bytes v22 = mp3(tag({frameV22("TT2", Bytes{0, 'O', 'l', 'd'})}, 40, 2), mpegAudio(2000));
+    writeFile(m_dir.file("v22.mp3"), v22);
+    result = run({"set", "title=New", "v22.mp3"});
+    EXPECT_EQ(result.exitCode, 1);
+    EXPECT_NE(result.err.find("v22.mp3: ID3v2.2 tag: convert it first"), std::string::npos) << result.err;
+    EXPECT_EQ(readFile(m_dir.file("v22.mp3")), v22);
+    ASSERT_EQ(run({"convert", "--to", "2.3", "v22.mp3"}).exitCode, 0);
+    ASSERT_EQ(run({"set", "title=New", "v22.mp3"}).exitCode, 0);
+    EXPECT_EQ(mutagenTag(m_dir.file("v22.mp3")).version, "2.3.0");
+
+    make("new.mp3", {});
+    ASSERT_EQ(run({"set", "--id3v2-version", "2.4", "title=Fresh", "new.mp3"}).exitCode, 0);
+    EXPECT_EQ(mutagenTag(m_dir.file("new.mp3")).version, "2.4.0");
+    EXPECT_EQ(run({"set", "--id3v2-version", "2.5", "title=x", "new.mp3"}).exitCode, 2);
+}
+
+}  // namespace
+}  // namespace corvane::test

@@ -208,8 +208,12 @@ TEST_F(TagEditorDialogTest, InputRulesKeepFieldsWithinTheirFormat)
     EXPECT_EQ(edit("editV1Track")->text(), QStringLiteral("12"));
     type("editV1Title", QString(35, QLatin1Char('t')));
     EXPECT_EQ(edit("editV1Title")->text().size(), 30);
+    // Beside a track the ID3v1 comment keeps 28 characters, without one 30.
     type("editV1Comment", QString(35, QLatin1Char('c')));
-    EXPECT_EQ(edit("editV1Comment")->text().size(), 29);
+    EXPECT_EQ(edit("editV1Comment")->text().size(), 28);
+    type("editV1Track", QString());
+    type("editV1Comment", QString(35, QLatin1Char('c')));
+    EXPECT_EQ(edit("editV1Comment")->text().size(), 30);
     type("editV2Title", QString(300, QLatin1Char('v')));
     EXPECT_EQ(edit("editV2Title")->text().size(), 300);
 
