@@ -18,21 +18,6 @@ Bytes utf16Frame(std::string_view id, std::u16string_view text)
     return frame(id, body);
 }
 
-// Parses the JSON with Python's strict parser and prints the values the test asks for, one per
-// line, as Python's repr, so that a malformed document fails the test.
-std::string queryJson(const TempDir& dir, const std::string& json, const std::string& expression)
-{
-    const auto path = dir.file("out.json");
-    writeFile(path, bytesOf(json));
-    const auto run = runPython(
-        "import json, sys\n"
-        "d = json.load(open(sys.argv[1], encoding='utf-8'))\n"
-        "for v in eval(sys.argv[2]): print(ascii(v))\n",
-        {path, expression});
-    EXPECT_EQ(run.exitCode, 0) << run.err;
-    return run.out;
-}
-
 class CliShow : public ::testing::Test {
 protected:
     TempDir m_dir;

@@ -314,3 +314,60 @@ TEST_F(CliWrite, ConvertIsTheOnlyWayAVersionChanges)
 
 }  // namespace
 }  // namespace corvane::test
+
+namespace corvane::test {
+namespace {
+
+// A tag as mutagen writes it by default (2.4, UTF-8, TDRC, a picture, several genres): show reads
+// every value; set of every field keeps 2.4, and mutagen reads exactly what was written while the
+// picture and the audio keep their bytes.
+TEST_F(CliWrite, MutagensDefaultTagIsReadAndWrittenAsVersion24)
+{
+    const std::string path = make("peer.mp3", {});
+    const auto made = runPython(R"(
+import sys
+from mutagen.id3 import ID3, TIT2, TPE1, TDRC, TCON, APIC, COMM
+tag = ID3()
+tag.add(TIT2(encoding=3, text='Gr\u00fc\u00dfe'))
+tag.add(TPE1(encoding=3, text=['One', 'Two']))
+tag.add(TDRC(encoding=3, text='1999-05-04'))
+tag.add(TCON(encoding=3, text=['Rock', 'Jazz']))
+tag.add(COMM(encoding=3, lang='eng', desc='', text='Peer'))
+tag.add(APIC(encoding=3, mime='image/jpeg', type=3, desc='cover', data=b'\xff\xd8\xff\xe0' + bytes(4000)))
+tag.save(sys.argv[1])
+)",
+                                {path});
+    ASSERT_EQ(made.exitCode, 0) << made.err;
+    const Bytes picture = [&] {
+        const Bytes all = readFile(path);
+        const Bytes id = bytesOf("APIC");
+        const auto at = std::search(all.begin(), all.end(), id.begin(), id.end());
+        return Bytes(at, at + 10 + 4000 + 20);
+    }();
+    const auto shown = run({"show", "--json", "peer.mp3"});
+    EXPECT_EQ(queryJson(m_dir, shown.out,
+                        "[d[0]['id3v2']['version'], d[0]['id3v2']['frames']['TIT2'], "
+                        "d[0]['id3v2']['frames']['TPE1'], d[0]['id3v2']['frames']['TYER'], "
+                        "d[0]['id3v2']['frames']['COMM']]"),
+              "'2.4.0'\n'Gr\\xfc\\xdfe'\n'One / Two'\n'1999-05-04'\n'Peer'\n");
+    const auto listed = run({"list", "--view", "v2", "--columns", "Filename,Genre,Year", "."});
+    EXPECT_NE(listed.out.find("peer.mp3\tRock / Jazz\t1999-05-04"), std::string::npos) << listed.out;
+
+    ASSERT_EQ(run({"set", "--v2", "title=Neu \u2713", "artist=A / B", "year=2002", "genre=Pop",
+                   "comment=C", "album=Al", "peer.mp3"})
+                  .exitCode,
+              0);
+    const auto peer = mutagenTag(path);
+    EXPECT_EQ(peer.version, "2.4.0");
+    EXPECT_EQ(peer.at("TIT2"), "Neu \u2713");
+    EXPECT_EQ(peer.at("TPE1"), "A/B");
+    EXPECT_EQ(peer.at("TDRC"), "2002");
+    EXPECT_EQ(peer.at("TCON"), "Pop");
+    EXPECT_EQ(peer.at("COMM::eng"), "C");
+    EXPECT_EQ(peer.at("TALB"), "Al");
+    const Bytes after = readFile(path);
+    EXPECT_NE(std::search(after.begin(), after.end(), picture.begin(), picture.end()), after.end());
+}
+
+}  // namespace
+}  // namespace corvane::test
