@@ -245,7 +245,7 @@ LockResult File::lockForWriting()
     struct flock lock {};
     lock.l_type = F_WRLCK;
     lock.l_whence = SEEK_SET;
-    constexpr int kTries = 40;
+    constexpr int kTries = 20;
     for (int i = 0; i < kTries; ++i) {
         if (::fcntl(m_fd, F_OFD_SETLK, &lock) == 0) return LockResult::Locked;
         if (errno != EAGAIN && errno != EACCES && errno != EINTR) {

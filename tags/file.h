@@ -16,7 +16,8 @@ struct WritePolicy {
     bool journal = true;   // false: rewrite in place without a journal beside the file
     bool durable = false;  // flush the journal and the file so that a write survives a power cut
     // Fault injection for crash trials: a journaled write stops dead, as a killed process would,
-    // leaving file and journal as they are, once this many blocks of its move are done.
+    // leaving file and journal as they are, once this many blocks of its move are done (a write
+    // that moves nothing stops at 0, with its journal written and the file not yet touched).
     std::optional<std::uint64_t> stopAfterBlocks;
 };
 

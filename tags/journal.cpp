@@ -22,6 +22,8 @@ constexpr std::uint64_t kNoSlot = ~std::uint64_t{0};
 constexpr std::size_t kPatchBuffer = 256 * 1024;
 
 enum class Phase : std::uint32_t { Moving = 0, Moved = 1, Patched = 2 };
+// blocks done, slot block, slot CRC, phase, and the CRC of those.
+constexpr std::size_t kProgressSize = 28;
 
 // ---- little-endian fields -------------------------------------------------------------------
 
@@ -167,7 +169,7 @@ std::optional<Progress> decodeProgress(std::span<const std::uint8_t> bytes)
     p.slotCrc = r.u32();
     const auto phase = r.u32();
     const auto crc = r.u32();
-    if (!r.ok() || crc != crcOf(bytes.first(28)) || phase > 2) return std::nullopt;
+    if (!r.ok() || crc != crcOf(bytes.first(kProgressSize - 4)) || phase > 2) return std::nullopt;
     p.phase = static_cast<Phase>(phase);
     return p;
 }
@@ -232,7 +234,7 @@ public:
     }
     [[nodiscard]] std::optional<Progress> readProgress()
     {
-        std::array<std::uint8_t, 32> bytes{};
+        std::array<std::uint8_t, kProgressSize> bytes{};
         if (!m_file.readExactAt(m_header.progressOffset(), bytes)) return std::nullopt;
         return decodeProgress(bytes);
     }
@@ -329,6 +331,8 @@ public:
 
     [[nodiscard]] WriteResult run()
     {
+        const auto stopAt = m_file.writePolicy().stopAfterBlocks;
+        if (m_journal && stopAt && *stopAt == 0 && !m_steps.moves()) return stopped();
         if (!claimRoom()) return fail();
         if (m_steps.moves()) {
             const auto moved = moveBlocks(0);
