@@ -14,8 +14,13 @@ FileOutcome notWritable(std::string why)
 }
 
 // The access test, the open, the work and the close of one file.
-FileOutcome handleFile(const RunFile& run, const FileWork& work, RunObserver* observer)
+FileOutcome handleFile(const RunFile& run, const FileWork& work, RunObserver* observer,
+                       tags::WritePolicy policy)
 {
+    // An earlier write of this file that was cut short is finished first; the file is then
+    // what that write made it.
+    if (const auto recovery = tags::recoverFileJournal(run.path); recovery && observer != nullptr)
+        observer->recovered(run, *recovery);
     switch (tags::testAccess(run.path)) {
     case tags::Access::Missing: return notWritable("the file does not exist");
     case tags::Access::ReadOnly: return notWritable("the file is read-only");
@@ -26,6 +31,7 @@ FileOutcome handleFile(const RunFile& run, const FileWork& work, RunObserver* ob
     // failure the user must hear about, not a silent skip.
     tags::File file = tags::File::open(run.path, tags::OpenMode::Update);
     if (!file.isOpen()) return FileOutcome::failed(tags::errorString(file.error()));
+    file.setWritePolicy(policy);
     FileOutcome outcome = work(file, run);
     // A write is only as good as its close: a delayed write error shows up here.
     if (!file.close() && outcome.isWritten()) {
@@ -43,6 +49,13 @@ bool RunObserver::startFile(const RunFile&)
 }
 
 void RunObserver::accessGranted(const RunFile&) {}
+
+void RunObserver::recovered(const RunFile&, const tags::Recovery&) {}
+
+tags::WritePolicy RunObserver::writePolicy() const
+{
+    return {};
+}
 
 bool RunObserver::finishFile(const RunFile&, const FileOutcome&)
 {
@@ -62,15 +75,15 @@ RunReport runFiles(std::span<const std::string> paths, const FileWork& work, Run
     for (std::size_t i = 0; i < paths.size(); ++i) {
         const RunFile run{i, paths.size(), paths[i]};
         if (!observer.startFile(run)) break;
-        report.outcomes.push_back(handleFile(run, work, &observer));
+        report.outcomes.push_back(handleFile(run, work, &observer, observer.writePolicy()));
         if (!observer.finishFile(run, report.outcomes.back())) break;
     }
     return report;
 }
 
-FileOutcome runFile(const std::string& path, const FileWork& work)
+FileOutcome runFile(const std::string& path, const FileWork& work, tags::WritePolicy policy)
 {
-    return handleFile(RunFile{0, 1, path}, work, nullptr);
+    return handleFile(RunFile{0, 1, path}, work, nullptr, policy);
 }
 
 }  // namespace corvane::batch

@@ -16,6 +16,7 @@
 
 #include "batch/file_work.h"
 #include "tags/file.h"
+#include "tags/journal.h"
 
 namespace corvane::batch {
 
@@ -42,6 +43,11 @@ public:
     virtual void accessGranted(const RunFile& file);
     // The file's outcome. False ends the run after this file.
     [[nodiscard]] virtual bool finishFile(const RunFile& file, const FileOutcome& outcome);
+    // A journal of an earlier, interrupted write was found beside the file before it was opened,
+    // and recovery did what recovery says.
+    virtual void recovered(const RunFile& file, const tags::Recovery& recovery);
+    // How the run's writes treat their journal (the unsafe and the durable ways are choices).
+    [[nodiscard]] virtual tags::WritePolicy writePolicy() const;
 };
 
 struct RunReport {
@@ -59,6 +65,7 @@ struct RunReport {
                                  RunObserver& observer);
 
 // The same steps for a single file, without an observer.
-[[nodiscard]] FileOutcome runFile(const std::string& path, const FileWork& work);
+[[nodiscard]] FileOutcome runFile(const std::string& path, const FileWork& work,
+                                  tags::WritePolicy policy = {});
 
 }  // namespace corvane::batch

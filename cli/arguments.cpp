@@ -106,9 +106,15 @@ constexpr std::string_view kProgramUsage =
     "  number [--start N] [--zeros none|auto|N] [--v1] [--v2] [--compact] FILE...\n"
     "                                        consecutive track numbers in the order given\n"
     "  convert --to 2.3|2.4 FILE...          rewrite the ID3v2 tag in another version\n"
+    "  recover DIR|FILE...                   finish writes that were cut short (a folder with\n"
+    "                                        everything below it)\n"
     "\n"
     "set, sync and number create new ID3v2 tags as version 2.3; --id3v2-version 2.4 makes\n"
     "them 2.4. Existing tags keep their version; only convert changes it.\n"
+    "Every write keeps a journal beside the file until it is complete, so that a write cut\n"
+    "short by a crash is finished by the next corvane-tag (or Corvane) that meets the file.\n"
+    "The writing commands take --durable (flush at every step, for power cuts) and\n"
+    "--unsafe-in-place (no journal, as in a folder where none can be written).\n"
     "\n"
     "'corvane-tag COMMAND --help' describes one command.\n"
     "Exit status: 0 when every file was handled, 1 when a file could not be read or written\n"
@@ -119,7 +125,7 @@ struct CommandHelp {
     std::string_view text;
 };
 
-constexpr std::array<CommandHelp, 8> kCommandUsage{{
+constexpr std::array<CommandHelp, 9> kCommandUsage{{
     {"show",
      "Usage: corvane-tag show [--json] FILE...\n"
      "Shows the ID3v1 trailer, the ID3v2 frames and the MP3 specifics of each file, as the tag\n"
@@ -175,6 +181,11 @@ constexpr std::array<CommandHelp, 8> kCommandUsage{{
      "its frames as the common readers do: TYER, TDAT and TIME become TDRC and back, TORY\n"
      "TDOR, 2.2's frames and PIC their later forms. Frames the target version does not have\n"
      "are dropped and named on stderr. A tag with an encrypted frame is left as it is.\n"},
+    {"recover",
+     "Usage: corvane-tag recover DIR|FILE...\n"
+     "Finishes every write that was cut short (by a crash, a kill, a power cut with --durable)\n"
+     "and left its journal beside the file: of each FILE, or of every file in DIR and the\n"
+     "folders below it. A journal that does not match its file is left alone and named.\n"},
 }};
 
 }  // namespace

@@ -14,6 +14,7 @@
 #include "cli/commands.h"
 #include "tags/field_catalogue.h"
 #include "tags/file.h"
+#include "tags/journal.h"
 #include "tags/list_row_reader.h"
 #include "tags/text_rules.h"
 
@@ -112,6 +113,9 @@ int runList(std::span<const std::string> args)
     if (parsed->operands.size() != 1) return usageError("list", "give exactly one folder");
 
     std::string folder = parsed->operands.front();
+    // Writes of files here that were cut short are finished before the files are read.
+    for (const auto& recovery : tags::recoverJournalsIn(folder, false))
+        reportFileError(recovery.file, tags::describe(recovery));
     const auto names = mp3Names(folder, error);
     if (!names) {
         reportFileError(folder, error);

@@ -5,6 +5,7 @@
 #include <array>
 #include <charconv>
 #include <cstdio>
+#include <filesystem>
 #include <iostream>
 
 #include "batch/compact_remove.h"
@@ -18,6 +19,7 @@
 #include "cli/arguments.h"
 #include "cli/commands.h"
 #include "cli/progress.h"
+#include "tags/journal.h"
 #include "tags/text_rules.h"
 
 namespace corvane::cli {
@@ -34,7 +36,17 @@ namespace {
 // handled even after one failed.
 class StderrObserver final : public batch::RunObserver {
 public:
-    explicit StderrObserver(std::size_t count) : m_progress(count) {}
+    StderrObserver(std::size_t count, tags::WritePolicy policy)
+        : m_progress(count), m_policy(policy)
+    {
+    }
+
+    [[nodiscard]] tags::WritePolicy writePolicy() const override { return m_policy; }
+    void recovered(const batch::RunFile& file, const tags::Recovery& recovery) override
+    {
+        m_progress.clear();
+        reportFileError(file.path, tags::describe(recovery));
+    }
 
     bool startFile(const batch::RunFile& file) override
     {
@@ -55,11 +67,35 @@ public:
 
 private:
     Progress m_progress;
+    tags::WritePolicy m_policy;
 };
 
-int runOverFiles(const std::vector<std::string>& files, const batch::FileWork& work)
+// The options every writing command takes: how its writes treat the journal beside the file.
+constexpr std::array<OptionSpec, 2> kWriteOptions{{{"--unsafe-in-place", false}, {"--durable", false}}};
+
+// A writing command's own options with the common ones.
+template <std::size_t N>
+constexpr std::array<OptionSpec, N + kWriteOptions.size()> withWriteOptions(
+    const std::array<OptionSpec, N>& own)
 {
-    StderrObserver observer(files.size());
+    std::array<OptionSpec, N + kWriteOptions.size()> all{};
+    std::copy(own.begin(), own.end(), all.begin());
+    std::copy(kWriteOptions.begin(), kWriteOptions.end(), all.begin() + N);
+    return all;
+}
+
+tags::WritePolicy policyOf(const ParsedArguments& parsed)
+{
+    tags::WritePolicy policy;
+    policy.journal = !parsed.has("--unsafe-in-place");
+    policy.durable = parsed.has("--durable");
+    return policy;
+}
+
+int runOverFiles(const std::vector<std::string>& files, const batch::FileWork& work,
+                 const ParsedArguments& parsed)
+{
+    StderrObserver observer(files.size(), policyOf(parsed));
     return batch::runFiles(files, work, observer).anyFailed() ? kExitFileFailed : kExitOk;
 }
 
@@ -154,8 +190,8 @@ bool isDecimal(std::string_view text)
 
 int runSet(std::span<const std::string> args)
 {
-    static constexpr std::array<OptionSpec, 4> kSpecs{
-        {{"--v1", false}, {"--v2", false}, {"--compact", false}, {"--id3v2-version", true}}};
+    static constexpr auto kSpecs = withWriteOptions(std::array<OptionSpec, 4>{
+        {{"--v1", false}, {"--v2", false}, {"--compact", false}, {"--id3v2-version", true}}});
     int exitStatus = kExitOk;
     const auto parsed = parseOrStop("set", args, kSpecs, exitStatus);
     if (!parsed) return exitStatus;
@@ -195,14 +231,18 @@ int runSet(std::span<const std::string> args)
     const std::vector<std::string> files(
         parsed->operands.begin() + static_cast<std::ptrdiff_t>(first), parsed->operands.end());
     if (files.empty()) return usageError("set", "no file given");
-    return runOverFiles(files, [&options](tags::FileIo& file, const batch::RunFile&) {
-        return batch::setData(file, options, batch::tagPresence(file));
-    });
+    return runOverFiles(
+        files,
+        [&options](tags::FileIo& file, const batch::RunFile&) {
+            return batch::setData(file, options, batch::tagPresence(file));
+        },
+        *parsed);
 }
 
 int runRemove(std::span<const std::string> args)
 {
-    static constexpr std::array<OptionSpec, 2> kSpecs{{{"--v1", false}, {"--v2", false}}};
+    static constexpr auto kSpecs =
+        withWriteOptions(std::array<OptionSpec, 2>{{{"--v1", false}, {"--v2", false}}});
     int exitStatus = kExitOk;
     const auto parsed = parseOrStop("remove", args, kSpecs, exitStatus);
     if (!parsed) return exitStatus;
@@ -210,30 +250,32 @@ int runRemove(std::span<const std::string> args)
     const bool both = !parsed->has("--v1") && !parsed->has("--v2");
     const bool v1 = both || parsed->has("--v1");
     const bool v2 = both || parsed->has("--v2");
-    return runOverFiles(parsed->operands, [v1, v2](tags::FileIo& file, const batch::RunFile&) {
-        return batch::removeTags(file, v1, v2);
-    });
+    return runOverFiles(
+        parsed->operands,
+        [v1, v2](tags::FileIo& file, const batch::RunFile&) { return batch::removeTags(file, v1, v2); },
+        *parsed);
 }
 
 int runCompact(std::span<const std::string> args)
 {
     int exitStatus = kExitOk;
-    const auto parsed = parseOrStop("compact", args, {}, exitStatus);
+    const auto parsed = parseOrStop("compact", args, kWriteOptions, exitStatus);
     if (!parsed) return exitStatus;
     if (parsed->operands.empty()) return usageError("compact", "no file given");
-    return runOverFiles(parsed->operands, [](tags::FileIo& file, const batch::RunFile&) {
-        return batch::compactId3v2(file);
-    });
+    return runOverFiles(
+        parsed->operands,
+        [](tags::FileIo& file, const batch::RunFile&) { return batch::compactId3v2(file); },
+        *parsed);
 }
 
 int runSync(std::span<const std::string> args)
 {
-    static constexpr std::array<OptionSpec, 6> kSpecs{{{"--to-v2", false},
-                                                       {"--to-v1", false},
-                                                       {"--keep", false},
-                                                       {"--no-intelligent", false},
-                                                       {"--compact", false},
-                                                       {"--id3v2-version", true}}};
+    static constexpr auto kSpecs = withWriteOptions(std::array<OptionSpec, 6>{{{"--to-v2", false},
+                                                                               {"--to-v1", false},
+                                                                               {"--keep", false},
+                                                                               {"--no-intelligent", false},
+                                                                               {"--compact", false},
+                                                                               {"--id3v2-version", true}}});
     int exitStatus = kExitOk;
     const auto parsed = parseOrStop("sync", args, kSpecs, exitStatus);
     if (!parsed) return exitStatus;
@@ -249,19 +291,22 @@ int runSync(std::span<const std::string> args)
     options.intelligent = !parsed->has("--no-intelligent");
     options.compact = parsed->has("--compact");
     options.newTagMajor = *version;
-    return runOverFiles(parsed->operands, [&options](tags::FileIo& file, const batch::RunFile&) {
-        return batch::synchroniseTags(file, options);
-    });
+    return runOverFiles(
+        parsed->operands,
+        [&options](tags::FileIo& file, const batch::RunFile&) {
+            return batch::synchroniseTags(file, options);
+        },
+        *parsed);
 }
 
 int runNumber(std::span<const std::string> args)
 {
-    static constexpr std::array<OptionSpec, 6> kSpecs{{{"--start", true},
-                                                       {"--zeros", true},
-                                                       {"--v1", false},
-                                                       {"--v2", false},
-                                                       {"--compact", false},
-                                                       {"--id3v2-version", true}}};
+    static constexpr auto kSpecs = withWriteOptions(std::array<OptionSpec, 6>{{{"--start", true},
+                                                                               {"--zeros", true},
+                                                                               {"--v1", false},
+                                                                               {"--v2", false},
+                                                                               {"--compact", false},
+                                                                               {"--id3v2-version", true}}});
     int exitStatus = kExitOk;
     const auto parsed = parseOrStop("number", args, kSpecs, exitStatus);
     if (!parsed) return exitStatus;
@@ -289,15 +334,18 @@ int runNumber(std::span<const std::string> args)
     const bool compact = parsed->has("--compact");
     const int width = batch::trackWidth(zeros, start, parsed->operands.size());
     // A file that fails still uses up its number, so the others keep their places.
-    return runOverFiles(parsed->operands, [&](tags::FileIo& file, const batch::RunFile& run) {
-        const auto text = batch::trackText(start + static_cast<std::int64_t>(run.index), width);
-        return batch::writeTrack(file, text, choice, batch::tagPresence(file), compact, *version);
-    });
+    return runOverFiles(
+        parsed->operands,
+        [&](tags::FileIo& file, const batch::RunFile& run) {
+            const auto text = batch::trackText(start + static_cast<std::int64_t>(run.index), width);
+            return batch::writeTrack(file, text, choice, batch::tagPresence(file), compact, *version);
+        },
+        *parsed);
 }
 
 int runConvert(std::span<const std::string> args)
 {
-    static constexpr std::array<OptionSpec, 1> kSpecs{{{"--to", true}}};
+    static constexpr auto kSpecs = withWriteOptions(std::array<OptionSpec, 1>{{{"--to", true}}});
     int exitStatus = kExitOk;
     const auto parsed = parseOrStop("convert", args, kSpecs, exitStatus);
     if (!parsed) return exitStatus;
@@ -306,9 +354,33 @@ int runConvert(std::span<const std::string> args)
         return usageError("convert", "give the version to convert to: --to 2.3 or --to 2.4");
     if (parsed->operands.empty()) return usageError("convert", "no file given");
     const std::uint8_t target = *to == "2.3" ? 3 : 4;
-    return runOverFiles(parsed->operands, [target](tags::FileIo& file, const batch::RunFile&) {
-        return batch::convertTags(file, target);
-    });
+    return runOverFiles(
+        parsed->operands,
+        [target](tags::FileIo& file, const batch::RunFile&) { return batch::convertTags(file, target); },
+        *parsed);
+}
+
+int runRecover(std::span<const std::string> args)
+{
+    int exitStatus = kExitOk;
+    const auto parsed = parseOrStop("recover", args, {}, exitStatus);
+    if (!parsed) return exitStatus;
+    if (parsed->operands.empty()) return usageError("recover", "no folder or file given");
+    bool failed = false;
+    const auto report = [&failed](const tags::Recovery& recovery) {
+        reportFileError(recovery.file, tags::describe(recovery));
+        failed = failed || recovery.status == tags::RecoveryStatus::Failed ||
+                 recovery.status == tags::RecoveryStatus::Mismatched;
+    };
+    for (const auto& operand : parsed->operands) {
+        std::error_code ec;
+        if (std::filesystem::is_directory(operand, ec)) {
+            for (const auto& recovery : tags::recoverJournalsIn(operand, true)) report(recovery);
+        } else if (const auto recovery = tags::recoverFileJournal(operand)) {
+            report(*recovery);
+        }
+    }
+    return failed ? kExitFileFailed : kExitOk;
 }
 
 }  // namespace corvane::cli

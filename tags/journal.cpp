@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <cstring>
+#include <filesystem>
 #include <zlib.h>
 
 #include "tags/block_mover.h"
@@ -269,7 +270,8 @@ std::optional<Journal> createJournal(FileIo& file, const WriteSteps& steps, bool
     File journalFile = createNewFile(path);
     if (!journalFile.isOpen()) {
         failure = journalFile.error() == EEXIST
-                      ? refused("an interrupted write of this file has to be recovered first")
+                      ? refused("the journal of an unfinished write lies beside the file (" +
+                                nameOf(path) + "); recover it or remove it first")
                       : refused("the journal beside the file cannot be created: " +
                                 errorString(journalFile.error()));
         return std::nullopt;
@@ -644,7 +646,7 @@ Recovery recoverJournal(const std::string& journalPath)
     };
     if (!identity || *identity != header->identity || !length || !fits(*length)) {
         recovery.status = RecoveryStatus::Mismatched;
-        recovery.reason = "the file is not the one the journal was written for, or it changed since";
+        recovery.reason = "another file, or one changed since";
         return recovery;
     }
     Journal journal(std::move(journalFile), *header);
@@ -663,6 +665,45 @@ Recovery recoverJournal(const std::string& journalPath)
     file.unlock();
     recovery.status = RecoveryStatus::Completed;
     return recovery;
+}
+
+std::vector<Recovery> recoverJournalsIn(const std::string& folder, bool recursive)
+{
+    std::vector<std::string> journals;
+    std::error_code ec;
+    const auto options = std::filesystem::directory_options::skip_permission_denied;
+    const auto collect = [&](const std::filesystem::directory_entry& entry) {
+        const std::string path = entry.path().string();
+        if (fileOfJournal(path) && entry.is_regular_file(ec)) journals.push_back(path);
+    };
+    // A folder that cannot be read holds no journal we could finish anyway.
+    if (recursive) {
+        for (auto it = std::filesystem::recursive_directory_iterator(folder, options, ec);
+             !ec && it != std::filesystem::recursive_directory_iterator(); it.increment(ec))
+            collect(*it);
+    } else {
+        for (auto it = std::filesystem::directory_iterator(folder, options, ec);
+             !ec && it != std::filesystem::directory_iterator(); it.increment(ec))
+            collect(*it);
+    }
+    std::sort(journals.begin(), journals.end());
+    std::vector<Recovery> recoveries;
+    for (const auto& journal : journals) recoveries.push_back(recoverJournal(journal));
+    return recoveries;
+}
+
+std::string describe(const Recovery& recovery)
+{
+    switch (recovery.status) {
+        case RecoveryStatus::Completed: return "completed an interrupted write";
+        case RecoveryStatus::Discarded: return "removed the journal of a write that never began";
+        case RecoveryStatus::Mismatched:
+            return "left the journal " + nameOf(recovery.journal) +
+                   " alone: it does not match the file (" + recovery.reason + ")";
+        case RecoveryStatus::Failed:
+            return "could not complete an interrupted write: " + recovery.reason;
+    }
+    return {};
 }
 
 std::optional<Recovery> recoverFileJournal(const std::string& path)

@@ -24,7 +24,8 @@ struct CliRun {
 
 inline std::string textOf(const Bytes& bytes) { return std::string(bytes.begin(), bytes.end()); }
 
-inline CliRun runCli(const TempDir& dir, std::vector<std::string> args)
+// Runs program with args in dir, its output captured.
+inline CliRun runProgramIn(const TempDir& dir, const std::string& program, std::vector<std::string> args)
 {
     const std::string outPath = dir.file(".cli-out");
     const std::string errPath = dir.file(".cli-err");
@@ -35,7 +36,7 @@ inline CliRun runCli(const TempDir& dir, std::vector<std::string> args)
     posix_spawn_file_actions_addopen(&actions, 2, errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
                                      0644);
     posix_spawn_file_actions_addchdir_np(&actions, dir.path().c_str());
-    args.insert(args.begin(), CORVANE_TAG_BINARY);
+    args.insert(args.begin(), program);
     std::vector<char*> argv;
     for (auto& arg : args) argv.push_back(arg.data());
     argv.push_back(nullptr);
@@ -44,7 +45,7 @@ inline CliRun runCli(const TempDir& dir, std::vector<std::string> args)
     const int rc = ::posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ);
     posix_spawn_file_actions_destroy(&actions);
     if (rc != 0) {
-        ADD_FAILURE() << "could not start " << CORVANE_TAG_BINARY;
+        ADD_FAILURE() << "could not start " << program;
         return run;
     }
     int status = 0;
@@ -53,6 +54,11 @@ inline CliRun runCli(const TempDir& dir, std::vector<std::string> args)
     run.out = textOf(readFile(outPath));
     run.err = textOf(readFile(errPath));
     return run;
+}
+
+inline CliRun runCli(const TempDir& dir, std::vector<std::string> args)
+{
+    return runProgramIn(dir, CORVANE_TAG_BINARY, std::move(args));
 }
 
 // Parses the JSON with Python's strict parser and prints the values the test asks for, one per

@@ -5,6 +5,10 @@
 #include "tests/cli/cli_runner.h"
 #include "tests/support/id3_builder.h"
 #include "tests/support/mutagen.h"
+#include "tags/journal.h"
+#include "tags/tag_write.h"
+
+#include <unistd.h>
 
 namespace corvane::test {
 namespace {
@@ -367,6 +371,72 @@ tag.save(sys.argv[1])
     EXPECT_EQ(peer.at("TALB"), "Al");
     const Bytes after = readFile(path);
     EXPECT_NE(std::search(after.begin(), after.end(), picture.begin(), picture.end()), after.end());
+}
+
+}  // namespace
+}  // namespace corvane::test
+
+namespace corvane::test {
+namespace {
+
+// Leaves the journal of a write cut short beside the file, as a crash would.
+void interruptedWrite(const std::string& path)
+{
+    tags::File file = tags::File::open(path, tags::OpenMode::Update);
+    file.setWritePolicy({true, false, 0});
+    tags::TagChanges changes;
+    changes.id3v2 = tags::V2Change::Merge;
+    changes.id3v2Entries.push_back(tags::FieldSlot::frame("COMM", std::string(3000, 'c')));
+    EXPECT_FALSE(tags::writeTags(file, changes).ok());
+}
+
+// A cut-short write is finished by the next command that lists the folder or writes the file,
+// and by recover over a folder tree; each says so on stderr.
+TEST_F(CliWrite, InterruptedWritesAreFinishedByTheNextCommand)
+{
+    std::filesystem::create_directories(m_dir.file("sub"));
+    const std::string a = make("a.mp3", tag({textFrame("TIT2", "A")}), {});
+    const std::string b = make("sub/b.mp3", tag({textFrame("TIT2", "B")}), {});
+    interruptedWrite(a);
+    interruptedWrite(b);
+    const auto listed = run({"list", "--view", "v2", "--columns", "Filename,Comment", "."});
+    EXPECT_NE(listed.err.find("a.mp3: completed an interrupted write"), std::string::npos) << listed.err;
+    EXPECT_NE(listed.out.find("a.mp3\t" + std::string(259, 'c')), std::string::npos);
+    const auto recovered = run({"recover", "."});
+    EXPECT_EQ(recovered.exitCode, 0);
+    EXPECT_NE(recovered.err.find("sub/b.mp3: completed an interrupted write"), std::string::npos)
+        << recovered.err;
+    EXPECT_EQ(mutagenFrames(b)["COMM"], std::string(3000, 'c'));
+    EXPECT_FALSE(std::filesystem::exists(tags::journalPathFor(b)));
+}
+
+// In a folder where no journal can be written the write is refused unless the user asks for the
+// old way. Run as an unprivileged user, since permissions do not hold for root.
+TEST_F(CliWrite, AFolderWithoutRoomForAJournalRefusesUnlessUnsafe)
+{
+    if (::access("/usr/bin/setpriv", X_OK) != 0) GTEST_SKIP() << "setpriv is missing";
+    const std::string folder = m_dir.file("locked");
+    std::filesystem::create_directories(folder);
+    const std::string path = folder + "/song.mp3";
+    writeFile(path, mp3(tag({textFrame("TIT2", "Old")}, 100), mpegAudio(3000)));
+    const Bytes before = readFile(path);
+    namespace fs = std::filesystem;
+    fs::permissions(m_dir.path(), fs::perms::owner_all | fs::perms::others_exec | fs::perms::others_read);
+    fs::permissions(folder, fs::perms::owner_all | fs::perms::others_read | fs::perms::others_exec);
+    fs::permissions(path, fs::perms::owner_all | fs::perms::others_read | fs::perms::others_write);
+    const auto asNobody = [&](std::vector<std::string> args) {
+        args.insert(args.begin(), {"--reuid=65534", "--regid=65534", "--clear-groups", CORVANE_TAG_BINARY});
+        return runProgramIn(m_dir, "/usr/bin/setpriv", std::move(args));
+    };
+    const auto refused = asNobody({"set", "title=New", "locked/song.mp3"});
+    EXPECT_EQ(refused.exitCode, 1);
+    EXPECT_NE(refused.err.find("the journal beside the file cannot be created: Permission denied"),
+              std::string::npos)
+        << refused.err;
+    EXPECT_EQ(readFile(path), before);
+    const auto unsafe = asNobody({"set", "--unsafe-in-place", "title=New", "locked/song.mp3"});
+    EXPECT_EQ(unsafe.exitCode, 0) << unsafe.err;
+    EXPECT_EQ(mutagenFrames(path)["TIT2"], "New");
 }
 
 }  // namespace
