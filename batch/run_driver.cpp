@@ -1,5 +1,7 @@
 #include "batch/run_driver.h"
 
+#include "batch/undo_store.h"
+
 #include <algorithm>
 
 namespace corvane::batch {
@@ -15,7 +17,7 @@ FileOutcome notWritable(std::string why)
 
 // The access test, the open, the work and the close of one file.
 FileOutcome handleFile(const RunFile& run, const FileWork& work, RunObserver* observer,
-                       tags::WritePolicy policy)
+                       tags::WritePolicy policy, UndoRecorder* undo)
 {
     // An earlier write of this file that was cut short is finished first; the file is then
     // what that write made it.
@@ -32,12 +34,14 @@ FileOutcome handleFile(const RunFile& run, const FileWork& work, RunObserver* ob
     tags::File file = tags::File::open(run.path, tags::OpenMode::Update);
     if (!file.isOpen()) return FileOutcome::failed(tags::errorString(file.error()));
     file.setWritePolicy(policy);
+    if (undo != nullptr) undo->before(file, run.path);
     FileOutcome outcome = work(file, run);
     // A write is only as good as its close: a delayed write error shows up here.
     if (!file.close() && outcome.isWritten()) {
         outcome.status = FileStatus::Failed;
         outcome.reason = "the file could not be closed: " + tags::errorString(file.error());
     }
+    if (undo != nullptr) undo->after(run.path, outcome.isWritten());
     return outcome;
 }
 
@@ -55,6 +59,11 @@ void RunObserver::recovered(const RunFile&, const tags::Recovery&) {}
 tags::WritePolicy RunObserver::writePolicy() const
 {
     return {};
+}
+
+UndoRecorder* RunObserver::undoRecorder()
+{
+    return nullptr;
 }
 
 bool RunObserver::finishFile(const RunFile&, const FileOutcome&)
@@ -75,15 +84,17 @@ RunReport runFiles(std::span<const std::string> paths, const FileWork& work, Run
     for (std::size_t i = 0; i < paths.size(); ++i) {
         const RunFile run{i, paths.size(), paths[i]};
         if (!observer.startFile(run)) break;
-        report.outcomes.push_back(handleFile(run, work, &observer, observer.writePolicy()));
+        report.outcomes.push_back(
+            handleFile(run, work, &observer, observer.writePolicy(), observer.undoRecorder()));
         if (!observer.finishFile(run, report.outcomes.back())) break;
     }
     return report;
 }
 
-FileOutcome runFile(const std::string& path, const FileWork& work, tags::WritePolicy policy)
+FileOutcome runFile(const std::string& path, const FileWork& work, tags::WritePolicy policy,
+                    UndoRecorder* undo)
 {
-    return handleFile(RunFile{0, 1, path}, work, nullptr, policy);
+    return handleFile(RunFile{0, 1, path}, work, nullptr, policy, undo);
 }
 
 }  // namespace corvane::batch

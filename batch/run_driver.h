@@ -20,6 +20,8 @@
 
 namespace corvane::batch {
 
+class UndoRecorder;
+
 // One file of a run, as the observer and the work see it.
 struct RunFile {
     std::size_t index = 0;  // position in the run, from 0
@@ -48,6 +50,8 @@ public:
     virtual void recovered(const RunFile& file, const tags::Recovery& recovery);
     // How the run's writes treat their journal (the unsafe and the durable ways are choices).
     [[nodiscard]] virtual tags::WritePolicy writePolicy() const;
+    // Where the run notes what undoes it; nullptr for a run that is not to be undone.
+    [[nodiscard]] virtual UndoRecorder* undoRecorder();
 };
 
 struct RunReport {
@@ -66,6 +70,6 @@ struct RunReport {
 
 // The same steps for a single file, without an observer.
 [[nodiscard]] FileOutcome runFile(const std::string& path, const FileWork& work,
-                                  tags::WritePolicy policy = {});
+                                  tags::WritePolicy policy = {}, UndoRecorder* undo = nullptr);
 
 }  // namespace corvane::batch

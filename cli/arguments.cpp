@@ -108,6 +108,7 @@ constexpr std::string_view kProgramUsage =
     "  convert --to 2.3|2.4 FILE...          rewrite the ID3v2 tag in another version\n"
     "  recover DIR|FILE...                   finish writes that were cut short (a folder with\n"
     "                                        everything below it)\n"
+    "  undo [--list]                         put back the tags the last change replaced\n"
     "\n"
     "set, sync and number create new ID3v2 tags as version 2.3; --id3v2-version 2.4 makes\n"
     "them 2.4. Existing tags keep their version; only convert changes it.\n"
@@ -125,7 +126,7 @@ struct CommandHelp {
     std::string_view text;
 };
 
-constexpr std::array<CommandHelp, 9> kCommandUsage{{
+constexpr std::array<CommandHelp, 10> kCommandUsage{{
     {"show",
      "Usage: corvane-tag show [--json] FILE...\n"
      "Shows the ID3v1 trailer, the ID3v2 frames and the MP3 specifics of each file, as the tag\n"
@@ -181,6 +182,13 @@ constexpr std::array<CommandHelp, 9> kCommandUsage{{
      "its frames as the common readers do: TYER, TDAT and TIME become TDRC and back, TORY\n"
      "TDOR, 2.2's frames and PIC their later forms. Frames the target version does not have\n"
      "are dropped and named on stderr. A tag with an encrypted frame is left as it is.\n"},
+    {"undo",
+     "Usage: corvane-tag undo [--list]\n"
+     "Puts back the tags (and names) of every file of the last change, by corvane-tag or\n"
+     "Corvane, that still is as the change left it; a file changed since is named and left.\n"
+     "The undo is a change itself, so a second undo takes it back. The last 20 changes are kept\n"
+     "(within 500 MB) in $XDG_STATE_HOME/corvane (~/.local/state/corvane by default).\n"
+     "  --list   show the changes kept, newest first: number, time, files, command\n"},
     {"recover",
      "Usage: corvane-tag recover DIR|FILE...\n"
      "Finishes every write that was cut short (by a crash, a kill, a power cut with --durable)\n"

@@ -16,6 +16,7 @@ int runSync(std::span<const std::string> args);
 int runNumber(std::span<const std::string> args);
 int runConvert(std::span<const std::string> args);
 int runRecover(std::span<const std::string> args);
+int runUndo(std::span<const std::string> args);
 
 // "corvane-tag: path: reason" on stderr.
 void reportFileError(std::string_view path, std::string_view reason);

@@ -20,7 +20,7 @@ struct CommandEntry {
     Command run;
 };
 
-constexpr std::array<CommandEntry, 9> kCommands{{
+constexpr std::array<CommandEntry, 10> kCommands{{
     {"show", corvane::cli::runShow},
     {"list", corvane::cli::runList},
     {"set", corvane::cli::runSet},
@@ -30,6 +30,7 @@ constexpr std::array<CommandEntry, 9> kCommands{{
     {"number", corvane::cli::runNumber},
     {"convert", corvane::cli::runConvert},
     {"recover", corvane::cli::runRecover},
+    {"undo", corvane::cli::runUndo},
 }};
 
 }  // namespace

@@ -16,6 +16,7 @@
 #include "batch/set_data.h"
 #include "batch/sync_tags.h"
 #include "batch/track_numbering.h"
+#include "batch/undo_store.h"
 #include "cli/arguments.h"
 #include "cli/commands.h"
 #include "cli/progress.h"
@@ -36,12 +37,13 @@ namespace {
 // handled even after one failed.
 class StderrObserver final : public batch::RunObserver {
 public:
-    StderrObserver(std::size_t count, tags::WritePolicy policy)
-        : m_progress(count), m_policy(policy)
+    StderrObserver(std::size_t count, tags::WritePolicy policy, batch::UndoRecorder* undo)
+        : m_progress(count), m_policy(policy), m_undo(undo)
     {
     }
 
     [[nodiscard]] tags::WritePolicy writePolicy() const override { return m_policy; }
+    [[nodiscard]] batch::UndoRecorder* undoRecorder() override { return m_undo; }
     void recovered(const batch::RunFile& file, const tags::Recovery& recovery) override
     {
         m_progress.clear();
@@ -68,6 +70,7 @@ public:
 private:
     Progress m_progress;
     tags::WritePolicy m_policy;
+    batch::UndoRecorder* m_undo;
 };
 
 // The options every writing command takes: how its writes treat the journal beside the file.
@@ -92,11 +95,25 @@ tags::WritePolicy policyOf(const ParsedArguments& parsed)
     return policy;
 }
 
+// Runs work over the files as one change that `corvane-tag undo` can take back (when its old tags
+// fit the undo record; otherwise the run says so and goes on without).
 int runOverFiles(const std::vector<std::string>& files, const batch::FileWork& work,
-                 const ParsedArguments& parsed)
+                 const ParsedArguments& parsed, const std::string& label)
 {
-    StderrObserver observer(files.size(), policyOf(parsed));
-    return batch::runFiles(files, work, observer).anyFailed() ? kExitFileFailed : kExitOk;
+    batch::UndoStore store(batch::UndoStore::defaultFolder());
+    std::optional<batch::UndoRecorder> undo;
+    std::uint64_t bytes = 0;
+    if (batch::fitsUndoRecord(files, &bytes)) {
+        undo.emplace(store, label);
+    } else {
+        reportFileError(label, "the change is too large to be undone (" +
+                                   std::to_string(bytes >> 20) + " MB of tags); going on without undo");
+    }
+    StderrObserver observer(files.size(), policyOf(parsed), undo ? &*undo : nullptr);
+    const bool failed = batch::runFiles(files, work, observer).anyFailed();
+    std::string why;
+    if (undo && !undo->commit(&why)) reportFileError(label, "the change cannot be undone: " + why);
+    return failed ? kExitFileFailed : kExitOk;
 }
 
 // Parses the arguments of a writing command; prints its help or a usage error. Returns nullopt
@@ -236,7 +253,7 @@ int runSet(std::span<const std::string> args)
         [&options](tags::FileIo& file, const batch::RunFile&) {
             return batch::setData(file, options, batch::tagPresence(file));
         },
-        *parsed);
+        *parsed, "set");
 }
 
 int runRemove(std::span<const std::string> args)
@@ -253,7 +270,7 @@ int runRemove(std::span<const std::string> args)
     return runOverFiles(
         parsed->operands,
         [v1, v2](tags::FileIo& file, const batch::RunFile&) { return batch::removeTags(file, v1, v2); },
-        *parsed);
+        *parsed, "remove");
 }
 
 int runCompact(std::span<const std::string> args)
@@ -265,7 +282,7 @@ int runCompact(std::span<const std::string> args)
     return runOverFiles(
         parsed->operands,
         [](tags::FileIo& file, const batch::RunFile&) { return batch::compactId3v2(file); },
-        *parsed);
+        *parsed, "compact");
 }
 
 int runSync(std::span<const std::string> args)
@@ -296,7 +313,7 @@ int runSync(std::span<const std::string> args)
         [&options](tags::FileIo& file, const batch::RunFile&) {
             return batch::synchroniseTags(file, options);
         },
-        *parsed);
+        *parsed, "sync");
 }
 
 int runNumber(std::span<const std::string> args)
@@ -340,7 +357,7 @@ int runNumber(std::span<const std::string> args)
             const auto text = batch::trackText(start + static_cast<std::int64_t>(run.index), width);
             return batch::writeTrack(file, text, choice, batch::tagPresence(file), compact, *version);
         },
-        *parsed);
+        *parsed, "number");
 }
 
 int runConvert(std::span<const std::string> args)
@@ -357,7 +374,38 @@ int runConvert(std::span<const std::string> args)
     return runOverFiles(
         parsed->operands,
         [target](tags::FileIo& file, const batch::RunFile&) { return batch::convertTags(file, target); },
-        *parsed);
+        *parsed, "convert");
+}
+
+int runUndo(std::span<const std::string> args)
+{
+    static constexpr auto kSpecs = withWriteOptions(std::array<OptionSpec, 1>{{{"--list", false}}});
+    int exitStatus = kExitOk;
+    const auto parsed = parseOrStop("undo", args, kSpecs, exitStatus);
+    if (!parsed) return exitStatus;
+    if (!parsed->operands.empty()) return usageError("undo", "undo takes no files");
+    batch::UndoStore store(batch::UndoStore::defaultFolder());
+    if (parsed->has("--list")) {
+        for (const auto& change : store.changes()) {
+            std::cout << change.id << '\t' << change.time << '\t' << change.entries.size() << '\t'
+                      << change.label << '\n';
+        }
+        return kExitOk;
+    }
+    const auto change = store.last();
+    if (!change) {
+        reportFileError("undo", "there is no change to undo");
+        return kExitFileFailed;
+    }
+    std::vector<std::string> files;
+    for (const auto& entry : change->entries) files.push_back(entry.path);
+    // The undo is a change of its own, so that it can be undone in turn.
+    return runOverFiles(
+        files,
+        [&change](tags::FileIo& file, const batch::RunFile& run) {
+            return batch::undoFile(file, change->entries[run.index]);
+        },
+        *parsed, "undo " + change->label);
 }
 
 int runRecover(std::span<const std::string> args)

@@ -40,9 +40,18 @@ inline CliRun runProgramIn(const TempDir& dir, const std::string& program, std::
     std::vector<char*> argv;
     for (auto& arg : args) argv.push_back(arg.data());
     argv.push_back(nullptr);
+    // The undo record of each test lives in the test's own folder.
+    std::vector<std::string> env;
+    for (char** e = environ; *e != nullptr; ++e) {
+        if (std::string_view(*e).substr(0, 15) != "XDG_STATE_HOME=") env.emplace_back(*e);
+    }
+    env.push_back("XDG_STATE_HOME=" + dir.file(".state"));
+    std::vector<char*> envp;
+    for (auto& e : env) envp.push_back(e.data());
+    envp.push_back(nullptr);
     CliRun run;
     pid_t pid = 0;
-    const int rc = ::posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ);
+    const int rc = ::posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), envp.data());
     posix_spawn_file_actions_destroy(&actions);
     if (rc != 0) {
         ADD_FAILURE() << "could not start " << program;

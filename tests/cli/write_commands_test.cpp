@@ -441,3 +441,47 @@ TEST_F(CliWrite, AFolderWithoutRoomForAJournalRefusesUnlessUnsafe)
 
 }  // namespace
 }  // namespace corvane::test
+
+namespace corvane::test {
+namespace {
+
+// The last change is undone file by file, byte for byte; a file changed since is named and left;
+// the undo is undone in turn.
+TEST_F(CliWrite, UndoPutsTheLastChangeBack)
+{
+    const Bytes a = mp3(tag({textFrame("TIT2", "A"), textFrame("TPE1", "Artist")}, 3000),
+                        mpegAudio(5000), trailer("A", "V1"));
+    const Bytes b = mp3(tag({textFrame("TIT2", "B")}), mpegAudio(5000));
+    writeFile(m_dir.file("a.mp3"), a);
+    writeFile(m_dir.file("b.mp3"), b);
+    ASSERT_EQ(run({"set", "title=" + std::string(5000, 'n'), "a.mp3", "b.mp3"}).exitCode, 0);
+    const Bytes aSet = readFile(m_dir.file("a.mp3"));
+    const Bytes bSet = readFile(m_dir.file("b.mp3"));
+    const auto listed = run({"undo", "--list"});
+    EXPECT_NE(listed.out.find("\t2\tset\n"), std::string::npos) << listed.out;
+
+    auto undone = run({"undo"});
+    EXPECT_EQ(undone.exitCode, 0) << undone.err;
+    EXPECT_EQ(readFile(m_dir.file("a.mp3")), a);
+    EXPECT_EQ(readFile(m_dir.file("b.mp3")), b);
+
+    undone = run({"undo"});  // the undo of the undo
+    EXPECT_EQ(readFile(m_dir.file("a.mp3")), aSet);
+    EXPECT_EQ(readFile(m_dir.file("b.mp3")), bSet);
+
+    ASSERT_EQ(run({"set", "--v2", "album=X", "a.mp3", "b.mp3"}).exitCode, 0);
+    // Another program changes b meanwhile.
+    Bytes bChanged = readFile(m_dir.file("b.mp3"));
+    bChanged.back() ^= 0xFF;
+    writeFile(m_dir.file("b.mp3"), bChanged);
+    undone = run({"undo"});
+    EXPECT_EQ(undone.exitCode, 1);
+    EXPECT_NE(undone.err.find("b.mp3: the file changed since the change, so it was left as it is"),
+              std::string::npos)
+        << undone.err;
+    EXPECT_EQ(readFile(m_dir.file("a.mp3")), aSet);
+    EXPECT_EQ(readFile(m_dir.file("b.mp3")), bChanged);
+}
+
+}  // namespace
+}  // namespace corvane::test
