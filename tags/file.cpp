@@ -6,6 +6,7 @@
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -263,6 +264,43 @@ void File::unlock()
     lock.l_type = F_UNLCK;
     lock.l_whence = SEEK_SET;
     (void)::fcntl(m_fd, F_OFD_SETLK, &lock);
+}
+
+std::optional<FileMapping> FileMapping::map(File& file, std::uint64_t offset, std::size_t size)
+{
+    void* data = ::mmap(nullptr, size, PROT_READ | PROT_WRITE, MAP_SHARED, file.m_fd,
+                        static_cast<off_t>(offset));
+    if (data == MAP_FAILED) {
+        file.m_error = errno;
+        return std::nullopt;
+    }
+    return FileMapping(static_cast<std::uint8_t*>(data), size);
+}
+
+FileMapping::FileMapping(FileMapping&& other) noexcept : m_data(other.m_data), m_size(other.m_size)
+{
+    other.m_data = nullptr;
+}
+
+FileMapping& FileMapping::operator=(FileMapping&& other) noexcept
+{
+    if (this != &other) {
+        if (m_data != nullptr) ::munmap(m_data, m_size);
+        m_data = other.m_data;
+        m_size = other.m_size;
+        other.m_data = nullptr;
+    }
+    return *this;
+}
+
+FileMapping::~FileMapping()
+{
+    if (m_data != nullptr) ::munmap(m_data, m_size);
+}
+
+bool FileMapping::sync()
+{
+    return ::msync(m_data, m_size, MS_SYNC) == 0;
 }
 
 File createNewFile(const std::string& path)

@@ -119,6 +119,7 @@ public:
 
 private:
     friend File createNewFile(const std::string& path);
+    friend class FileMapping;
     void noteWritten(std::uint64_t end);
 
     int m_fd = -1;
@@ -126,6 +127,29 @@ private:
     std::optional<std::uint64_t> m_length;  // nullopt: unknown, ask the system
     std::string m_path;
     WritePolicy m_policy;
+};
+
+// A stretch of an open file mapped into memory for writing. A store into it reaches the file's
+// pages at once, so what was stored survives the process being killed, and costs no system call:
+// the journal's progress and its copied blocks go through one. sync() flushes it to the disk.
+class FileMapping {
+public:
+    // offset must be a multiple of the page size; the file must already reach offset + size.
+    [[nodiscard]] static std::optional<FileMapping> map(File& file, std::uint64_t offset,
+                                                        std::size_t size);
+    FileMapping(FileMapping&& other) noexcept;
+    FileMapping& operator=(FileMapping&& other) noexcept;
+    FileMapping(const FileMapping&) = delete;
+    FileMapping& operator=(const FileMapping&) = delete;
+    ~FileMapping();
+
+    [[nodiscard]] std::span<std::uint8_t> bytes() { return {m_data, m_size}; }
+    [[nodiscard]] bool sync();
+
+private:
+    FileMapping(std::uint8_t* data, std::size_t size) : m_data(data), m_size(size) {}
+    std::uint8_t* m_data = nullptr;
+    std::size_t m_size = 0;
 };
 
 // Creates a new file for writing (failing when it exists), with owner-only permissions; the
