@@ -7,7 +7,6 @@
 #include <filesystem>
 #include <fstream>
 #include <cerrno>
-#include <fcntl.h>
 #include <zlib.h>
 
 #include "tags/id3v1.h"
@@ -318,13 +317,13 @@ void UndoRecorder::after(const std::string& path, bool written)
     m_pending.reset();
 }
 
-void UndoRecorder::renamed(const std::string& from, const std::string& to)
+void UndoRecorder::renamed(tags::FileIo& file, const std::string& from, const std::string& to)
 {
     UndoEntry entry;
     entry.kind = UndoEntry::Kind::Rename;
     entry.path = to;
     entry.oldPath = from;
-    if (const auto state = stateOf(to)) entry.after = *state;
+    if (const auto state = stateOfOpen(file)) entry.after = *state;
     m_change.entries.push_back(std::move(entry));
 }
 
@@ -350,7 +349,7 @@ bool fitsUndoRecord(const std::vector<std::string>& paths, std::uint64_t* bytes)
     return total <= kUndoBytesKept;
 }
 
-FileOutcome undoFile(tags::FileIo& file, const UndoEntry& entry)
+FileOutcome undoFile(tags::FileIo& file, const UndoEntry& entry, UndoRecorder* undo)
 {
     const auto now = stateOfOpen(file);
     if (!now || *now != entry.after)
@@ -358,11 +357,11 @@ FileOutcome undoFile(tags::FileIo& file, const UndoEntry& entry)
     FileOutcome outcome;
     if (entry.kind == UndoEntry::Kind::Rename) {
         // The old name must still be free: an undo never overwrites a file.
-        if (::renameat2(AT_FDCWD, entry.path.c_str(), AT_FDCWD, entry.oldPath.c_str(),
-                        RENAME_NOREPLACE) != 0) {
-            return FileOutcome::failed(errno == EEXIST ? "its old name " + entry.oldPath + " is taken"
-                                                       : tags::errorString(errno));
+        if (const int error = tags::renameNoReplace(entry.path, entry.oldPath); error != 0) {
+            return FileOutcome::failed(error == EEXIST ? "its old name " + entry.oldPath + " is taken"
+                                                       : tags::errorString(error));
         }
+        if (undo != nullptr) undo->renamed(file, entry.path, entry.oldPath);
         outcome.status = FileStatus::Written;
         return outcome;
     }

@@ -403,7 +403,7 @@ int runUndo(std::span<const std::string> args)
     return runOverFiles(
         files,
         [&change](tags::FileIo& file, const batch::RunFile& run) {
-            return batch::undoFile(file, change->entries[run.index]);
+            return batch::undoFile(file, change->entries[run.index], run.undo);
         },
         *parsed, "undo " + change->label);
 }

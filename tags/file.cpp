@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <array>
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
 #include <fcntl.h>
 #include <sys/mman.h>
@@ -323,6 +324,12 @@ bool removeFile(const std::string& path, std::string* why)
     if (::unlink(path.c_str()) == 0) return true;
     if (why != nullptr) *why = errorString(errno);
     return false;
+}
+
+int renameNoReplace(const std::string& from, const std::string& to)
+{
+    if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) return 0;
+    return errno;
 }
 
 bool syncFolderOf(const std::string& path)

@@ -1,0 +1,153 @@
+#include "batch/file_names.h"
+
+#include <filesystem>
+#include <map>
+#include <set>
+#include <vector>
+
+#include "batch/text_case.h"
+#include "tags/text_rules.h"
+
+namespace corvane::batch {
+
+namespace {
+
+bool refusedEverywhere(char c)
+{
+    return c == '/' || c == '\0';
+}
+
+bool refusedElsewhere(char c)
+{
+    constexpr std::string_view kRefused = "\\:*?\"<>|";
+    return kRefused.find(c) != std::string_view::npos || static_cast<unsigned char>(c) < 0x20;
+}
+
+// The names in a folder now, or nullopt when it cannot be read.
+std::optional<std::set<std::string>> namesIn(const std::string& folder)
+{
+    namespace fs = std::filesystem;
+    std::set<std::string> names;
+    std::error_code ec;
+    fs::directory_iterator it(folder.empty() ? "." : folder, ec);
+    if (ec) return std::nullopt;
+    for (; it != fs::directory_iterator(); it.increment(ec)) {
+        if (ec) return std::nullopt;
+        names.insert(it->path().filename().string());
+    }
+    return names;
+}
+
+bool exists(const std::string& path)
+{
+    std::error_code ec;
+    return std::filesystem::symlink_status(path, ec).type() != std::filesystem::file_type::not_found;
+}
+
+// The path that names the same file however it was given ("a.mp3", "./a.mp3", "/music/a.mp3").
+std::string normalPath(const std::string& path)
+{
+    std::error_code ec;
+    const auto absolute = std::filesystem::absolute(path, ec);
+    return ec ? path : absolute.lexically_normal().string();
+}
+
+// Two files to one new name: every one of them is left alone.
+void markSameNewNames(std::span<FilePlan> plans, const std::vector<std::size_t>& renames)
+{
+    std::map<std::string, std::vector<std::size_t>> byNewPath;
+    for (const auto i : renames) byNewPath[normalPath(plans[i].newPath)].push_back(i);
+    for (const auto& [newPath, group] : byNewPath) {
+        if (group.size() < 2) continue;
+        for (const auto i : group) {
+            plans[i].setProblem(PlanProblem::Collision, std::to_string(group.size()) +
+                                                            " files would be named " +
+                                                            std::string(nameOf(newPath)));
+        }
+    }
+}
+
+// The names of one folder after the renames that are still to be made, and the notes of the
+// new names that differ from another only in case.
+void checkFolder(std::span<FilePlan> plans, const std::vector<std::size_t>& renames,
+                 const std::string& folder)
+{
+    const auto names = namesIn(folder);
+    std::map<std::string, std::set<std::string>> byFolded;
+    if (names) {
+        for (const auto& name : *names) byFolded[foldCase(name)].insert(name);
+    }
+    for (const auto i : renames) {
+        FilePlan& plan = plans[i];
+        if (plan.hasProblem()) continue;
+        const std::string name(nameOf(plan.newPath));
+        if (names ? names->contains(name) : exists(plan.newPath))
+            plan.setProblem(PlanProblem::Collision, "a file named " + name + " exists");
+    }
+    // The folder as the renames leave it.
+    for (const auto i : renames) {
+        if (plans[i].hasProblem()) continue;
+        const std::string oldName(nameOf(plans[i].path));
+        byFolded[foldCase(oldName)].erase(oldName);
+        const std::string newName(nameOf(plans[i].newPath));
+        byFolded[foldCase(newName)].insert(newName);
+    }
+    for (const auto i : renames) {
+        FilePlan& plan = plans[i];
+        if (plan.hasProblem()) continue;
+        const std::string name(nameOf(plan.newPath));
+        for (const auto& other : byFolded[foldCase(name)]) {
+            if (other == name) continue;
+            plan.note = "differs only in case from " + other +
+                        ": on a case-insensitive file system (a USB stick) the two are one file";
+            break;
+        }
+    }
+}
+
+}  // namespace
+
+std::string cleanNameStem(std::string_view text, bool portable)
+{
+    std::string stem;
+    stem.reserve(text.size());
+    for (const char c : text)
+        stem += refusedEverywhere(c) || (portable && refusedElsewhere(c)) ? kNameReplacement : c;
+    const auto first = stem.find_first_not_of(" .");
+    if (first == std::string::npos) return {};
+    const auto last = stem.find_last_not_of(" .");
+    return stem.substr(first, last - first + 1);
+}
+
+std::string_view mp3Ending(std::string_view name)
+{
+    if (tags::isMp3FileName(name)) return name.substr(name.size() - 4);
+    return ".mp3";
+}
+
+std::string_view folderOf(std::string_view path)
+{
+    const auto slash = path.rfind('/');
+    return slash == std::string_view::npos ? std::string_view() : path.substr(0, slash + 1);
+}
+
+std::string_view nameOf(std::string_view path)
+{
+    const auto slash = path.rfind('/');
+    return slash == std::string_view::npos ? path : path.substr(slash + 1);
+}
+
+void markCollisions(std::span<FilePlan> plans)
+{
+    std::map<std::string, std::vector<std::size_t>> renamesByFolder;
+    std::vector<std::size_t> renames;
+    for (std::size_t i = 0; i < plans.size(); ++i) {
+        if (!plans[i].writes() || plans[i].newPath == plans[i].path) continue;
+        renames.push_back(i);
+        renamesByFolder[std::string(folderOf(normalPath(plans[i].newPath)))].push_back(i);
+    }
+    markSameNewNames(plans, renames);
+    for (const auto& [folder, group] : renamesByFolder) checkFolder(plans, group, folder);
+}
+
+}  // namespace corvane::batch
