@@ -32,10 +32,19 @@ FileOutcome renameOpenFile(tags::FileIo& file, const RunFile& run, const std::st
 
 }  // namespace
 
+FilePlan FilePlan::of(const std::string& path)
+{
+    FilePlan plan;
+    plan.path = path;
+    plan.newPath = path;
+    return plan;
+}
+
 void FilePlan::setProblem(PlanProblem kind, std::string why)
 {
     problem = kind;
     reason = std::move(why);
+    newPath = path;  // the file is left alone
 }
 
 std::vector<FilePlan> buildPreview(std::span<const std::string> paths, const Planner& planner)
@@ -45,9 +54,7 @@ std::vector<FilePlan> buildPreview(std::span<const std::string> paths, const Pla
     for (const auto& path : paths) {
         tags::File file = tags::File::open(path, tags::OpenMode::Read);
         if (!file.isOpen()) {
-            FilePlan plan;
-            plan.path = path;
-            plan.newPath = path;
+            FilePlan plan = FilePlan::of(path);
             plan.setProblem(PlanProblem::Unreadable, tags::errorString(file.error()));
             plans.push_back(std::move(plan));
             continue;

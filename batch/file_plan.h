@@ -50,10 +50,14 @@ struct FilePlan {
     tags::TagChanges tagChanges;  // what the write asks of the tags
     std::string newPath;  // the file's path after the operation (its path when not renamed)
 
+    // The plan of a file that nothing is known of yet: no change.
+    [[nodiscard]] static FilePlan of(const std::string& path);
+
     [[nodiscard]] bool hasProblem() const { return problem != PlanProblem::None; }
     // The file is written (or renamed) when the plan is carried out.
     [[nodiscard]] bool writes() const { return !hasProblem() && !changes.empty(); }
 
+    // Leaves the file alone for the reason given.
     void setProblem(PlanProblem kind, std::string why);
 };
 

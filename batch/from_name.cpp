@@ -51,9 +51,7 @@ std::string checkReadingFormat(const NameFormat& format)
 
 FilePlan planFromName(tags::FileIo& file, const std::string& path, const FromNameOptions& options)
 {
-    FilePlan plan;
-    plan.path = path;
-    plan.newPath = path;
+    FilePlan plan = FilePlan::of(path);
     const auto captures = matchName(options.format, fullPath(path, options.format));
     if (!captures) {
         plan.setProblem(PlanProblem::NoMatch, "the name does not match the format");

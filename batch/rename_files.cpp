@@ -37,9 +37,7 @@ std::string checkNamingFormat(const NameFormat& format)
 
 FilePlan planRename(tags::FileIo& file, const std::string& path, const RenameOptions& options)
 {
-    FilePlan plan;
-    plan.path = path;
-    plan.newPath = path;
+    FilePlan plan = FilePlan::of(path);
     const FileValues values = readFileValues(file);
     if (!values.ok) {
         plan.setProblem(PlanProblem::Unreadable, values.reason);

@@ -38,9 +38,7 @@ ReplaceResult TextEdit::apply(std::string_view text, bool latin1Only) const
 
 FilePlan TextEdit::plan(tags::FileIo& file, const std::string& path) const
 {
-    FilePlan plan;
-    plan.path = path;
-    plan.newPath = path;
+    FilePlan plan = FilePlan::of(path);
     const FileValues values = readFileValues(file);
     if (!values.ok) {
         plan.setProblem(PlanProblem::Unreadable, values.reason);

@@ -58,6 +58,14 @@ std::optional<FileState> stateOfOpen(tags::FileIo& file)
     return FileState{*identity, *length, *fingerprint};
 }
 
+// A path as the record keeps it: an undo may run from another folder than the change.
+std::string absolutePath(const std::string& path)
+{
+    std::error_code ec;
+    const auto absolute = fs::absolute(path, ec);
+    return ec ? path : absolute.lexically_normal().string();
+}
+
 // ---- the stored form --------------------------------------------------------------------------
 
 void put64(std::ostream& out, std::uint64_t v)
@@ -308,7 +316,7 @@ void UndoRecorder::after(const std::string& path, bool written)
     if (written && m_pending) {
         if (const auto state = stateOf(path)) {
             UndoEntry entry;
-            entry.path = path;
+            entry.path = absolutePath(path);
             entry.before = std::move(*m_pending);
             entry.after = *state;
             m_change.entries.push_back(std::move(entry));
@@ -321,8 +329,8 @@ void UndoRecorder::renamed(tags::FileIo& file, const std::string& from, const st
 {
     UndoEntry entry;
     entry.kind = UndoEntry::Kind::Rename;
-    entry.path = to;
-    entry.oldPath = from;
+    entry.path = absolutePath(to);
+    entry.oldPath = absolutePath(from);
     if (const auto state = stateOfOpen(file)) entry.after = *state;
     m_change.entries.push_back(std::move(entry));
 }
