@@ -188,7 +188,7 @@ constexpr std::array<CommandHelp, 10> kCommandUsage{{
      "Corvane, that still is as the change left it; a file changed since is named and left.\n"
      "The undo is a change itself, so a second undo takes it back. The last 20 changes are kept\n"
      "(within 500 MB) in $XDG_STATE_HOME/corvane (~/.local/state/corvane by default).\n"
-     "  --list   show the changes kept, newest first: number, time, files, command\n"},
+     "  --list   show the changes kept, newest first: number, time, files, what it did\n"},
     {"recover",
      "Usage: corvane-tag recover DIR|FILE...\n"
      "Finishes every write that was cut short (by a crash, a kill, a power cut with --durable)\n"
