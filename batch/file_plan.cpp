@@ -9,8 +9,8 @@ namespace corvane::batch {
 
 namespace {
 
-// Renames the open file under its write lock, so that no write of another program is under way
-// (its journal is named after the old name).
+// Renames the open file under its write lock (the run driver's, kept until the file is closed),
+// so that no write of another program is under way: its journal is named after the old name.
 FileOutcome renameOpenFile(tags::FileIo& file, const RunFile& run, const std::string& to)
 {
     switch (file.lockForWriting()) {
@@ -19,7 +19,6 @@ FileOutcome renameOpenFile(tags::FileIo& file, const RunFile& run, const std::st
         case tags::LockResult::Failed: return FileOutcome::failed(file.errorText());
     }
     const int error = tags::renameNoReplace(run.path, to);
-    file.unlock();
     if (error == EEXIST) return FileOutcome::failed("a file named " + std::string(nameOf(to)) + " exists");
     if (error != 0) return FileOutcome::failed(tags::errorString(error));
     // The new name is in the folder's entries; a power cut must not take it back.

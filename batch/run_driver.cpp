@@ -33,6 +33,13 @@ FileOutcome handleFile(const RunFile& run, const FileWork& work, RunObserver* ob
     // failure the user must hear about, not a silent skip.
     tags::File file = tags::File::open(run.path, tags::OpenMode::Update);
     if (!file.isOpen()) return FileOutcome::failed(tags::errorString(file.error()));
+    // Locked before anything is read, so that what the work reads is what it writes over: two
+    // programs reading first and writing after would each lose the other's change.
+    switch (file.lockForWriting()) {
+        case tags::LockResult::Locked: break;
+        case tags::LockResult::InUse: return FileOutcome::failed("in use by another program");
+        case tags::LockResult::Failed: return FileOutcome::failed(file.errorText());
+    }
     file.setWritePolicy(policy);
     if (undo != nullptr) undo->before(file, run.path);
     FileOutcome outcome = work(file, run);

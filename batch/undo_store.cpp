@@ -301,6 +301,12 @@ std::optional<UndoChange> UndoStore::last() const
     return std::move(all.front());
 }
 
+std::string undoLabel(const std::string& label)
+{
+    constexpr std::string_view kUndo = "Undo ";
+    return label.starts_with(kUndo) ? label.substr(kUndo.size()) : std::string(kUndo) + label;
+}
+
 UndoRecorder::UndoRecorder(UndoStore& store, std::string label) : m_store(store)
 {
     m_change.label = std::move(label);

@@ -78,6 +78,10 @@ private:
     std::string m_folder;
 };
 
+// The label of the change that undoes a change labelled label: "Undo Set Data" for "Set Data",
+// and "Set Data" again for "Undo Set Data", so that undo and redo alternate in the menu.
+[[nodiscard]] std::string undoLabel(const std::string& label);
+
 // Notes a change as a run writes its files; commit() stores it once a file was written.
 class UndoRecorder {
 public:

@@ -197,7 +197,7 @@ constexpr std::array<CommandHelp, 14> kCommandUsage{{
      "Corvane, that still is as the change left it; a file changed since is named and left.\n"
      "The undo is a change itself, so a second undo takes it back. The last 20 changes are kept\n"
      "(within 500 MB) in $XDG_STATE_HOME/corvane (~/.local/state/corvane by default).\n"
-     "  --list   show the changes kept, newest first: number, time, files, command\n"},
+     "  --list   show the changes kept, newest first: number, time, files, what it did\n"},
     {"from-name",
      "Usage: corvane-tag from-name --format FORMAT [--v1] [--v2] [--compact] FILE...\n"
      "Reads fields from each file's name (without .mp3) and writes them into both tags, or the\n"

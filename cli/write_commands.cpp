@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <array>
 #include <charconv>
+#include <ctime>
 #include <cstdio>
 #include <filesystem>
 #include <iostream>
@@ -352,7 +353,11 @@ int runUndo(std::span<const std::string> args)
     batch::UndoStore store(batch::UndoStore::defaultFolder());
     if (parsed->has("--list")) {
         for (const auto& change : store.changes()) {
-            std::cout << change.id << '\t' << change.time << '\t' << change.entries.size() << '\t'
+            const auto time = static_cast<std::time_t>(change.time);
+            std::tm local{};
+            char when[32] = "";
+            if (::localtime_r(&time, &local)) std::strftime(when, sizeof when, "%Y-%m-%d %H:%M:%S", &local);
+            std::cout << change.id << '\t' << when << '\t' << change.entries.size() << '\t'
                       << change.label << '\n';
         }
         return kExitOk;
@@ -370,7 +375,7 @@ int runUndo(std::span<const std::string> args)
         [&change](tags::FileIo& file, const batch::RunFile& run) {
             return batch::undoFile(file, change->entries[run.index], run.undo);
         },
-        *parsed, "undo " + change->label);
+        *parsed, batch::undoLabel(change->label));
 }
 
 int runRecover(std::span<const std::string> args)

@@ -82,6 +82,7 @@ bool File::close()
     }
     m_fd = -1;
     m_length.reset();
+    m_locked = false;  // the lock belonged to the open file, and went with it
     return closed;
 }
 
@@ -244,12 +245,18 @@ LockResult File::lockForWriting()
 {
     // An open-file-description lock belongs to this open file, not to the process, so two
     // writers in one process exclude each other too. Another writer's hold is waited out briefly.
+    if (m_locked) return LockResult::Locked;
     struct flock lock {};
     lock.l_type = F_WRLCK;
     lock.l_whence = SEEK_SET;
     constexpr int kTries = 20;
     for (int i = 0; i < kTries; ++i) {
-        if (::fcntl(m_fd, F_OFD_SETLK, &lock) == 0) return LockResult::Locked;
+        if (::fcntl(m_fd, F_OFD_SETLK, &lock) == 0) {
+            m_locked = true;
+            // The writer we waited for may have changed the length noted at the open.
+            if (i > 0) m_length.reset();
+            return LockResult::Locked;
+        }
         if (errno != EAGAIN && errno != EACCES && errno != EINTR) {
             m_error = errno;
             return LockResult::Failed;
@@ -265,6 +272,7 @@ void File::unlock()
     lock.l_type = F_UNLCK;
     lock.l_whence = SEEK_SET;
     (void)::fcntl(m_fd, F_OFD_SETLK, &lock);
+    m_locked = false;
 }
 
 std::optional<FileMapping> FileMapping::map(File& file, std::uint64_t offset, std::size_t size)

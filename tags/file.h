@@ -70,9 +70,10 @@ public:
         return reserve(offset + size);
     }
     // The advisory lock every write holds for its whole duration; InUse when another program
-    // holds it for longer than a short wait.
+    // holds it for longer than a short wait. Taking it again while held costs nothing.
     [[nodiscard]] virtual LockResult lockForWriting() { return LockResult::Locked; }
     virtual void unlock() {}
+    [[nodiscard]] virtual bool holdsLock() const { return false; }
 };
 
 enum class OpenMode { Read, Update };
@@ -116,6 +117,7 @@ public:
     [[nodiscard]] bool allocate(std::uint64_t offset, std::uint64_t size) override;
     [[nodiscard]] LockResult lockForWriting() override;
     void unlock() override;
+    [[nodiscard]] bool holdsLock() const override { return m_locked; }
 
 private:
     friend File createNewFile(const std::string& path);
@@ -127,6 +129,7 @@ private:
     std::optional<std::uint64_t> m_length;  // nullopt: unknown, ask the system
     std::string m_path;
     WritePolicy m_policy;
+    bool m_locked = false;
 };
 
 // A stretch of an open file mapped into memory for writing. A store into it reaches the file's

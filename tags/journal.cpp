@@ -681,23 +681,29 @@ bool isOneAtomicWrite(const WriteSteps& steps, const WritePolicy& policy)
 
 WriteResult runWriteSteps(FileIo& file, const WriteSteps& steps)
 {
+    // A caller that read the tags under the lock (the run driver takes it at the open) keeps it
+    // until it closes the file; otherwise the lock covers the write.
+    const bool held = file.holdsLock();
     switch (file.lockForWriting()) {
         case LockResult::Locked: break;
         case LockResult::InUse: return refused("in use by another program");
         case LockResult::Failed: return ioFailure(file);
     }
+    const auto release = [&] {
+        if (!held) file.unlock();
+    };
     WriteResult result;
     std::optional<Journal> journal;
     if (file.writePolicy().journal && !file.path().empty() &&
         !isOneAtomicWrite(steps, file.writePolicy())) {
         journal = createJournal(file, steps, result);
         if (!journal) {
-            file.unlock();
+            release();
             return result;
         }
     }
     result = Runner(file, steps, std::move(journal)).run();
-    file.unlock();
+    release();
     return result;
 }
 

@@ -465,6 +465,7 @@ TEST_F(CliWrite, UndoPutsTheLastChangeBack)
     EXPECT_EQ(readFile(m_dir.file("a.mp3")), a);
     EXPECT_EQ(readFile(m_dir.file("b.mp3")), b);
 
+    EXPECT_NE(run({"undo", "--list"}).out.find("\t2\tUndo set\n"), std::string::npos);
     undone = run({"undo"});  // the undo of the undo
     EXPECT_EQ(readFile(m_dir.file("a.mp3")), aSet);
     EXPECT_EQ(readFile(m_dir.file("b.mp3")), bSet);
