@@ -1,8 +1,9 @@
 #include "batch/file_names.h"
 
 #include <filesystem>
-#include <map>
 #include <set>
+#include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 #include "batch/text_case.h"
@@ -24,16 +25,16 @@ bool refusedElsewhere(char c)
 }
 
 // The names in a folder now, or nullopt when it cannot be read.
-std::optional<std::set<std::string>> namesIn(const std::string& folder)
+std::optional<std::unordered_set<std::string>> namesIn(const std::string& folder)
 {
     namespace fs = std::filesystem;
-    std::set<std::string> names;
+    std::unordered_set<std::string> names;
     std::error_code ec;
     fs::directory_iterator it(folder.empty() ? "." : folder, ec);
     if (ec) return std::nullopt;
     for (; it != fs::directory_iterator(); it.increment(ec)) {
         if (ec) return std::nullopt;
-        names.insert(it->path().filename().string());
+        names.insert(it->path().filename().native());
     }
     return names;
 }
@@ -44,39 +45,36 @@ bool exists(const std::string& path)
     return std::filesystem::symlink_status(path, ec).type() != std::filesystem::file_type::not_found;
 }
 
-// The path that names the same file however it was given ("a.mp3", "./a.mp3", "/music/a.mp3").
-std::string normalPath(const std::string& path)
+// The path that names the same file however it was given ("a.mp3", "./a.mp3", "/music/a.mp3");
+// current is the current folder.
+std::string normalPath(const std::string& path, const std::string& current)
 {
-    std::error_code ec;
-    const auto absolute = std::filesystem::absolute(path, ec);
-    return ec ? path : absolute.lexically_normal().string();
+    const std::string whole = path.starts_with('/') || current.empty() ? path : current + "/" + path;
+    // Most paths are plain already; making them so costs far more than looking.
+    const bool plain = whole.find("//") == std::string::npos && whole.find("/.") == std::string::npos;
+    return plain ? whole : std::filesystem::path(whole).lexically_normal().string();
 }
 
 // Two files to one new name: every one of them is left alone.
-void markSameNewNames(std::span<FilePlan> plans, const std::vector<std::size_t>& renames)
+void markSameNewNames(std::span<FilePlan> plans, const std::vector<std::size_t>& renames,
+                      const std::vector<std::string>& newPaths)
 {
-    std::map<std::string, std::vector<std::size_t>> byNewPath;
-    for (const auto i : renames) byNewPath[normalPath(plans[i].newPath)].push_back(i);
+    std::unordered_map<std::string_view, std::vector<std::size_t>> byNewPath;
+    for (std::size_t k = 0; k < renames.size(); ++k) byNewPath[newPaths[k]].push_back(renames[k]);
     for (const auto& [newPath, group] : byNewPath) {
         if (group.size() < 2) continue;
-        for (const auto i : group) {
-            plans[i].setProblem(PlanProblem::Collision, std::to_string(group.size()) +
-                                                            " files would be named " +
-                                                            std::string(nameOf(newPath)));
-        }
+        const std::string why =
+            std::to_string(group.size()) + " files would be named " + std::string(nameOf(newPath));
+        for (const auto i : group) plans[i].setProblem(PlanProblem::Collision, why);
     }
 }
 
-// The names of one folder after the renames that are still to be made, and the notes of the
-// new names that differ from another only in case.
+// The renames into one folder: a name a file has now is taken; a new name that differs only in
+// case from another name of the folder as the renames leave it gets a note.
 void checkFolder(std::span<FilePlan> plans, const std::vector<std::size_t>& renames,
                  const std::string& folder)
 {
     const auto names = namesIn(folder);
-    std::map<std::string, std::set<std::string>> byFolded;
-    if (names) {
-        for (const auto& name : *names) byFolded[foldCase(name)].insert(name);
-    }
     for (const auto i : renames) {
         FilePlan& plan = plans[i];
         if (plan.hasProblem()) continue;
@@ -84,13 +82,21 @@ void checkFolder(std::span<FilePlan> plans, const std::vector<std::size_t>& rena
         if (names ? names->contains(name) : exists(plan.newPath))
             plan.setProblem(PlanProblem::Collision, "a file named " + name + " exists");
     }
-    // The folder as the renames leave it.
+    // Only names that fold like a new name matter, so the others are never kept.
+    std::unordered_map<std::string, std::set<std::string>> byFolded;
+    std::unordered_set<std::string> leaving;
     for (const auto i : renames) {
         if (plans[i].hasProblem()) continue;
-        const std::string oldName(nameOf(plans[i].path));
-        byFolded[foldCase(oldName)].erase(oldName);
         const std::string newName(nameOf(plans[i].newPath));
         byFolded[foldCase(newName)].insert(newName);
+        leaving.insert(std::string(nameOf(plans[i].path)));
+    }
+    if (names) {
+        for (const auto& name : *names) {
+            if (leaving.contains(name)) continue;
+            const auto group = byFolded.find(foldCase(name));
+            if (group != byFolded.end()) group->second.insert(name);
+        }
     }
     for (const auto i : renames) {
         FilePlan& plan = plans[i];
@@ -139,14 +145,18 @@ std::string_view nameOf(std::string_view path)
 
 void markCollisions(std::span<FilePlan> plans)
 {
-    std::map<std::string, std::vector<std::size_t>> renamesByFolder;
+    std::error_code ec;
+    const std::string current = std::filesystem::current_path(ec).string();
     std::vector<std::size_t> renames;
+    std::vector<std::string> newPaths;
+    std::unordered_map<std::string, std::vector<std::size_t>> renamesByFolder;
     for (std::size_t i = 0; i < plans.size(); ++i) {
         if (!plans[i].writes() || plans[i].newPath == plans[i].path) continue;
         renames.push_back(i);
-        renamesByFolder[std::string(folderOf(normalPath(plans[i].newPath)))].push_back(i);
+        newPaths.push_back(normalPath(plans[i].newPath, current));
+        renamesByFolder[std::string(folderOf(newPaths.back()))].push_back(i);
     }
-    markSameNewNames(plans, renames);
+    markSameNewNames(plans, renames, newPaths);
     for (const auto& [folder, group] : renamesByFolder) checkFolder(plans, group, folder);
 }
 

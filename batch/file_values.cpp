@@ -62,7 +62,7 @@ bool FileValues::isLocked(const FieldTarget& field) const
     return v2.isPresent() && tags::readFieldValue(v2, field.frameId).locked;
 }
 
-FileValues readFileValues(tags::FileIo& file)
+FileValues readFileValues(tags::FileIo& file, bool withTrailer)
 {
     FileValues values;
     values.v2 = tags::readId3v2Layout(file, tags::LayoutCheck::Frames, holdsText);
@@ -71,8 +71,12 @@ FileValues readFileValues(tags::FileIo& file)
         values.reason = file.errorText();
         return values;
     }
+    if (values.v2.isPresent() && values.v2.header.isSupported()) values.presence |= tags::kPresenceId3v2;
+    values.ok = true;
+    if (!withTrailer) return values;
     const auto probe = tags::probeId3v1(file, values.v2.endInFile());
     if (!probe.ok) {
+        values.ok = false;
         values.reason = file.errorText();
         return values;
     }
@@ -80,8 +84,6 @@ FileValues readFileValues(tags::FileIo& file)
         values.v1 = tags::parseId3v1(*probe.trailer);
         values.presence |= tags::kPresenceId3v1;
     }
-    if (values.v2.isPresent() && values.v2.header.isSupported()) values.presence |= tags::kPresenceId3v2;
-    values.ok = true;
     return values;
 }
 

@@ -32,8 +32,9 @@ struct FileValues {
     [[nodiscard]] bool isLocked(const FieldTarget& field) const;
 };
 
-// Reads both tags of the open file. Only the bodies of frames that hold texts are kept.
-[[nodiscard]] FileValues readFileValues(tags::FileIo& file);
+// Reads both tags of the open file, or with withTrailer false only the ID3v2 tag (v1 is then
+// nullopt and presence lacks its bit). Only the bodies of frames that hold texts are kept.
+[[nodiscard]] FileValues readFileValues(tags::FileIo& file, bool withTrailer = true);
 
 // The text an ID3v1 field shows once value is written into it: cut to the field's width (the
 // comment's 28 characters beside a track, withTrack), "?" for characters outside ISO-8859-1, the

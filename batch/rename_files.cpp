@@ -1,5 +1,7 @@
 #include "batch/rename_files.h"
 
+#include <algorithm>
+
 #include "batch/file_names.h"
 #include "batch/file_values.h"
 #include "tags/list_row_reader.h"
@@ -13,14 +15,31 @@ std::string tagName(TagKind tag)
     return tag == TagKind::Id3v1 ? "ID3v1 tag" : "ID3v2 tag";
 }
 
+// The value of every field the format names, read once.
+std::vector<std::pair<std::string_view, std::string>> fieldValues(const NameFormat& format,
+                                                                  const FileValues& values,
+                                                                  TagKind source)
+{
+    std::vector<std::pair<std::string_view, std::string>> read;
+    for (const auto& part : format.parts) {
+        if (part.kind != FormatPart::Kind::Field) continue;
+        const std::string_view id = part.field.frameId;
+        if (std::any_of(read.begin(), read.end(), [&](const auto& r) { return r.first == id; })) continue;
+        read.emplace_back(id, values.value(source, part.field).value_or(""));
+    }
+    return read;
+}
+
 // The fields the format names that the tag lacks, as "Title, Artist".
-std::string missingFields(const NameFormat& format, const FileValues& values, TagKind source)
+std::string missingFields(const NameFormat& format,
+                          const std::vector<std::pair<std::string_view, std::string>>& read)
 {
     std::string missing;
     for (const auto& part : format.parts) {
         if (part.kind != FormatPart::Kind::Field) continue;
-        if (!values.value(source, part.field).value_or("").empty()) continue;
-        if (missing.find(part.field.name) != std::string::npos) continue;
+        const auto value = std::find_if(read.begin(), read.end(),
+                                        [&](const auto& r) { return r.first == part.field.frameId; });
+        if (!value->second.empty() || missing.find(part.field.name) != std::string::npos) continue;
         missing += (missing.empty() ? "" : ", ") + part.field.name;
     }
     return missing;
@@ -38,7 +57,7 @@ std::string checkNamingFormat(const NameFormat& format)
 FilePlan planRename(tags::FileIo& file, const std::string& path, const RenameOptions& options)
 {
     FilePlan plan = FilePlan::of(path);
-    const FileValues values = readFileValues(file);
+    const FileValues values = readFileValues(file, options.source == TagKind::Id3v1);
     if (!values.ok) {
         plan.setProblem(PlanProblem::Unreadable, values.reason);
         return plan;
@@ -49,14 +68,17 @@ FilePlan planRename(tags::FileIo& file, const std::string& path, const RenameOpt
         plan.setProblem(PlanProblem::MissingValue, "the file has no " + tagName(options.source));
         return plan;
     }
-    if (const auto missing = missingFields(options.format, values, options.source); !missing.empty()) {
+    const auto read = fieldValues(options.format, values, options.source);
+    if (const auto missing = missingFields(options.format, read); !missing.empty()) {
         plan.setProblem(PlanProblem::MissingValue, "the " + tagName(options.source) + " has no " + missing);
         return plan;
     }
     const std::string stem = cleanNameStem(
         formatName(options.format,
                    [&](const FieldTarget& field) {
-                       return values.value(options.source, field).value_or("");
+                       return std::find_if(read.begin(), read.end(),
+                                           [&](const auto& r) { return r.first == field.frameId; })
+                           ->second;
                    }),
         options.portable);
     if (stem.empty()) {

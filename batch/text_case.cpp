@@ -296,6 +296,12 @@ char32_t foldCase(char32_t c)
 
 std::string foldCase(std::string_view text)
 {
+    // Most names are ASCII: those need no decoding.
+    if (std::all_of(text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; })) {
+        std::string folded(text);
+        for (char& c : folded) c = static_cast<char>(toLower(static_cast<unsigned char>(c)));
+        return folded;
+    }
     auto chars = decode(text);
     for (auto& c : chars) {
         if (c.valid) c.cp = foldCase(c.cp);

@@ -9,6 +9,7 @@
 
 #include <array>
 #include <cstdint>
+#include <filesystem>
 #include <optional>
 #include <string>
 #include <vector>
@@ -92,7 +93,7 @@ public:
     // The file is closed; written says whether the run changed it.
     void after(const std::string& path, bool written);
     // A rename the change made of the file, which is open (so that what it holds is noted
-    // without opening it again).
+    // without opening it again). The work that renames a file writes no tags into it.
     void renamed(tags::FileIo& file, const std::string& from, const std::string& to);
     // Stores the change; false (reason set) when it cannot be stored.
     [[nodiscard]] bool commit(std::string* reason = nullptr);
@@ -101,6 +102,7 @@ private:
     UndoStore& m_store;
     UndoChange m_change;
     std::optional<TagSnapshot> m_pending;
+    std::filesystem::path m_folder;  // the current folder, against which paths are made whole
 };
 
 // Whether a change over these files fits the undo record (their tags at most kUndoBytesKept);

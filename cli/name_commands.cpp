@@ -95,7 +95,7 @@ std::optional<std::vector<batch::FieldTarget>> fieldsOption(std::string_view com
 // Prints the preview (--dry-run), or names the files with a problem and writes the others.
 // kExitFileFailed when a file has a problem or fails.
 int previewOrRun(const std::vector<batch::FilePlan>& preview, const batch::Planner& planner,
-                 const ParsedArguments& parsed, const std::string& label)
+                 const ParsedArguments& parsed, const std::string& label, bool keepsTags = true)
 {
     const bool problems = std::any_of(preview.begin(), preview.end(),
                                       [](const batch::FilePlan& plan) { return plan.hasProblem(); });
@@ -109,7 +109,8 @@ int previewOrRun(const std::vector<batch::FilePlan>& preview, const batch::Plann
     }
     const auto files = batch::pathsToWrite(preview);
     const int status =
-        files.empty() ? kExitOk : runOverFiles(files, batch::previewedWork(preview, planner), parsed, label);
+        files.empty() ? kExitOk
+                      : runOverFiles(files, batch::previewedWork(preview, planner), parsed, label, keepsTags);
     return problems ? kExitFileFailed : status;
 }
 
@@ -175,7 +176,8 @@ int runRename(std::span<const std::string> args)
     const batch::Planner planner = [&options](tags::FileIo& file, const std::string& path) {
         return batch::planRename(file, path, options);
     };
-    return previewOrRun(batch::previewRename(parsed->operands, options), planner, *parsed, "rename");
+    return previewOrRun(batch::previewRename(parsed->operands, options), planner, *parsed, "rename",
+                        false);
 }
 
 int runCase(std::span<const std::string> args)

@@ -116,12 +116,12 @@ bool isDecimal(std::string_view text)
 }  // namespace
 
 int runOverFiles(const std::vector<std::string>& files, const batch::FileWork& work,
-                 const ParsedArguments& parsed, const std::string& label)
+                 const ParsedArguments& parsed, const std::string& label, bool keepsTags)
 {
     batch::UndoStore store(batch::UndoStore::defaultFolder());
     std::optional<batch::UndoRecorder> undo;
     std::uint64_t bytes = 0;
-    if (batch::fitsUndoRecord(files, &bytes)) {
+    if (!keepsTags || batch::fitsUndoRecord(files, &bytes)) {
         undo.emplace(store, label);
     } else {
         reportFileError(label, "the change is too large to be undone (" +

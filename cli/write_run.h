@@ -33,10 +33,11 @@ constexpr std::array<OptionSpec, N + kWriteOptions.size()> withWriteOptions(
 }
 
 // Runs work over the files as one change that `corvane-tag undo` can take back (when its old tags
-// fit the undo record; otherwise the run says so and goes on without). kExitFileFailed when a
-// file failed, else kExitOk.
+// fit the undo record; otherwise the run says so and goes on without; a change that keeps no
+// tags, a rename, always fits). kExitFileFailed when a file failed, else kExitOk.
 [[nodiscard]] int runOverFiles(const std::vector<std::string>& files, const batch::FileWork& work,
-                               const ParsedArguments& parsed, const std::string& label);
+                               const ParsedArguments& parsed, const std::string& label,
+                               bool keepsTags = true);
 
 // Parses the arguments of a writing command; prints its help or a usage error. Returns nullopt
 // with exitStatus set when the command is to stop.

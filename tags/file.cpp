@@ -28,6 +28,7 @@ File::File(File&& other) noexcept
     : m_fd(other.m_fd),
       m_error(other.m_error),
       m_length(other.m_length),
+      m_identity(other.m_identity),
       m_path(std::move(other.m_path)),
       m_policy(other.m_policy)
 {
@@ -41,6 +42,7 @@ File& File::operator=(File&& other) noexcept
         m_fd = other.m_fd;
         m_error = other.m_error;
         m_length = other.m_length;
+        m_identity = other.m_identity;
         m_path = std::move(other.m_path);
         m_policy = other.m_policy;
         other.m_fd = -1;
@@ -67,6 +69,7 @@ File File::open(const std::string& path, OpenMode mode)
         return file;
     }
     file.m_length = static_cast<std::uint64_t>(st.st_size);
+    file.m_identity = FileIdentity{static_cast<std::uint64_t>(st.st_dev), static_cast<std::uint64_t>(st.st_ino)};
     file.m_path = path;
     return file;
 }
@@ -82,6 +85,7 @@ bool File::close()
     }
     m_fd = -1;
     m_length.reset();
+    m_identity.reset();
     m_locked = false;  // the lock belonged to the open file, and went with it
     return closed;
 }
@@ -202,6 +206,8 @@ bool File::reserve(std::uint64_t newLength)
 
 std::optional<FileIdentity> File::identity()
 {
+    // An open file stays the file it is, whatever it is renamed to.
+    if (m_identity) return m_identity;
     struct stat st {};
     if (::fstat(m_fd, &st) != 0) {
         m_error = errno;

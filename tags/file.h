@@ -127,6 +127,7 @@ private:
     int m_fd = -1;
     int m_error = 0;
     std::optional<std::uint64_t> m_length;  // nullopt: unknown, ask the system
+    std::optional<FileIdentity> m_identity;  // taken when the file was opened
     std::string m_path;
     WritePolicy m_policy;
     bool m_locked = false;
