@@ -1,7 +1,6 @@
 #include "batch/file_names.h"
 
 #include <filesystem>
-#include <set>
 #include <unordered_map>
 #include <unordered_set>
 #include <vector>
@@ -74,7 +73,7 @@ void markSameNewNames(std::span<FilePlan> plans, const std::vector<std::size_t>&
 void checkFolder(std::span<FilePlan> plans, const std::vector<std::size_t>& renames,
                  const std::string& folder)
 {
-    const auto names = namesIn(folder);
+    auto names = namesIn(folder);
     for (const auto i : renames) {
         FilePlan& plan = plans[i];
         if (plan.hasProblem()) continue;
@@ -82,32 +81,32 @@ void checkFolder(std::span<FilePlan> plans, const std::vector<std::size_t>& rena
         if (names ? names->contains(name) : exists(plan.newPath))
             plan.setProblem(PlanProblem::Collision, "a file named " + name + " exists");
     }
-    // Only names that fold like a new name matter, so the others are never kept.
-    std::unordered_map<std::string, std::set<std::string>> byFolded;
-    std::unordered_set<std::string> leaving;
+    // The folder as the renames leave it, by folded name: two spellings of each are enough to
+    // tell a new name whether another one differs from it only in case.
+    std::unordered_set<std::string> after = names ? std::move(*names) : std::unordered_set<std::string>{};
     for (const auto i : renames) {
         if (plans[i].hasProblem()) continue;
-        const std::string newName(nameOf(plans[i].newPath));
-        byFolded[foldCase(newName)].insert(newName);
-        leaving.insert(std::string(nameOf(plans[i].path)));
+        after.erase(std::string(nameOf(plans[i].path)));
+        after.insert(std::string(nameOf(plans[i].newPath)));
     }
-    if (names) {
-        for (const auto& name : *names) {
-            if (leaving.contains(name)) continue;
-            const auto group = byFolded.find(foldCase(name));
-            if (group != byFolded.end()) group->second.insert(name);
-        }
+    struct Spellings {
+        std::string_view first;
+        std::string_view second;
+    };
+    std::unordered_map<std::string, Spellings> byFolded;
+    for (const auto& name : after) {
+        auto& spellings = byFolded[foldCase(name)];
+        (spellings.first.empty() ? spellings.first : spellings.second) = name;
     }
     for (const auto i : renames) {
         FilePlan& plan = plans[i];
         if (plan.hasProblem()) continue;
-        const std::string name(nameOf(plan.newPath));
-        for (const auto& other : byFolded[foldCase(name)]) {
-            if (other == name) continue;
-            plan.note = "differs only in case from " + other +
-                        ": on a case-insensitive file system (a USB stick) the two are one file";
-            break;
-        }
+        const auto name = nameOf(plan.newPath);
+        const auto& spellings = byFolded[foldCase(name)];
+        const auto other = spellings.first == name ? spellings.second : spellings.first;
+        if (other.empty()) continue;
+        plan.note = "differs only in case from " + std::string(other) +
+                    ": on a case-insensitive file system (a USB stick) the two are one file";
     }
 }
 

@@ -1,5 +1,7 @@
 #include "batch/file_values.h"
 
+#include <algorithm>
+
 #include "tags/field_catalogue.h"
 #include "tags/id3v2_fields.h"
 #include "tags/list_row_reader.h"
@@ -62,10 +64,18 @@ bool FileValues::isLocked(const FieldTarget& field) const
     return v2.isPresent() && tags::readFieldValue(v2, field.frameId).locked;
 }
 
-FileValues readFileValues(tags::FileIo& file, bool withTrailer)
+FileValues readFileValues(tags::FileIo& file, bool withTrailer, std::span<const FieldTarget> fields)
 {
     FileValues values;
-    values.v2 = tags::readId3v2Layout(file, tags::LayoutCheck::Frames, holdsText);
+    // A frame read for nothing costs a copy of its body: keep only those of the fields asked for
+    // (a 2.4 "TDRC" serves the Year as "TYER" does).
+    const auto wanted = [fields](std::string_view id) {
+        const auto key = tags::frameRole(id, 4).key;
+        return std::any_of(fields.begin(), fields.end(),
+                           [&](const FieldTarget& field) { return field.frameId == key || field.frameId == id; });
+    };
+    values.v2 = fields.empty() ? tags::readId3v2Layout(file, tags::LayoutCheck::Frames, holdsText)
+                               : tags::readId3v2Layout(file, tags::LayoutCheck::Frames, wanted);
     values.v2Refusal = refusalOf(values.v2);
     if (values.v2.status == tags::LayoutStatus::Failed) {
         values.reason = file.errorText();

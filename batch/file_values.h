@@ -3,6 +3,7 @@
 // the ID3v1 trailer as the list's ID3v1 view shows it, the ID3v2 frames as the editor shows them.
 
 #include <optional>
+#include <span>
 #include <string>
 
 #include "batch/file_work.h"
@@ -33,8 +34,10 @@ struct FileValues {
 };
 
 // Reads both tags of the open file, or with withTrailer false only the ID3v2 tag (v1 is then
-// nullopt and presence lacks its bit). Only the bodies of frames that hold texts are kept.
-[[nodiscard]] FileValues readFileValues(tags::FileIo& file, bool withTrailer = true);
+// nullopt and presence lacks its bit). Only the frames of fields are kept, and of those only the
+// fields given when there are any: value() knows no other field then.
+[[nodiscard]] FileValues readFileValues(tags::FileIo& file, bool withTrailer = true,
+                                        std::span<const FieldTarget> fields = {});
 
 // The text an ID3v1 field shows once value is written into it: cut to the field's width (the
 // comment's 28 characters beside a track, withTrack), "?" for characters outside ISO-8859-1, the

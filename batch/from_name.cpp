@@ -64,7 +64,9 @@ FilePlan planFromName(tags::FileIo& file, const std::string& path, const FromNam
             return plan;
         }
     }
-    const FileValues values = readFileValues(file);
+    std::vector<FieldTarget> fields;
+    for (const auto& capture : *captures) fields.push_back(capture.field);
+    const FileValues values = readFileValues(file, true, fields);
     if (!values.ok) {
         plan.setProblem(PlanProblem::Unreadable, values.reason);
         return plan;

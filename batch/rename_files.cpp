@@ -57,7 +57,11 @@ std::string checkNamingFormat(const NameFormat& format)
 FilePlan planRename(tags::FileIo& file, const std::string& path, const RenameOptions& options)
 {
     FilePlan plan = FilePlan::of(path);
-    const FileValues values = readFileValues(file, options.source == TagKind::Id3v1);
+    std::vector<FieldTarget> fields;
+    for (const auto& part : options.format.parts) {
+        if (part.kind == FormatPart::Kind::Field) fields.push_back(part.field);
+    }
+    const FileValues values = readFileValues(file, options.source == TagKind::Id3v1, fields);
     if (!values.ok) {
         plan.setProblem(PlanProblem::Unreadable, values.reason);
         return plan;

@@ -39,7 +39,7 @@ ReplaceResult TextEdit::apply(std::string_view text, bool latin1Only) const
 FilePlan TextEdit::plan(tags::FileIo& file, const std::string& path) const
 {
     FilePlan plan = FilePlan::of(path);
-    const FileValues values = readFileValues(file, m_options.id3v1);
+    const FileValues values = readFileValues(file, m_options.id3v1, m_options.fields);
     if (!values.ok) {
         plan.setProblem(PlanProblem::Unreadable, values.reason);
         return plan;
