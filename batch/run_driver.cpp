@@ -16,10 +16,16 @@ FileOutcome notWritable(std::string why)
 // The access test, the open, the work and the close of one file.
 FileOutcome handleFile(const RunFile& run, const FileWork& work, RunObserver* observer)
 {
-    switch (tags::testAccess(run.path)) {
-    case tags::Access::Missing: return notWritable("the file does not exist");
-    case tags::Access::ReadOnly: return notWritable("the file is read-only");
+    const tags::AccessTest access = tags::testAccess(run.path);
+    switch (access.access) {
     case tags::Access::ReadWrite: break;
+    // The access prompt is about these two: the user can make the file writable or knows it
+    // has gone.
+    case tags::Access::Missing:
+    case tags::Access::ReadOnly: return notWritable(access.reason());
+    // Nothing about write permission would help here; the reason itself is the message.
+    case tags::Access::NotRegular:
+    case tags::Access::Unreachable: return FileOutcome::failed(access.reason());
     }
     if (observer != nullptr) observer->accessGranted(run);
     // Between the access test and the open the file may have gone or been locked; that is a

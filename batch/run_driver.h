@@ -52,9 +52,11 @@ struct RunReport {
     [[nodiscard]] bool anyFailed() const;
 };
 
-// Runs work over paths, one file open at a time. A file the access test refuses is NotWritable
-// and not opened; one that does not open, or whose close reports an error after a write, is
-// Failed with the system's reason.
+// Runs work over paths, one file open at a time. A file the access test refuses is not opened:
+// NotWritable when it is read-only or missing, Failed with the real reason when it is no regular
+// file or its path cannot be followed (a name too long, a folder that may not be searched). One
+// that does not open, or whose close reports an error after a write, is Failed with the system's
+// reason.
 [[nodiscard]] RunReport runFiles(std::span<const std::string> paths, const FileWork& work,
                                  RunObserver& observer);
 
