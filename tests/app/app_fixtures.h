@@ -8,6 +8,7 @@
 
 #include <QSettings>
 #include <QStringList>
+#include <QTest>
 
 #include <memory>
 #include <ostream>
@@ -28,6 +29,13 @@ inline void writeSong(const TempDir& dir, const std::string& name, const std::ve
 {
     writeFile(dir.file(name), mp3(frames.empty() ? Bytes{} : tag(frames, 64), mpegAudio(600),
                                   trailerBytes));
+}
+
+// Lets the list's background reading of its folder run to the end; false when it did not end
+// within ten seconds.
+[[nodiscard]] inline bool finishScan(const FileList& list)
+{
+    return QTest::qWaitFor([&] { return !list.isScanning(); }, 10000);
 }
 
 // The texts of one physical column, top row first.

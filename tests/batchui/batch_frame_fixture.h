@@ -113,6 +113,7 @@ protected:
         m_settings.store().setValue("Compact", compact ? 1 : 0);
         m_window = std::make_unique<MainWindow>(m_settings.store(), m_prompter);
         if (layout != defaultColumnLayout()) list().applyColumnLayout(layout);
+        EXPECT_TRUE(finishScan(list()));
         m_window->show();
         m_window->activateWindow();
         EXPECT_TRUE(QTest::qWaitForWindowActive(m_window.get()));
