@@ -16,15 +16,18 @@
 #include "batch/track_numbering.h"
 #include "cli/arguments.h"
 #include "cli/commands.h"
+#include "cli/interrupt.h"
 #include "cli/progress.h"
+#include "cli/terminal_text.h"
 #include "tags/text_rules.h"
 
 namespace corvane::cli {
 
 void reportFileError(std::string_view path, std::string_view reason)
 {
-    std::fprintf(stderr, "corvane-tag: %.*s: %.*s\n", static_cast<int>(path.size()), path.data(),
-                 static_cast<int>(reason.size()), reason.data());
+    const std::string name = escapeControls(path);
+    std::fprintf(stderr, "corvane-tag: %s: %.*s\n", name.c_str(), static_cast<int>(reason.size()),
+                 reason.data());
 }
 
 namespace {
@@ -37,6 +40,7 @@ public:
 
     bool startFile(const batch::RunFile& file) override
     {
+        if (InterruptCatcher::interrupted()) return false;
         m_progress.show(file.index, file.path);
         return true;
     }
@@ -55,8 +59,20 @@ private:
 
 int runOverFiles(const std::vector<std::string>& files, const batch::FileWork& work)
 {
-    StderrObserver observer(files.size());
-    return batch::runFiles(files, work, observer).anyFailed() ? kExitFileFailed : kExitOk;
+    const InterruptCatcher catcher;
+    batch::RunReport report;
+    {
+        StderrObserver observer(files.size());
+        report = batch::runFiles(files, work, observer);
+    }
+    if (report.outcomes.size() < files.size()) {
+        std::fprintf(stderr,
+                     "corvane-tag: stopped by Ctrl+C after %zu of %zu files; the others were not "
+                     "touched\n",
+                     report.outcomes.size(), files.size());
+        return kExitInterrupted;
+    }
+    return report.anyFailed() ? kExitFileFailed : kExitOk;
 }
 
 // Parses the arguments of a writing command; prints its help or a usage error. Returns nullopt
