@@ -30,7 +30,7 @@ public:
 
     // Rows a scan adds to the list in one turn of the event loop at most, so that a folder of
     // thousands of files never holds the window for long.
-    static constexpr std::size_t kRowsPerTurn = 500;
+    static constexpr std::size_t kRowsPerTurn = 1000;
 
     // --- state -----------------------------------------------------------------------------
     // The folder whose files are listed: file-system bytes ending with "/", or empty when no

@@ -22,8 +22,9 @@ namespace {
 using namespace corvane::test;
 using tags::Column;
 
-// Enough files for a scan to take several turns of the event loop whatever the disk's speed.
-constexpr std::size_t kManyFiles = 5 * FileList::kRowsPerTurn / 2;
+// More files than a scan shows in one turn of the event loop, so that a scan takes several turns
+// whatever the disk's speed.
+constexpr std::size_t kManyFiles = FileList::kRowsPerTurn + 50;
 
 // Files whose titles are mostly equal, so that the order of equal keys shows.
 void writeManySongs(const TempDir& dir)
