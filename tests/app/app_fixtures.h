@@ -47,6 +47,15 @@ inline QStringList columnTexts(const FileList& list, int column)
     return texts;
 }
 
+// The file names of the rows, top row first.
+inline QStringList rowNames(const FileList& list)
+{
+    QStringList names;
+    for (int r = 0; r < list.rowCount(); ++r)
+        names << QString::fromStdString(list.row(r).name);
+    return names;
+}
+
 inline int rowOf(const FileList& list, const std::string& name)
 {
     for (int r = 0; r < list.rowCount(); ++r) {

@@ -57,13 +57,6 @@ protected:
         ASSERT_TRUE(QTest::qWaitFor([&] { return list().rowCount() > 0; }, 10000));
         ASSERT_TRUE(list().isScanning());
     }
-    QStringList names()
-    {
-        QStringList out;
-        for (int r = 0; r < list().rowCount(); ++r)
-            out << QString::fromStdString(list().row(r).name);
-        return out;
-    }
 
     TempDir m_music;
     SettingsStore m_settings;
@@ -98,7 +91,7 @@ TEST_F(FolderScanWindow, RowsArriveWhileTheWindowRunsAndEndInTheOrderOfAOneByOne
                                        text.contains(" of " + QString::number(kManyFiles));
                             }))
         << progressWhileReading.join('|').toStdString();
-    EXPECT_EQ(names(), expectedNames);
+    EXPECT_EQ(rowNames(list()), expectedNames);
     EXPECT_EQ(window.progressText(), "");
     EXPECT_EQ(window.countText(), QString::number(kManyFiles) + " files");
 }
@@ -114,7 +107,7 @@ TEST_F(FolderScanWindow, AnotherFolderChosenMidScanShowsOnlyItsOwnRows)
     window.folderTree().selectFolderPath(other.folder());
     ASSERT_TRUE(finishScan(list()));
     QTest::qWait(50);  // rows of the first folder that were still being read must not come
-    EXPECT_EQ(names(), (QStringList{"x.mp3", "y.mp3"}));
+    EXPECT_EQ(rowNames(list()), (QStringList{"x.mp3", "y.mp3"}));
     EXPECT_EQ(columnTexts(list(), 1), (QStringList{"X", "Y"}));
 }
 

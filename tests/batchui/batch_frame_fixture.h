@@ -143,13 +143,7 @@ protected:
                      : list().model().index(r, column).data().toString();
     }
     int presence(const char* name) { return list().row(rowOf(list(), name)).presence; }
-    QStringList names()
-    {
-        QStringList out;
-        for (int r = 0; r < list().rowCount(); ++r)
-            out << QString::fromStdString(list().row(r).name);
-        return out;
-    }
+    QStringList names() { return rowNames(list()); }
 
     TempDir m_music;
     SettingsStore m_settings;
