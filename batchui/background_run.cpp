@@ -1,6 +1,6 @@
 #include "batchui/background_run.h"
 
-#include <QEventLoop>
+#include <QCoreApplication>
 #include <QTimer>
 #include <thread>
 
@@ -69,31 +69,32 @@ batch::RunReport runInBackground(RunProgressDialog& dialog, std::span<const std:
 {
     dialog.beginRun(paths.size());
     GuiBridge bridge(dialog, observer);
-    QEventLoop loop;
     bool done = false;
     batch::RunReport report;
     std::thread worker([&] {
         report = batch::runFiles(paths, work, bridge);
-        QMetaObject::invokeMethod(
-            &dialog,
-            [&] {
-                done = true;
-                loop.quit();
-            },
-            Qt::QueuedConnection);
+        QMetaObject::invokeMethod(&dialog, [&] { done = true; }, Qt::QueuedConnection);
     });
 
+    // The loops below take their turns from the application's event loop but never end it, so
+    // that the worker, which may be waiting for an answer, is always heard to the end.
+    bool delayPassed = false;
+    QTimer delay;
+    delay.setSingleShot(true);
+    QObject::connect(&delay, &QTimer::timeout, [&] { delayPassed = true; });
+    delay.start(kDialogDelayMs);
     {
         // Input that arrives meanwhile waits for the dialog, which then refuses it for the
         // window, or for the end of the run.
         const WaitCursor wait;
-        QTimer::singleShot(kDialogDelayMs, &loop, &QEventLoop::quit);
-        loop.exec(QEventLoop::ExcludeUserInputEvents);
+        while (!done && !delayPassed)
+            QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents |
+                                            QEventLoop::WaitForMoreEvents);
     }
     if (!done) {
         dialog.show();
         dialog.raise();
-        while (!done) loop.exec();
+        while (!done) QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
     }
     worker.join();  // it has nothing left to do but return
     dialog.endRun();
