@@ -4,9 +4,10 @@
 // the checked close, and one outcome. What the user sees of a run (the progress text, the
 // prompts, the lines on stderr) and whether it goes on after a file belong to the observer.
 //
-// The driver keeps no state between files and touches nothing but the files, so a run can later
-// move off the GUI thread: the observer is told about every step in order and can end the run
-// between files (a Cancel button), and the work returns everything the front end shows as data.
+// The driver keeps no state between files and touches nothing but the files, so the desktop
+// program runs it on a worker thread: the observer is told about every step in order and can end
+// the run between files (Cancel, Ctrl+C), and the work returns everything the front end shows as
+// data.
 
 #include <cstddef>
 #include <functional>
