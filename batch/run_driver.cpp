@@ -61,6 +61,13 @@ bool RunReport::anyFailed() const
                        [](const FileOutcome& outcome) { return outcome.isFailed(); });
 }
 
+std::size_t RunReport::writtenCount() const
+{
+    return static_cast<std::size_t>(
+        std::count_if(outcomes.begin(), outcomes.end(),
+                      [](const FileOutcome& outcome) { return outcome.isWritten(); }));
+}
+
 RunReport runFiles(std::span<const std::string> paths, const FileWork& work, RunObserver& observer)
 {
     RunReport report;

@@ -51,6 +51,8 @@ struct RunReport {
     std::vector<FileOutcome> outcomes;
 
     [[nodiscard]] bool anyFailed() const;
+    // Files with the outcome Written: what a run that was ended early still changed.
+    [[nodiscard]] std::size_t writtenCount() const;
 };
 
 // Runs work over paths, one file open at a time. A file the access test refuses is not opened:

@@ -108,9 +108,8 @@ void BatchFrame::runRows(const std::vector<int>& rows, const batch::FileWork& wo
     const batch::RunReport report = runInBackground(m_context.progress, paths, work, prompts);
     prompts.showLastProgress();
     if (m_context.progress.isCancelled()) {
-        const auto written = std::count_if(report.outcomes.begin(), report.outcomes.end(),
-                                           [](const batch::FileOutcome& o) { return o.isWritten(); });
-        m_context.showProgress(QStringLiteral("Cancelled: ") + QString::number(written) +
+        m_context.showProgress(QStringLiteral("Cancelled: ") +
+                               QString::number(report.writtenCount()) +
                                QStringLiteral(" of ") + QString::number(paths.size()) +
                                QStringLiteral(" files written"));
     }
