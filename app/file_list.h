@@ -1,8 +1,8 @@
 #pragma once
 // The right-hand pane of the main window: the MP3 files of the current folder, one row per file
 // and one column per layout entry, showing the values of one tag (the tag view). It reads the
-// folder, sorts, keeps the selection, and tells the window what to show in the status bar. A
-// batch run sees it as its RunRows.
+// folder in the background, sorts, keeps the selection, and tells the window what to show in the
+// status bar. A batch run sees it as its RunRows.
 
 #include "app/file_list_model.h"
 #include "batchui/run_rows.h"
@@ -10,17 +10,27 @@
 
 #include <QElapsedTimer>
 #include <QTableView>
+#include <QTimer>
 
+#include <cstddef>
+#include <memory>
 #include <string>
 #include <vector>
 
 namespace corvane {
+
+class FolderScan;
 
 class FileList : public QTableView, public RunRows {
     Q_OBJECT
 
 public:
     explicit FileList(QWidget* parent = nullptr);
+    ~FileList() override;
+
+    // Rows a scan adds to the list in one turn of the event loop at most, so that a folder of
+    // thousands of files never holds the window for long.
+    static constexpr std::size_t kRowsPerTurn = 1000;
 
     // --- state -----------------------------------------------------------------------------
     // The folder whose files are listed: file-system bytes ending with "/", or empty when no
@@ -51,21 +61,26 @@ public:
     [[nodiscard]] std::vector<std::string> selectedFileNames() const;
     [[nodiscard]] int selectedCount() const;
 
-    // Empties the list.
+    // Empties the list, stopping a scan in progress.
     void clearFileList();
-    // Fills the emptied list with the current folder's "*.mp3" entries (the pattern matches
-    // without regard to case; a folder whose name matches is listed too), then sorts once.
+    // Starts filling the emptied list with the current folder's "*.mp3" entries (the pattern
+    // matches without regard to case; a folder whose name matches is listed too). The rows are
+    // read on worker threads and arrive in batches while the event loop runs; when the last one
+    // is in, the list is sorted once, in the order a reading one file after another would give.
     void scanFolder();
-    // Reads one file of the current folder and appends its row (unsorted).
-    void addFileRow(const std::string& name);
-    // Empties the list and reads the folder again, under the wait cursor.
+    // Empties the list and reads the folder again.
     void refreshFileList();
+    [[nodiscard]] bool isScanning() const { return m_scan != nullptr; }
+    // Ends a scan in progress at once (Esc): the rows already shown stay and are sorted.
+    void stopScan();
     // Reads the file of every selected row again and sorts.
     void refreshSelectedRows() override;
     // After a batch write: shows text in one cell, merges presence bits into the row's image,
-    // and, when the column is the sort column, makes text the row's key; paints at once. Does
-    // not sort.
+    // and, when the column is the sort column, makes text the row's key. The change is painted
+    // within a tenth of a second, together with the others of a run. Does not sort.
     void updateRow(int row, int column, const QString& text, int presenceBits) override;
+    void holdRows() override;
+    void releaseRows() override;
     // Orders the rows by their keys in the current direction.
     void sortRows() override;
     void focusRows() override { setFocus(); }
@@ -102,12 +117,19 @@ protected:
 
 private:
     void setUpHeader();
+    void takeScannedRows();
+    void finishScan(bool stopped);
+    // The status texts once a scan has ended, by its last row or by a stop: the one place that
+    // says what a scan found.
+    void showScanEnd(bool stopped, std::size_t rowsRead, std::size_t rowsListed);
+    void showChangedRows();
     void rebuildColumns();
     void sortByHeader(int column);
     void onSectionMoved(int column, int oldPosition, int newPosition);
     void updateCountText();
     void showProgress(const QString& text);
     void rebuildKeysFromShownText();
+    void setKeyFromShownText(FileRow& row) const;
 
     FileListModel* m_model;
     std::string m_folder;
@@ -116,6 +138,15 @@ private:
     bool m_sortAscending = true;
     bool m_rebuildingHeader = false;
     QElapsedTimer m_progressClock;
+
+    std::unique_ptr<FolderScan> m_scan;  // the scan in progress, if any
+    int m_scanSortColumn = 0;            // the sort column the scan's keys were made for
+    QTimer m_scanTimer;                  // the next turn that takes rows of the scan
+    int m_holds = 0;                     // runs holding the rows in place
+    // Rows changed by a run and not yet painted.
+    int m_changedFirst = -1;
+    int m_changedLast = -1;
+    QTimer m_repaintTimer;
 };
 
 }  // namespace corvane

@@ -6,6 +6,7 @@
 #include "app/folder_tree.h"
 #include "app/menus.h"
 #include "batchui/batch_frame.h"
+#include "batchui/run_progress_dialog.h"
 #include "batchui/update_all_run.h"
 #include "controls/menubar.h"
 #include "editor/tag_editor_dialog.h"
@@ -90,6 +91,7 @@ void MainWindow::createPanes()
     m_list->setGeometry(0, 0, kInitialTreeWidth, kInitialTreeWidth);
     m_list->setCursor(Qt::ArrowCursor);
     setTabOrder(m_tree, m_list);
+    m_runProgress = new RunProgressDialog(this);
 
     connect(m_tree, &FolderTree::folderSelected, this, &MainWindow::showFolder);
     connect(m_list, &FileList::countTextChanged, m_countLabel, &QLabel::setText);
@@ -287,7 +289,7 @@ void MainWindow::runActionCommand(int id)
     } else if (id == commandNumber(CommandId::Properties)) {
         openEditor();
     } else {
-        BatchFrame frame({*this, *m_list, m_prompter, m_settings.compact,
+        BatchFrame frame({*this, *m_list, m_prompter, *m_runProgress, m_settings.compact,
                           [this](const QString& text) { setProgressText(text); }});
         frame.runOperation(id);
     }
@@ -307,7 +309,7 @@ void MainWindow::openEditor()
                                          m_prompter);
         };
         updateAll.writeAll = [this](QWidget* parent, const batch::UpdateAllJob& job) {
-            writeUpdateAll(parent, m_prompter, job);
+            writeUpdateAll(parent, m_prompter, *m_runProgress, job);
         };
         editor.setUpdateAllHandler(std::move(updateAll));
         // When no file could be read the user has been told, and there is nothing to show.
@@ -417,9 +419,6 @@ int MainWindow::sortColumn() const
 void MainWindow::setProgressText(const QString& text)
 {
     m_progressLabel->setText(text);
-    // Reading and writing hold the event loop, so the text is painted now or not at all.
-    if (m_statusBar->isVisible())
-        m_statusBar->repaint();
 }
 
 QString MainWindow::countText() const

@@ -23,6 +23,7 @@ class FileList;
 class FolderTree;
 class Menubar;
 class Prompter;
+class RunProgressDialog;
 
 class MainWindow : public QWidget {
     Q_OBJECT
@@ -108,6 +109,7 @@ private:
     QStatusBar* m_statusBar = nullptr;
     QLabel* m_countLabel = nullptr;
     QLabel* m_progressLabel = nullptr;
+    RunProgressDialog* m_runProgress = nullptr;  // the one progress dialog of every batch run
     int m_firstTreeWidth = 0;  // the stored divider, for the first layout only
     bool m_dragging = false;
     int m_grabOffset = 0;

@@ -67,6 +67,7 @@ TEST(AboutDialog, AboutButtonOpensItAndOkOrEnterClosesIt)
     SettingsStore settings;
     ScriptedPrompter prompter;
     MainWindow window(settings.store(), prompter);
+    ASSERT_TRUE(finishScan(window.fileList()));
     window.show();
     for (const bool useEnter : {false, true}) {
         bool seen = false;

@@ -35,6 +35,7 @@ TEST(MainWindow, FirstStartWithoutSettings)
     ScriptedPrompter prompter;
     {
         MainWindow window(settings.store(), prompter);
+        ASSERT_TRUE(finishScan(window.fileList()));
         window.placeWindow(QRect(0, 0, 1920, 1080));
         EXPECT_EQ(window.geometry(), QRect(560, 220, 800, 640));
         EXPECT_EQ(window.windowTitle(), "Corvane - ID3v1");
@@ -73,6 +74,7 @@ TEST(MainWindow, StoredValuesAreLimitedAtStart)
     settings.store().setValue("NoOfColumns", 20);
     ScriptedPrompter prompter;
     MainWindow window(settings.store(), prompter);
+    ASSERT_TRUE(finishScan(window.fileList()));
     EXPECT_EQ(window.folderTree().width(), 700);
     EXPECT_EQ(window.windowTitle(), "Corvane - ID3v1");
     EXPECT_EQ(window.columnLayout().size(), 13u);
@@ -89,6 +91,7 @@ TEST(MainWindow, HeaderOrderAndSortColumnSurviveARestart)
     ScriptedPrompter prompter;
     {
         MainWindow window(settings.store(), prompter);
+        ASSERT_TRUE(finishScan(window.fileList()));
         ASSERT_EQ(window.currentFolder(), music.folder());
         ASSERT_EQ(window.fileList().rowCount(), 2);
         QHeaderView* header = window.fileList().horizontalHeader();
@@ -97,6 +100,7 @@ TEST(MainWindow, HeaderOrderAndSortColumnSurviveARestart)
         header->resizeSection(3, 222);
     }
     MainWindow window(settings.reopen(), prompter);
+    ASSERT_TRUE(finishScan(window.fileList()));
     const ColumnLayout& layout = window.columnLayout();
     ASSERT_EQ(layout.size(), 4u);
     EXPECT_EQ(layout[1].field, Column::Artist);
@@ -112,6 +116,7 @@ TEST(MainWindow, DividerStopsAtTheTreeAndListLimits)
     SettingsStore settings;
     ScriptedPrompter prompter;
     MainWindow window(settings.store(), prompter);
+    ASSERT_TRUE(finishScan(window.fileList()));
     window.resize(800, 500);
     window.layoutPanes();
     const int divider = window.folderTree().width() + 2;
@@ -146,14 +151,18 @@ TEST(MainWindow, ViewSwitchRereadsTheFolderAndTheSameViewDoesNothing)
     settings.store().setValue("CurPath", QByteArray::fromStdString(music.folder()));
     ScriptedPrompter prompter;
     MainWindow window(settings.store(), prompter);
+    ASSERT_TRUE(finishScan(window.fileList()));
     EXPECT_EQ(columnTexts(window.fileList(), 1), QStringList{"One"});
     window.runCommand(2002);
+    ASSERT_TRUE(finishScan(window.fileList()));
     EXPECT_EQ(window.windowTitle(), "Corvane - ID3v2");
     EXPECT_EQ(columnTexts(window.fileList(), 1), QStringList{"Two"});
     writeSong(music, "a.mp3", {textFrame("TIT2", "Changed")}, trailer("One"));
     window.runCommand(2002);
+    ASSERT_TRUE(finishScan(window.fileList()));
     EXPECT_EQ(columnTexts(window.fileList(), 1), QStringList{"Two"});
     window.runCommand(2001);
+    ASSERT_TRUE(finishScan(window.fileList()));
     EXPECT_EQ(window.windowTitle(), "Corvane - ID3v1");
     EXPECT_EQ(columnTexts(window.fileList(), 1), QStringList{"One"});
 }
@@ -167,6 +176,7 @@ TEST(MainWindow, EnterOrDoubleClickWithoutSelectionShowsTheMessageOnly)
     settings.store().setValue("CurPath", QByteArray::fromStdString(music.folder()));
     ScriptedPrompter prompter;
     MainWindow window(settings.store(), prompter);
+    ASSERT_TRUE(finishScan(window.fileList()));
     window.show();
     FileList& list = window.fileList();
     EXPECT_EQ(window.countText(), "12 files");

@@ -149,6 +149,7 @@ TEST(MenusInWindow, DraggingABandIntoANewRowMovesThePanesDown)
     storeLayout(settings.store(), {}, defaultColumnLayout(), 800);
     ScriptedPrompter prompter;
     MainWindow window(settings.store(), prompter);
+    ASSERT_TRUE(finishScan(window.fileList()));
     Menubar& bar = window.menubar();
     const int oneRowHeight = bar.height();
     ASSERT_EQ(bar.bandLayout().rowOfBand(1), 0);
@@ -174,6 +175,7 @@ TEST(MenusInWindow, SelectionPicturesSelectAllInvertAndNone)
     storeLayout(settings.store(), music.folder(), defaultColumnLayout());
     ScriptedPrompter prompter;
     MainWindow window(settings.store(), prompter);
+    ASSERT_TRUE(finishScan(window.fileList()));
     Toolbar* pictures = window.menubar().band(1);
     const auto clickPicture = [&](int item) {
         const ToolbarLayout& items = pictures->itemLayout();
@@ -199,6 +201,7 @@ protected:
             writeSong(m_music, name, {}, trailer(name));
         storeLayout(m_settings.store(), m_music.folder(), columns);
         m_window = std::make_unique<MainWindow>(m_settings.store(), m_prompter);
+        EXPECT_TRUE(finishScan(m_window->fileList()));
         ASSERT_EQ(m_window->fileList().rowCount(), 3);
     }
 
@@ -303,6 +306,7 @@ TEST(ViewMenu, ChoosingTheOtherViewMovesTheMarkAndRereadsTheCurrentOneDoesNothin
     storeLayout(settings.store(), music.folder(), defaultColumnLayout());
     ScriptedPrompter prompter;
     MainWindow window(settings.store(), prompter);
+    ASSERT_TRUE(finishScan(window.fileList()));
     window.show();
     EXPECT_EQ(itemTexts(window.viewMenu()),
               (QStringList{"ID3v1*", "ID3v2", "-", "Select Columns"}));
@@ -317,6 +321,7 @@ TEST(ViewMenu, ChoosingTheOtherViewMovesTheMarkAndRereadsTheCurrentOneDoesNothin
         EXPECT_TRUE(driver.opened());
         EXPECT_EQ(driver.openedAt(), window.menubar().buttonAnchor(0, 1));
     }
+    ASSERT_TRUE(finishScan(window.fileList()));
     EXPECT_EQ(seen, (QStringList{"ID3v1*", "ID3v2", "-", "Select Columns"}));
     EXPECT_EQ(itemTexts(window.viewMenu()),
               (QStringList{"ID3v1", "ID3v2*", "-", "Select Columns"}));
@@ -336,6 +341,7 @@ TEST(ViewMenu, ChoosingTheOtherViewMovesTheMarkAndRereadsTheCurrentOneDoesNothin
 
     // A switch that does not come through the popup keeps the marks in step too.
     window.runCommand(2001);
+    ASSERT_TRUE(finishScan(window.fileList()));
     EXPECT_EQ(itemTexts(window.viewMenu()),
               (QStringList{"ID3v1*", "ID3v2", "-", "Select Columns"}));
     EXPECT_EQ(window.windowTitle(), "Corvane - ID3v1");
