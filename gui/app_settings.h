@@ -20,7 +20,7 @@ struct AppSettings {
     std::uint32_t divider = 0;
     bool expanded = true;  // the tag editor's expanded layout
     bool compact = true;   // whether ID3v2 writes compact the tag
-    TagView view = TagView::Id3v1;
+    TagView view = TagView::Id3v2;  // most files carry only an ID3v2 tag
     std::string currentFolder;  // bytes of the folder path, ending with "/", or empty
     ColumnLayout columns = defaultColumnLayout();  // in display order as stored
     int sortColumn = 0;                            // index into columns

@@ -37,7 +37,7 @@ TEST(MainWindow, FirstStartWithoutSettings)
         MainWindow window(settings.store(), prompter);
         window.placeWindow(QRect(0, 0, 1920, 1080));
         EXPECT_EQ(window.geometry(), QRect(560, 220, 800, 640));
-        EXPECT_EQ(window.windowTitle(), "Corvane - ID3v1");
+        EXPECT_EQ(window.windowTitle(), "Corvane - ID3v2");
         EXPECT_EQ(window.folderTree().currentItem(), window.folderTree().computerItem());
         EXPECT_TRUE(window.currentFolder().empty());
         EXPECT_EQ(window.fileList().rowCount(), 0);
@@ -86,6 +86,7 @@ TEST(MainWindow, HeaderOrderAndSortColumnSurviveARestart)
     writeSong(music, "b.mp3", {}, trailer("Alpha", "Abc"));
     SettingsStore settings;
     settings.store().setValue("CurPath", QByteArray::fromStdString(music.folder()));
+    settings.store().setValue("CurrentView", 2001);
     ScriptedPrompter prompter;
     {
         MainWindow window(settings.store(), prompter);
@@ -144,6 +145,7 @@ TEST(MainWindow, ViewSwitchRereadsTheFolderAndTheSameViewDoesNothing)
     writeSong(music, "a.mp3", {textFrame("TIT2", "Two")}, trailer("One"));
     SettingsStore settings;
     settings.store().setValue("CurPath", QByteArray::fromStdString(music.folder()));
+    settings.store().setValue("CurrentView", 2001);
     ScriptedPrompter prompter;
     MainWindow window(settings.store(), prompter);
     EXPECT_EQ(columnTexts(window.fileList(), 1), QStringList{"One"});

@@ -108,6 +108,7 @@ void storeLayout(QSettings& store, const std::string& folder, const ColumnLayout
     settings.height = 500;
     settings.currentFolder = folder;
     settings.columns = columns;
+    settings.view = TagView::Id3v1;
     settings.save(store);
 }
 

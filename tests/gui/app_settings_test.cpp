@@ -36,7 +36,7 @@ TEST(AppSettings, EmptyStoreGivesDefaults)
     EXPECT_EQ(a.divider, 0u);
     EXPECT_TRUE(a.expanded);
     EXPECT_TRUE(a.compact);
-    EXPECT_EQ(a.view, TagView::Id3v1);
+    EXPECT_EQ(a.view, TagView::Id3v2);  // most files carry only an ID3v2 tag
     EXPECT_TRUE(a.currentFolder.empty());
     EXPECT_EQ(a.columns, defaultColumnLayout());
     EXPECT_EQ(a.sortColumn, 0);
