@@ -127,6 +127,9 @@ void MainWindow::createMenus()
                             commandNumber(CommandId::InvertRowSelection));
     bar->addBandPictureItem(1, QIcon(QStringLiteral(":/icons/select-none.svg")), pictureSize,
                             commandNumber(CommandId::SelectNoRows));
+    bar->setButtonToolTip(1, 0, QStringLiteral("Select all files"));
+    bar->setButtonToolTip(1, 1, QStringLiteral("Invert the selection"));
+    bar->setButtonToolTip(1, 2, QStringLiteral("Select no files"));
     connect(bar, &Menubar::commandTriggered, this, &MainWindow::runCommand);
     connect(bar, &Menubar::heightChanged, this, &MainWindow::layoutPanes);
     bar->setCursor(Qt::ArrowCursor);

@@ -9,9 +9,11 @@
 #include <QApplication>
 #include <QContextMenuEvent>
 #include <QHeaderView>
+#include <QHelpEvent>
 #include <QMenu>
 #include <QTest>
 #include <QTimer>
+#include <QToolTip>
 #include <functional>
 
 #include "app/folder_tree.h"
@@ -188,6 +190,24 @@ TEST(MenusInWindow, SelectionPicturesSelectAllInvertAndNone)
     EXPECT_EQ(window.countText(), "2 files selected");
     clickPicture(2);
     EXPECT_EQ(window.countText(), "3 files");
+}
+
+TEST(MenusInWindow, BarUsesTheApplicationFontAndTheSelectionPicturesNameWhatTheyDo)
+{
+    SettingsStore settings;
+    ScriptedPrompter prompter;
+    MainWindow window(settings.store(), prompter);
+    window.show();
+    EXPECT_EQ(window.menubar().band(0)->font(), QApplication::font());
+    Toolbar* pictures = window.menubar().band(1);
+    const QStringList tips{"Select all files", "Invert the selection", "Select no files"};
+    for (int item = 0; item < 3; ++item) {
+        const QPoint at(pictures->itemLayout().itemLeft(item) + 8, pictures->height() / 2);
+        QHelpEvent help(QEvent::ToolTip, at, pictures->mapToGlobal(at));
+        QApplication::sendEvent(pictures, &help);
+        EXPECT_EQ(QToolTip::text(), tips[item]);
+    }
+    QToolTip::hideText();
 }
 
 // --- the Action popup --------------------------------------------------------------------------
