@@ -7,7 +7,6 @@
 
 #include <QContextMenuEvent>
 #include <QHeaderView>
-#include <QKeyEvent>
 #include <QMouseEvent>
 
 #include <algorithm>
@@ -334,23 +333,6 @@ void FileList::showProgress(const QString& text)
         m_progressClock.restart();
         emit progressTextChanged(text);
     }
-}
-
-void FileList::keyPressEvent(QKeyEvent* event)
-{
-    if (event->key() == Qt::Key_A && (event->modifiers() & Qt::ControlModifier)) {
-        selectAllRows();
-    } else if (event->key() == Qt::Key_Escape) {
-        selectNoRows();
-    } else if (event->key() == Qt::Key_F5) {
-        refreshFileList();
-    } else if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
-        emit commandRequested(commandNumber(CommandId::Properties));
-    } else {
-        QTableView::keyPressEvent(event);
-        return;
-    }
-    event->accept();
 }
 
 void FileList::mouseDoubleClickEvent(QMouseEvent* event)

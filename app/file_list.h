@@ -90,13 +90,12 @@ public:
 signals:
     void countTextChanged(const QString& text);
     void progressTextChanged(const QString& text);
-    // Enter or a double-click: the Properties command.
+    // A double-click: the Properties command. (The list's keys belong to the whole window.)
     void commandRequested(int id);
     // A right click; the position is global.
     void actionMenuRequested(const QPoint& globalPos);
 
 protected:
-    void keyPressEvent(QKeyEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
 

@@ -4,6 +4,7 @@
 #include "app/column_chooser_dialog.h"
 #include "app/file_list.h"
 #include "app/folder_tree.h"
+#include "app/menu_key_steps.h"
 #include "app/menus.h"
 #include "batchui/batch_frame.h"
 #include "batchui/update_all_run.h"
@@ -12,6 +13,7 @@
 #include "gui/prompt.h"
 #include "gui/resources.h"
 
+#include <QAction>
 #include <QGuiApplication>
 #include <QHeaderView>
 #include <QLabel>
@@ -22,6 +24,7 @@
 #include <QStatusBar>
 
 #include <algorithm>
+#include <array>
 
 namespace corvane {
 
@@ -34,6 +37,20 @@ constexpr int kPaneTopGap = 3;
 constexpr int kPaneBottomGap = 2;
 constexpr int kDividerGap = 3;
 constexpr int kInitialTreeWidth = 180;
+
+// The text buttons of the bar's first band. Their access letters open them from the keyboard,
+// so no two may share one ("About" takes its second letter, as "Action" has the first).
+struct BarButton {
+    const char* caption;
+    CommandId command;
+};
+constexpr std::array<BarButton, 3> kBarButtons{{{"&Action", CommandId::ActionMenu},
+                                                {"&View", CommandId::ViewMenu},
+                                                {"A&bout", CommandId::About}}};
+// The first two open popups; Left and Right move between those.
+constexpr int kActionButton = 0;
+constexpr int kViewButton = 1;
+constexpr int kPopupButtons = 2;
 
 }  // namespace
 
@@ -65,6 +82,7 @@ MainWindow::MainWindow(QSettings& store, Prompter& prompter, QWidget* parent)
     restoreListSettings();
     updateCaption();
     createMenus();
+    createKeys();
     m_tree->buildTree(systemVolumes());
     if (m_settings.currentFolder.empty())
         m_tree->setCurrentItem(m_tree->computerItem());
@@ -75,9 +93,25 @@ MainWindow::MainWindow(QSettings& store, Prompter& prompter, QWidget* parent)
 
 MainWindow::~MainWindow()
 {
+    saveSettingsOnce();
     m_list->clearFileList();
+}
+
+// Written when the window closes (however: the close button, Ctrl+Q, the session ending), while
+// it still knows its state on screen; a window destroyed without closing writes them then.
+void MainWindow::saveSettingsOnce()
+{
+    if (m_settingsSaved)
+        return;
+    m_settingsSaved = true;
     m_list->readColumnWidths();
     currentSettings().save(m_store);
+}
+
+void MainWindow::closeEvent(QCloseEvent* event)
+{
+    saveSettingsOnce();
+    QWidget::closeEvent(event);
 }
 
 void MainWindow::createPanes()
@@ -117,9 +151,8 @@ void MainWindow::createMenus()
     // row with room for it, and rows are not wrapped again later.
     auto* bar = new Menubar(this);
     bar->fitToParent(width());
-    bar->addBandTextItem(0, QStringLiteral("&Action"), commandNumber(CommandId::ActionMenu));
-    bar->addBandTextItem(0, QStringLiteral("&View"), commandNumber(CommandId::ViewMenu));
-    bar->addBandTextItem(0, QStringLiteral("&About"), commandNumber(CommandId::About));
+    for (const BarButton& button : kBarButtons)
+        bar->addBandTextItem(0, QString::fromLatin1(button.caption), commandNumber(button.command));
     const QSize pictureSize(16, 16);
     bar->addBandPictureItem(1, QIcon(QStringLiteral(":/icons/select-all.svg")), pictureSize,
                             commandNumber(CommandId::SelectAllRows));
@@ -139,6 +172,41 @@ void MainWindow::createMenus()
 
     m_viewMenu = buildViewMenu(m_list->tagView(), this);
     connect(m_list, &FileList::actionMenuRequested, this, &MainWindow::openActionMenu);
+}
+
+// Keys of the whole window, live whenever it is the active window (a dialog or popup of its
+// own takes them while it is open): the bar's access letters and F10 open its popups, Ctrl+Q
+// closes the window, and the list's keys work from any pane.
+void MainWindow::createKeys()
+{
+    for (const BarButton& button : kBarButtons) {
+        const int id = commandNumber(button.command);
+        addKey({QKeySequence::mnemonic(QString::fromLatin1(button.caption))},
+               [this, id] { runCommand(id); });
+    }
+    addKey({QKeySequence(Qt::Key_F10)}, [this] { runCommand(commandNumber(CommandId::ActionMenu)); });
+    addKey({QKeySequence(Qt::CTRL | Qt::Key_Q)}, [this] { close(); });
+    addKey({QKeySequence(Qt::CTRL | Qt::Key_A)},
+           [this] { runCommand(commandNumber(CommandId::SelectAllRows)); });
+    addKey({QKeySequence(Qt::Key_Escape)},
+           [this] { runCommand(commandNumber(CommandId::SelectNoRows)); });
+    addKey({QKeySequence(Qt::Key_F5)}, [this] { refreshFolders(); });
+    addKey({QKeySequence(Qt::Key_Return), QKeySequence(Qt::Key_Enter)},
+           [this] { runCommand(commandNumber(CommandId::Properties)); });
+}
+
+void MainWindow::addKey(const QList<QKeySequence>& keys, const std::function<void()>& run)
+{
+    auto* action = new QAction(this);
+    action->setShortcuts(keys);
+    action->setShortcutContext(Qt::WindowShortcut);
+    connect(action, &QAction::triggered, this, run);
+    addAction(action);
+}
+
+void MainWindow::refreshFolders()
+{
+    m_list->refreshFileList();
 }
 
 void MainWindow::restoreListSettings()
@@ -272,8 +340,8 @@ void MainWindow::runCommand(int id)
     case CommandId::SelectNoRows: m_list->selectNoRows(); break;
     case CommandId::ViewId3v1: switchView(TagView::Id3v1); break;
     case CommandId::ViewId3v2: switchView(TagView::Id3v2); break;
-    case CommandId::ActionMenu: openActionMenu(m_menubar->buttonAnchor(0, 0)); break;
-    case CommandId::ViewMenu: openViewMenu(m_menubar->buttonAnchor(0, 1)); break;
+    case CommandId::ActionMenu: openBarMenu(kActionButton); break;
+    case CommandId::ViewMenu: openBarMenu(kViewButton); break;
     case CommandId::About: showAbout(); break;
     case CommandId::SelectColumns: chooseColumnLayout(); break;
     default: break;
@@ -349,13 +417,31 @@ void MainWindow::openActionMenu(const QPoint& globalPos)
         runCommand(id);
 }
 
-void MainWindow::openViewMenu(const QPoint& globalPos)
+std::pair<int, int> MainWindow::execBarPopup(QMenu& popup, const QPoint& globalPos)
 {
-    const int id = menuCommand(m_viewMenu->exec(globalPos));
-    if (id != 0)
-        runCommand(id);
-    // Choosing the view already shown clears its mark by itself, and nothing else changes.
-    showViewInMenu(*m_viewMenu, m_list->tagView());
+    const MenuKeySteps steps(popup);
+    const int id = menuCommand(popup.exec(globalPos));
+    return {id, steps.step()};
+}
+
+void MainWindow::openBarMenu(int button)
+{
+    for (;;) {
+        const QPoint at = m_menubar->buttonAnchor(0, button);
+        std::unique_ptr<QMenu> actions;
+        if (button == kActionButton)
+            actions = actionMenu();
+        QMenu& popup = actions ? *actions : *m_viewMenu;
+        const auto [id, step] = execBarPopup(popup, at);
+        // Choosing the view already shown clears its mark by itself, and nothing else changes.
+        showViewInMenu(*m_viewMenu, m_list->tagView());
+        if (step == 0) {
+            if (id != 0)
+                runCommand(id);
+            return;
+        }
+        button = (button + step + kPopupButtons) % kPopupButtons;
+    }
 }
 
 void MainWindow::showAbout()

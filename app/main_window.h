@@ -8,10 +8,13 @@
 
 #include <QWidget>
 
+#include <functional>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
+class QKeySequence;
 class QLabel;
 class QMenu;
 class QSettings;
@@ -57,7 +60,9 @@ public:
     [[nodiscard]] std::unique_ptr<QMenu> actionMenu();
     // Open a popup at a global point and run the chosen item's command, if any.
     void openActionMenu(const QPoint& globalPos);
-    void openViewMenu(const QPoint& globalPos);
+    // Opens the popup of a button of the bar's first band (0 "Action", 1 "View") below it. Left
+    // and Right go on to the other button's popup, as in any menu bar.
+    void openBarMenu(int button);
 
     // --- what the editor and the batch operations use --------------------------------------
     [[nodiscard]] FileList& fileList() const { return *m_list; }
@@ -75,6 +80,7 @@ public:
     [[nodiscard]] AppSettings currentSettings() const;
 
 protected:
+    void closeEvent(QCloseEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
@@ -84,6 +90,12 @@ private:
     void createPanes();
     void createStatusBar();
     void createMenus();
+    void createKeys();
+    void addKey(const QList<QKeySequence>& keys, const std::function<void()>& run);
+    // The command of the item chosen in popup (0 for none) and the step a MenuKeySteps saw.
+    std::pair<int, int> execBarPopup(QMenu& popup, const QPoint& globalPos);
+    void refreshFolders();
+    void saveSettingsOnce();
     void showAbout();
     void openEditor();
     void chooseColumnLayout();
@@ -111,6 +123,7 @@ private:
     int m_firstTreeWidth = 0;  // the stored divider, for the first layout only
     bool m_dragging = false;
     int m_grabOffset = 0;
+    bool m_settingsSaved = false;
 };
 
 // The tree width of the first layout: the stored divider, lowered to width - 100 when larger

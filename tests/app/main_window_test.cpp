@@ -170,6 +170,8 @@ TEST(MainWindow, EnterOrDoubleClickWithoutSelectionShowsTheMessageOnly)
     ScriptedPrompter prompter;
     MainWindow window(settings.store(), prompter);
     window.show();
+    window.activateWindow();  // the list's keys belong to the active window
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
     FileList& list = window.fileList();
     EXPECT_EQ(window.countText(), "12 files");
 
