@@ -104,7 +104,7 @@ void FileList::clearFileList()
 void FileList::scanFolder()
 {
     if (m_folder.empty()) {
-        showProgress({});
+        finishScan();
         return;
     }
     WaitCursor wait;
@@ -119,7 +119,37 @@ void FileList::scanFolder()
     }
     sortRows();
     m_model->endFill();
+    finishScan();
+}
+
+void FileList::finishScan()
+{
+    if (!m_selectAfterScan.empty()) {
+        selectFiles(m_selectAfterScan);
+        m_selectAfterScan.clear();
+    }
     showProgress({});
+    updateCountText();
+    emit scanFinished();
+}
+
+void FileList::selectFiles(const std::vector<std::string>& names)
+{
+    QItemSelection rows;
+    QModelIndex first;
+    for (int r = 0; r < rowCount(); ++r) {
+        if (std::find(names.begin(), names.end(), row(r).name) == names.end())
+            continue;
+        const QModelIndex index = m_model->index(r, 0);
+        rows.select(index, index);
+        if (!first.isValid() || row(r).name == names.front())
+            first = index;
+    }
+    if (!first.isValid())
+        return;
+    selectionModel()->setCurrentIndex(first, QItemSelectionModel::NoUpdate);
+    selectionModel()->select(rows, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    scrollTo(first);
 }
 
 void FileList::addFileRow(const std::string& name)

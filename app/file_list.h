@@ -60,6 +60,13 @@ public:
     void addFileRow(const std::string& name);
     // Empties the list and reads the folder again, under the wait cursor.
     void refreshFileList();
+    // Called once by every scan when it has read its last row (an empty folder path included):
+    // selects the files asked for with selectFilesAfterScan, clears the progress text and shows
+    // the count, then reports scanFinished.
+    void finishScan();
+    // The rows of these names (in the folder being read) are selected when the next scan
+    // ends; the first becomes the current row.
+    void selectFilesAfterScan(std::vector<std::string> names) { m_selectAfterScan = std::move(names); }
     // Reads the file of every selected row again and sorts.
     void refreshSelectedRows() override;
     // After a batch write: shows text in one cell, merges presence bits into the row's image,
@@ -90,6 +97,8 @@ public:
 signals:
     void countTextChanged(const QString& text);
     void progressTextChanged(const QString& text);
+    // A scan has read its last row and the count is shown.
+    void scanFinished();
     // A double-click: the Properties command. (The list's keys belong to the whole window.)
     void commandRequested(int id);
     // A right click; the position is global.
@@ -107,6 +116,7 @@ private:
     void updateCountText();
     void showProgress(const QString& text);
     void rebuildKeysFromShownText();
+    void selectFiles(const std::vector<std::string>& names);
 
     FileListModel* m_model;
     std::string m_folder;
@@ -114,6 +124,7 @@ private:
     int m_sortColumn = 0;
     bool m_sortAscending = true;
     bool m_rebuildingHeader = false;
+    std::vector<std::string> m_selectAfterScan;
     QElapsedTimer m_progressClock;
 };
 

@@ -69,8 +69,10 @@ QRect initialWindowRect(QSize stored, const QRect& available)
     return {available.x() + x, available.y() + y, stored.width(), stored.height()};
 }
 
-MainWindow::MainWindow(QSettings& store, Prompter& prompter, QWidget* parent)
-    : QWidget(parent), m_store(store), m_prompter(prompter), m_settings(AppSettings::load(store))
+MainWindow::MainWindow(QSettings& store, Prompter& prompter, const StartTarget& start,
+                       QWidget* parent)
+    : QWidget(parent), m_store(store), m_prompter(prompter), m_settings(AppSettings::load(store)),
+      m_startNote(start.note)
 {
     initResources();
     setWindowIcon(QIcon(QStringLiteral(":/icons/corvane.svg")));
@@ -84,11 +86,20 @@ MainWindow::MainWindow(QSettings& store, Prompter& prompter, QWidget* parent)
     createMenus();
     createKeys();
     m_tree->buildTree(systemVolumes());
-    if (m_settings.currentFolder.empty())
+    openStartFolder(start);
+    m_list->setFocus();
+}
+
+void MainWindow::openStartFolder(const StartTarget& start)
+{
+    const std::string& folder = start.folder.empty() ? m_settings.currentFolder : start.folder;
+    m_list->selectFilesAfterScan(start.files);
+    // From here on: the scans before this one (the column layout's, of no folder) are not it.
+    connect(m_list, &FileList::scanFinished, this, &MainWindow::showStartNote);
+    if (folder.empty())
         m_tree->setCurrentItem(m_tree->computerItem());
     else
-        m_tree->selectFolderPath(m_settings.currentFolder);
-    m_list->setFocus();
+        m_tree->selectFolderPath(folder);
 }
 
 MainWindow::~MainWindow()
@@ -202,6 +213,16 @@ void MainWindow::addKey(const QList<QKeySequence>& keys, const std::function<voi
     action->setShortcutContext(Qt::WindowShortcut);
     connect(action, &QAction::triggered, this, run);
     addAction(action);
+}
+
+// What the command line asked for and could not be shown, once the first folder is read (the
+// end of a scan clears the progress text, so the note must come after it).
+void MainWindow::showStartNote()
+{
+    if (m_startNote.isEmpty())
+        return;
+    setProgressText(m_startNote);
+    m_startNote.clear();
 }
 
 void MainWindow::refreshFolders()

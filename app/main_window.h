@@ -3,6 +3,7 @@
 // the file list on the right with a draggable divider between them, and the status bar. It owns
 // the settings and is the single place every command arrives (runCommand).
 
+#include "app/command_line.h"
 #include "gui/app_settings.h"
 #include "gui/command_ids.h"
 
@@ -32,9 +33,12 @@ class MainWindow : public QWidget {
 
 public:
     // Reads the settings from store (before any pane exists), builds the panes and selects the
-    // saved folder, which fills the list. The settings are written back to store, once, when the
-    // window is destroyed. Both store and prompter must outlive the window.
-    MainWindow(QSettings& store, Prompter& prompter, QWidget* parent = nullptr);
+    // start folder (the saved one unless start names one), which fills the list and selects
+    // start's files; start's note goes to the status bar once the folder is read. The settings
+    // are written back to store, once, when the window closes or is destroyed. Both store and
+    // prompter must outlive the window.
+    MainWindow(QSettings& store, Prompter& prompter, const StartTarget& start = {},
+               QWidget* parent = nullptr);
     ~MainWindow() override;
 
     // Every command of the program, by its number (CommandId).
@@ -95,6 +99,8 @@ private:
     // The command of the item chosen in popup (0 for none) and the step a MenuKeySteps saw.
     std::pair<int, int> execBarPopup(QMenu& popup, const QPoint& globalPos);
     void refreshFolders();
+    void openStartFolder(const StartTarget& start);
+    void showStartNote();
     void saveSettingsOnce();
     void showAbout();
     void openEditor();
@@ -124,6 +130,7 @@ private:
     bool m_dragging = false;
     int m_grabOffset = 0;
     bool m_settingsSaved = false;
+    QString m_startNote;  // shown when the first scan ends
 };
 
 // The tree width of the first layout: the stored divider, lowered to width - 100 when larger
