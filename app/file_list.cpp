@@ -1,5 +1,6 @@
 #include "app/file_list.h"
 
+#include "app/file_list_delegate.h"
 #include "gui/command_ids.h"
 #include "gui/display_text.h"
 #include "gui/wait_cursor.h"
@@ -27,6 +28,7 @@ constexpr qint64 kProgressIntervalMs = 50;
 FileList::FileList(QWidget* parent) : QTableView(parent), m_model(new FileListModel(this))
 {
     setModel(m_model);
+    setItemDelegate(new FileListDelegate(*m_model, this));
     setSelectionBehavior(QAbstractItemView::SelectRows);
     setSelectionMode(QAbstractItemView::ExtendedSelection);
     setEditTriggers(QAbstractItemView::NoEditTriggers);

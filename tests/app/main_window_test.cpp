@@ -2,16 +2,19 @@
 // divider, the view switch, the status texts and the empty-selection message.
 #include "app/main_window.h"
 
+#include "app/file_list_delegate.h"
 #include "app/folder_tree.h"
 #include "tests/app/app_fixtures.h"
 #include "tests/gui_support/scripted_prompter.h"
 
 #include <QApplication>
 #include <QHeaderView>
+#include <QHelpEvent>
 #include <QMouseEvent>
 #include <QStatusBar>
 #include <QTest>
 #include <QTimer>
+#include <QToolTip>
 
 #include <gtest/gtest.h>
 
@@ -198,6 +201,43 @@ TEST(MainWindow, EnterOrDoubleClickWithoutSelectionShowsTheMessageOnly)
     EXPECT_EQ(window.countText(), "1 file selected");
     window.runCommand(1005);
     EXPECT_EQ(window.countText(), "11 files selected");
+}
+
+TEST(MainWindow, LongFileNameIsElidedInTheMiddleWithTheWholeNameAsTooltip)
+{
+    TempDir music;
+    const std::string name = "A very long recording name from a live concert, track 42.mp3";
+    writeSong(music, name, {textFrame("TIT2", std::string(80, 'T'))});
+    SettingsStore settings;
+    settings.store().setValue("CurPath", QByteArray::fromStdString(music.folder()));
+    ScriptedPrompter prompter;
+    MainWindow window(settings.store(), prompter);
+    window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    FileList& list = window.fileList();
+    ASSERT_EQ(list.rowCount(), 1);
+
+    const auto shownText = [&](int column) {
+        const QModelIndex cell = list.model().index(0, column);
+        auto* delegate = qobject_cast<FileListDelegate*>(list.itemDelegateForIndex(cell));
+        EXPECT_NE(delegate, nullptr);
+        QStyleOptionViewItem option;
+        option.initFrom(list.viewport());
+        if (delegate != nullptr)
+            delegate->initStyleOption(&option, cell);
+        return option.fontMetrics.elidedText(option.text, option.textElideMode,
+                                             list.columnWidth(column) - 30);
+    };
+    const QString file = shownText(0);
+    EXPECT_TRUE(file.endsWith(" 42.mp3")) << file.toStdString();
+    EXPECT_TRUE(file.startsWith("A ")) << file.toStdString();
+    EXPECT_TRUE(shownText(1).startsWith("TTT")) << "tag texts are cut at the end";
+
+    const QRect cell = list.visualRect(list.model().index(0, 0));
+    QHelpEvent help(QEvent::ToolTip, cell.center(), list.viewport()->mapToGlobal(cell.center()));
+    QApplication::sendEvent(list.viewport(), &help);
+    EXPECT_EQ(QToolTip::text().toStdString(), name);
+    QToolTip::hideText();
 }
 
 }  // namespace
