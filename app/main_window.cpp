@@ -14,12 +14,10 @@
 #include "gui/resources.h"
 
 #include <QAction>
-#include <QGuiApplication>
 #include <QHeaderView>
 #include <QLabel>
 #include <QMenu>
 #include <QMouseEvent>
-#include <QScreen>
 #include <QSettings>
 #include <QStatusBar>
 
@@ -60,15 +58,6 @@ int firstTreeWidth(std::uint32_t divider, int windowWidth)
     return static_cast<int>(divider > limit ? limit : divider);
 }
 
-QRect initialWindowRect(QSize stored, const QRect& available)
-{
-    const int x = (available.width() - stored.width()) / 2;
-    const int y = (available.height() - stored.height()) / 2;
-    if (x < 0 || y < 0)
-        return available;
-    return {available.x() + x, available.y() + y, stored.width(), stored.height()};
-}
-
 MainWindow::MainWindow(QSettings& store, Prompter& prompter, const StartTarget& start,
                        QWidget* parent)
     : QWidget(parent), m_store(store), m_prompter(prompter), m_settings(AppSettings::load(store)),
@@ -79,8 +68,7 @@ MainWindow::MainWindow(QSettings& store, Prompter& prompter, const StartTarget& 
     // A press on the window's own area between and around the panes drags the divider.
     setCursor(Qt::SizeHorCursor);
     createPanes();
-    const QScreen* screen = QGuiApplication::primaryScreen();
-    placeWindow(screen != nullptr ? screen->availableGeometry() : QRect(0, 0, 1024, 768));
+    placeWindow(currentScreens());
     restoreListSettings();
     updateCaption();
     createMenus();
@@ -237,12 +225,13 @@ void MainWindow::restoreListSettings()
     m_list->setSortOrder(m_settings.sortColumn, m_settings.sortAscending);
 }
 
-void MainWindow::placeWindow(const QRect& available)
+void MainWindow::placeWindow(const std::vector<ScreenArea>& screens)
 {
-    const QRect rect = initialWindowRect({m_settings.width, m_settings.height}, available);
-    move(rect.topLeft());
-    resize(rect.size());
-    m_firstTreeWidth = firstTreeWidth(m_settings.divider, rect.width());
+    const WindowPlacement placement = windowPlacement(m_settings, screens);
+    setGeometry(placement.rect);
+    setWindowState(placement.maximized ? windowState() | Qt::WindowMaximized
+                                       : windowState() & ~Qt::WindowMaximized);
+    m_firstTreeWidth = firstTreeWidth(m_settings.divider, placement.rect.width());
     layoutPanes();
 }
 
@@ -545,8 +534,16 @@ QString MainWindow::progressText() const
 AppSettings MainWindow::currentSettings() const
 {
     AppSettings s = m_settings;
-    s.width = width();
-    s.height = height();
+    // A maximised window keeps the place it comes back to when it is restored; that, and the
+    // state, is what the next start shows.
+    const QRect normal = (isMaximized() || isFullScreen()) && normalGeometry().isValid()
+                             ? normalGeometry()
+                             : geometry();
+    s.width = normal.width();
+    s.height = normal.height();
+    s.position = normal.topLeft();
+    s.maximized = isMaximized();
+    s.scalePercent = scalePercentOf(devicePixelRatioF());
     s.divider = static_cast<std::uint32_t>(m_tree->width());
     s.view = m_list->tagView();
     s.currentFolder = m_list->currentFolder();

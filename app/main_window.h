@@ -4,6 +4,7 @@
 // the settings and is the single place every command arrives (runCommand).
 
 #include "app/command_line.h"
+#include "app/window_placement.h"
 #include "gui/app_settings.h"
 #include "gui/command_ids.h"
 
@@ -50,9 +51,9 @@ public:
     // Places the panes for the present size. The first call after construction gives the tree
     // the stored divider width; later ones keep the tree's present width.
     void layoutPanes();
-    // Size and position for the stored size inside an available screen area: centred, or the
-    // whole area when the window would not fit.
-    void placeWindow(const QRect& available);
+    // Size, position and maximised state from the stored ones among these screens (see
+    // windowPlacement); the window shows maximised when placed so before it is shown.
+    void placeWindow(const std::vector<ScreenArea>& screens);
 
     // --- menus -----------------------------------------------------------------------------
     // The bar of buttons along the top (band 0: Action, View, About; band 1: the selection
@@ -136,8 +137,6 @@ private:
 // The tree width of the first layout: the stored divider, lowered to width - 100 when larger
 // (compared as unsigned numbers, as stored); 0 keeps the tree's own width.
 [[nodiscard]] int firstTreeWidth(std::uint32_t divider, int windowWidth);
-// The window rectangle for a stored size inside an available area (see placeWindow).
-[[nodiscard]] QRect initialWindowRect(QSize stored, const QRect& available);
 
 // The narrowest the tree and the list become when the divider is dragged.
 inline constexpr int kMinTreeWidth = 80;

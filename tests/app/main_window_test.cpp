@@ -8,6 +8,8 @@
 #include "tests/gui_support/scripted_prompter.h"
 
 #include <QApplication>
+#include <QGuiApplication>
+#include <QScreen>
 #include <QHeaderView>
 #include <QHelpEvent>
 #include <QMouseEvent>
@@ -38,7 +40,7 @@ TEST(MainWindow, FirstStartWithoutSettings)
     ScriptedPrompter prompter;
     {
         MainWindow window(settings.store(), prompter);
-        window.placeWindow(QRect(0, 0, 1920, 1080));
+        window.placeWindow({{QRect(0, 0, 1920, 1080), 100}});
         EXPECT_EQ(window.geometry(), QRect(560, 220, 800, 640));
         EXPECT_EQ(window.windowTitle(), "Corvane - ID3v2");
         EXPECT_EQ(window.folderTree().currentItem(), window.folderTree().computerItem());
@@ -58,12 +60,80 @@ TEST(MainWindow, FirstStartWithoutSettings)
     EXPECT_EQ(saved.columns, defaultColumnLayout());
 }
 
-TEST(MainWindow, WindowTooLargeForTheScreenFillsIt)
+TEST(MainWindow, StoredGeometryComesBackOnlyWhereItFits)
 {
-    EXPECT_EQ(initialWindowRect({2000, 640}, QRect(0, 30, 1280, 1000)), QRect(0, 30, 1280, 1000));
-    EXPECT_EQ(initialWindowRect({800, 640}, QRect(0, 0, 1280, 1000)), QRect(240, 180, 800, 640));
+    // The primary screen (1280 x 1000 below a 30-pixel panel) and one to its left at 200 %.
+    const std::vector<ScreenArea> screens{{QRect(0, 30, 1280, 1000), 100},
+                                          {QRect(-960, 0, 960, 540), 200}};
+    const QRect centredDefault(240, 210, 800, 640);
+    struct Case {
+        const char* what;
+        QSize size;
+        std::optional<QPoint> position;
+        int scale;
+        bool maximized;
+        WindowPlacement expected;
+    };
+    const Case cases[] = {
+        {"kept", {1000, 700}, QPoint(100, 200), 100, false, {{100, 200, 1000, 700}, false}},
+        {"kept maximised", {1000, 700}, QPoint(100, 200), 100, true, {{100, 200, 1000, 700}, true}},
+        {"on the other screen", {400, 300}, QPoint(-900, 10), 200, false, {{-900, 10, 400, 300}, false}},
+        {"scale unknown", {400, 300}, QPoint(-900, 10), 0, false, {{-900, 10, 400, 300}, false}},
+        {"size only, centred", {1000, 700}, std::nullopt, 0, false, {{140, 180, 1000, 700}, false}},
+        {"another scale", {400, 300}, QPoint(-900, 10), 100, false, {centredDefault, false}},
+        {"monitor gone", {400, 300}, QPoint(2000, 10), 100, false, {centredDefault, false}},
+        {"across the edge", {1000, 700}, QPoint(600, 200), 100, false, {centredDefault, false}},
+        {"size only, too large", {1600, 981}, std::nullopt, 0, false, {centredDefault, false}},
+        {"size only, no room for a frame", {1000, 990}, std::nullopt, 0, false, {centredDefault, false}},
+        {"maximised elsewhere", {400, 300}, QPoint(2000, 10), 100, true, {centredDefault, true}},
+    };
+    for (const Case& c : cases) {
+        AppSettings stored;
+        stored.width = c.size.width();
+        stored.height = c.size.height();
+        stored.position = c.position;
+        stored.scalePercent = c.scale;
+        stored.maximized = c.maximized;
+        const WindowPlacement placement = windowPlacement(stored, screens);
+        EXPECT_EQ(placement.rect, c.expected.rect) << c.what;
+        EXPECT_EQ(placement.maximized, c.expected.maximized) << c.what;
+    }
+    // Even the default does not fit a small screen: the window opens maximised there.
+    const WindowPlacement small = windowPlacement(AppSettings{}, {{QRect(0, 0, 1024, 600), 100}});
+    EXPECT_EQ(small.rect, QRect(0, 0, 1024, 600));
+    EXPECT_TRUE(small.maximized);
     EXPECT_EQ(firstTreeWidth(900, 800), 700);
     EXPECT_EQ(firstTreeWidth(0, 800), 0);
+}
+
+TEST(MainWindow, PlaceAndMaximisedStateSurviveARestartAndAStrayPlaceFallsBack)
+{
+    const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+    const QRect normal(screen.x() + 10, screen.y() + 20, screen.width() / 2, screen.height() / 2);
+    SettingsStore settings;
+    settings.store().setValue("Left", normal.x());
+    settings.store().setValue("Top", normal.y());
+    settings.store().setValue("Width", normal.width());
+    settings.store().setValue("Height", normal.height());
+    settings.store().setValue("Maximized", 255);
+    ScriptedPrompter prompter;
+    {
+        MainWindow window(settings.store(), prompter);
+        window.show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+        EXPECT_TRUE(window.isMaximized());
+        EXPECT_EQ(window.normalGeometry(), normal);
+        window.close();
+    }
+    QSettings& stored = settings.reopen();
+    EXPECT_EQ(stored.value("Left").toInt(), normal.x());
+    EXPECT_EQ(stored.value("Width").toInt(), normal.width());
+    EXPECT_EQ(stored.value("Maximized").toInt(), 255);
+
+    stored.setValue("Left", screen.right() + 100);  // a monitor that is not there any more
+    stored.setValue("Maximized", 0);
+    MainWindow window(stored, prompter);
+    EXPECT_EQ(window.geometry(), windowPlacement(AppSettings{}, currentScreens()).rect);
 }
 
 TEST(MainWindow, StoredValuesAreLimitedAtStart)

@@ -102,8 +102,9 @@ void choose(QMenu& menu, const QString& text)
 
 void closeWithEscape(QMenu& menu) { QTest::keyClick(&menu, Qt::Key_Escape); }
 
+// A window of this size fits the offscreen screen with room for a frame, so it is not maximised.
 void storeLayout(QSettings& store, const std::string& folder, const ColumnLayout& columns,
-                 int width = 800)
+                 int width = 700)
 {
     AppSettings settings;
     settings.width = width;
@@ -119,7 +120,7 @@ void storeLayout(QSettings& store, const std::string& folder, const ColumnLayout
 TEST(MenusInWindow, BothBandsShareTheTopRowOfAWideWindowAndWrapInANarrowOne)
 {
     SettingsStore wideSettings;
-    storeLayout(wideSettings.store(), {}, defaultColumnLayout(), 800);
+    storeLayout(wideSettings.store(), {}, defaultColumnLayout(), 700);
     ScriptedPrompter prompter;
     MainWindow wide(wideSettings.store(), prompter);
     const Menubar& wideBar = wide.menubar();
@@ -149,7 +150,7 @@ TEST(MenusInWindow, BothBandsShareTheTopRowOfAWideWindowAndWrapInANarrowOne)
 TEST(MenusInWindow, DraggingABandIntoANewRowMovesThePanesDown)
 {
     SettingsStore settings;
-    storeLayout(settings.store(), {}, defaultColumnLayout(), 800);
+    storeLayout(settings.store(), {}, defaultColumnLayout(), 700);
     ScriptedPrompter prompter;
     MainWindow window(settings.store(), prompter);
     Menubar& bar = window.menubar();
