@@ -6,6 +6,7 @@
 #include "app/folder_tree.h"
 #include "app/menu_key_steps.h"
 #include "app/menus.h"
+#include "app/mount_watcher.h"
 #include "batchui/batch_frame.h"
 #include "batchui/update_all_run.h"
 #include "controls/menubar.h"
@@ -73,7 +74,7 @@ MainWindow::MainWindow(QSettings& store, Prompter& prompter, const StartTarget& 
     updateCaption();
     createMenus();
     createKeys();
-    m_tree->buildTree(systemVolumes());
+    m_tree->buildTree(m_mounts->volumes());
     openStartFolder(start);
     m_list->setFocus();
 }
@@ -125,6 +126,8 @@ void MainWindow::createPanes()
     setTabOrder(m_tree, m_list);
 
     connect(m_tree, &FolderTree::folderSelected, this, &MainWindow::showFolder);
+    m_mounts = new MountWatcher(kMountTable, this);
+    connect(m_mounts, &MountWatcher::volumesChanged, m_tree, &FolderTree::setVolumes);
     connect(m_list, &FileList::countTextChanged, m_countLabel, &QLabel::setText);
     connect(m_list, &FileList::progressTextChanged, this, &MainWindow::setProgressText);
     connect(m_list, &FileList::commandRequested, this, &MainWindow::runCommand);
@@ -213,8 +216,13 @@ void MainWindow::showStartNote()
     m_startNote.clear();
 }
 
+// F5: the list is read again; with the tree focused, the volumes and every opened folder too.
 void MainWindow::refreshFolders()
 {
+    if (m_tree->hasFocus()) {
+        m_mounts->check();
+        m_tree->refresh();
+    }
     m_list->refreshFileList();
 }
 

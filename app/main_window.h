@@ -27,6 +27,7 @@ namespace corvane {
 class FileList;
 class FolderTree;
 class Menubar;
+class MountWatcher;
 class Prompter;
 
 class MainWindow : public QWidget {
@@ -72,6 +73,8 @@ public:
     // --- what the editor and the batch operations use --------------------------------------
     [[nodiscard]] FileList& fileList() const { return *m_list; }
     [[nodiscard]] FolderTree& folderTree() const { return *m_tree; }
+    // Tells the tree when volumes are mounted and unmounted.
+    [[nodiscard]] MountWatcher& mountWatcher() const { return *m_mounts; }
     [[nodiscard]] AppSettings& settings() { return m_settings; }
     // The listed folder: file-system bytes ending with "/", or empty.
     [[nodiscard]] const std::string& currentFolder() const;
@@ -123,6 +126,7 @@ private:
     Menubar* m_menubar = nullptr;  // made once the window knows its width; until then no height
     std::unique_ptr<QMenu> m_viewMenu;
     FolderTree* m_tree = nullptr;
+    MountWatcher* m_mounts = nullptr;
     FileList* m_list = nullptr;
     QStatusBar* m_statusBar = nullptr;
     QLabel* m_countLabel = nullptr;
