@@ -38,7 +38,7 @@ CollectedList collectId3v1List(const EditorTexts& texts, const FieldSelection& s
 }
 
 CollectedList collectId3v2List(const EditorTexts& texts, const FieldSelection& selection,
-                               EditorLayout layout)
+                               EditorLayout layout, PlayCounter counter)
 {
     CollectedList list;
     if (!texts.v2Checked) {
@@ -52,12 +52,17 @@ CollectedList collectId3v2List(const EditorTexts& texts, const FieldSelection& s
     });
     if (selection[EditorField::V2Genre])
         list.entries.push_back(v2Entry(texts, EditorField::V2Genre));
-    const std::string& counter = texts[EditorField::PlayCounter];
-    if (expanded && !counter.empty()) {
+    const std::string& count = texts[EditorField::PlayCounter];
+    if (expanded && counter == PlayCounter::Write && !count.empty()) {
         list.entries.push_back(tags::FieldSlot::frame(tags::frameIdOf(EditorField::PlayCounter),
-                                                      playCounterBytes(counter)));
+                                                      playCounterBytes(count)));
     }
     return list;
+}
+
+void keepUnloadedTag(CollectedList& list, bool loaded)
+{
+    if (list.action == TagAction::Remove && !loaded) list = CollectedList{};
 }
 
 std::string playCounterBytes(std::int64_t count)

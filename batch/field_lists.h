@@ -49,14 +49,23 @@ struct CollectedList {
 [[nodiscard]] CollectedList collectId3v1List(const EditorTexts& texts,
                                              const FieldSelection& selection);
 
+// Whether a write list takes the play counter: the editor's own save of the file it shows does;
+// Update All, whose chooser has no row for it, never copies one file's count into the others.
+enum class PlayCounter { Write, Leave };
+
 // ID3v2 entries for the chosen text fields of the layout (Track No .. Conductor expanded, Track
 // No .. Encoded By reduced; empty texts too: they remove their frames), then "TCON" when the
-// ID3v2 genre is chosen, then, in the expanded layout, "PCNT" when the play counter text is not
-// empty. A cleared ID3v2 box gives Remove when kRemoveId3v2Field is chosen, else nothing to
-// write.
+// ID3v2 genre is chosen, then, in the expanded layout with PlayCounter::Write, "PCNT" when the
+// play counter text is not empty. A cleared ID3v2 box gives Remove when kRemoveId3v2Field is
+// chosen, else nothing to write.
 [[nodiscard]] CollectedList collectId3v2List(const EditorTexts& texts,
                                              const FieldSelection& selection,
-                                             EditorLayout layout);
+                                             EditorLayout layout, PlayCounter counter);
+
+// A cleared box removes only a tag the editor loaded: one it could not read (another version, a
+// damaged tag, an I/O error) is never removed by accident, from its file or, through Update All,
+// from every file.
+void keepUnloadedTag(CollectedList& list, bool loaded);
 
 // The 8-byte big-endian counter a "PCNT" write entry holds, from the counter's text read the
 // forgiving way (blanks and a sign accepted, reading stops at the first non-digit).

@@ -40,6 +40,22 @@ bool FileOutcome::record(TagKind tag, const tags::WriteResult& result)
     return true;
 }
 
+bool FileOutcome::record(const tags::TagChanges& changes, const tags::WriteResult& result)
+{
+    if (changes.id3v2 != tags::V2Change::None && !record(TagKind::Id3v2, result)) return false;
+    if (changes.id3v1 != tags::V1Change::None && !record(TagKind::Id3v1, result)) return false;
+    return true;
+}
+
+FileOutcome writeChanges(tags::FileIo& file, const tags::TagChanges& changes, std::string skipReason)
+{
+    if (changes.id3v2 == tags::V2Change::None && changes.id3v1 == tags::V1Change::None)
+        return FileOutcome::skipped(std::move(skipReason));
+    FileOutcome outcome;
+    outcome.record(changes, tags::writeTags(file, changes));
+    return outcome;
+}
+
 int tagPresence(tags::FileIo& file)
 {
     int presence = 0;

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "tags/file.h"
+#include "tags/tag_write.h"
 #include "tags/tag_result.h"
 
 namespace corvane::batch {
@@ -24,6 +25,7 @@ enum class TagKind { Id3v1, Id3v2 };
 struct FileOutcome {
     FileStatus status = FileStatus::Skipped;
     std::string reason;       // user-readable fragment for every status but Written
+    std::string note;         // for Written: what the user should know besides (frames dropped)
     bool wroteId3v1 = false;  // the ID3v1 trailer was written (or removed)
     bool wroteId3v2 = false;  // the ID3v2 tag was written (or removed)
 
@@ -42,7 +44,15 @@ struct FileOutcome {
     // and keeps the marks of the writes before it. True on success, so that an operation stops
     // at its first failure: `if (!outcome.record(...)) return outcome;`.
     bool record(TagKind tag, const tags::WriteResult& result);
+    // The same for one change to both tags at once (tags::writeTags), which touches the tags
+    // the change names or, on a failure, neither.
+    bool record(const tags::TagChanges& changes, const tags::WriteResult& result);
 };
+
+// Writes changes into the file as one change and records it: Skipped with skipReason when the
+// changes name no tag.
+[[nodiscard]] FileOutcome writeChanges(tags::FileIo& file, const tags::TagChanges& changes,
+                                       std::string skipReason);
 
 // The tag-presence bits the file list shows for a file: tags::kPresenceId3v1 when it ends with a
 // trailer, tags::kPresenceId3v2 when it starts with a readable (version 2.2 or 2.3) ID3v2 tag.

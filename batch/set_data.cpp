@@ -2,7 +2,7 @@
 
 #include "tags/editor_fields.h"
 #include "tags/id3v1.h"
-#include "tags/id3v2_write.h"
+#include "tags/tag_write.h"
 #include "tags/text_encoding.h"
 
 namespace corvane::batch {
@@ -41,21 +41,18 @@ FileOutcome setData(tags::FileIo& file, const SetDataOptions& options, int prese
 {
     const bool toV2 = writesId3v2(options.choice, presence);
     const bool toV1 = writesId3v1(options.choice, presence);
-    tags::SlotList v2List;
-    tags::SlotList v1List;
+    tags::TagChanges changes;
+    changes.compact = options.compact;
+    changes.newTagMajor = options.newTagMajor;
     for (const auto& [field, value] : options.values) {
-        if (toV2) v2List.push_back(tags::FieldSlot::frame(field.frameId, value));
-        if (toV1 && field.v1Field) v1List.push_back(tags::FieldSlot::v1(*field.v1Field, value));
+        if (toV2) changes.id3v2Entries.push_back(tags::FieldSlot::frame(field.frameId, value));
+        if (toV1 && field.v1Field)
+            changes.id3v1Entries.push_back(tags::FieldSlot::v1(*field.v1Field, value));
     }
-    if (v2List.empty() && v1List.empty())
-        return FileOutcome::skipped("no chosen tag to write in this file");
-
-    FileOutcome outcome;
-    if (!v2List.empty() &&
-        !outcome.record(TagKind::Id3v2, tags::writeId3v2(file, v2List, options.compact)))
-        return outcome;
-    if (!v1List.empty()) outcome.record(TagKind::Id3v1, tags::writeId3v1(file, v1List));
-    return outcome;
+    // Both tags go in one change: when one of them cannot be written, neither is.
+    if (!changes.id3v2Entries.empty()) changes.id3v2 = tags::V2Change::Merge;
+    if (!changes.id3v1Entries.empty()) changes.id3v1 = tags::V1Change::Write;
+    return writeChanges(file, changes, "no chosen tag to write in this file");
 }
 
 std::string v1DisplayText(tags::Column column, std::string_view value)

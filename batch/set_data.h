@@ -42,6 +42,7 @@ struct SetDataOptions {
     std::vector<FieldValue> values;  // the dialog sets one; corvane-tag may set several at once
     TagChoice choice = 0;
     bool compact = false;  // give the ID3v2 tag's free space back
+    std::uint8_t newTagMajor = 3;  // the version of an ID3v2 tag created in a file without one
 };
 
 // Writes the values into one open file whose list row shows the tag-presence bits presence: the

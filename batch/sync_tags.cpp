@@ -7,6 +7,7 @@
 #include "tags/id3v1.h"
 #include "tags/id3v2_read.h"
 #include "tags/id3v2_write.h"
+#include "tags/tag_write.h"
 #include "tags/text_encoding.h"
 
 namespace corvane::batch {
@@ -73,7 +74,8 @@ SyncRead readSyncValues(tags::FileIo& file)
     return read;
 }
 
-FileOutcome copyV1ToV2(tags::FileIo& file, const SyncValues& values, bool keep, bool compact)
+FileOutcome copyV1ToV2(tags::FileIo& file, const SyncValues& values, bool keep, bool compact,
+                       std::uint8_t newTagMajor)
 {
     tags::SlotList writeList;
     const bool v1HasTrack = !values.v1[kTrackSlot].text().empty();
@@ -95,7 +97,12 @@ FileOutcome copyV1ToV2(tags::FileIo& file, const SyncValues& values, bool keep, 
     }
     if (writeList.empty())
         return FileOutcome::skipped("every field is already set in the ID3v2 tag");
-    const auto result = tags::writeId3v2(file, writeList, compact);
+    tags::TagChanges changes;
+    changes.id3v2 = tags::V2Change::Merge;
+    changes.id3v2Entries = std::move(writeList);
+    changes.compact = compact;
+    changes.newTagMajor = newTagMajor;
+    const auto result = tags::writeTags(file, changes);
     if (!result.ok()) return FileOutcome::failed(result);
     FileOutcome outcome;
     outcome.status = FileStatus::Written;
@@ -138,11 +145,12 @@ FileOutcome synchroniseTags(tags::FileIo& file, const SyncOptions& options)
     const SyncValues& values = read.values;
     if (!values.hasV1 && !values.hasV2) return FileOutcome::skipped("the file has neither tag");
     if (options.intelligent && values.hasV1 != values.hasV2) {
-        return values.hasV1 ? copyV1ToV2(file, values, options.keep, options.compact)
+        return values.hasV1 ? copyV1ToV2(file, values, options.keep, options.compact,
+                                         options.newTagMajor)
                             : copyV2ToV1(file, values, options.keep);
     }
     if (values.hasV1 && options.direction == SyncDirection::V1ToV2)
-        return copyV1ToV2(file, values, options.keep, options.compact);
+        return copyV1ToV2(file, values, options.keep, options.compact, options.newTagMajor);
     if (values.hasV2 && options.direction == SyncDirection::V2ToV1)
         return copyV2ToV1(file, values, options.keep);
     return FileOutcome::skipped("the file has no tag to copy from");

@@ -16,6 +16,7 @@ struct SyncOptions {
     bool intelligent = true;  // a file with only one tag is copied from that tag whatever the
                               // direction
     bool compact = false;     // for the ID3v2 write
+    std::uint8_t newTagMajor = 3;  // the version of an ID3v2 tag created from a trailer
 };
 
 // Number of fields the two lists carry, slot by slot: track, title, artist, album, year,
@@ -43,7 +44,7 @@ struct SyncRead {
 // are not named in the write, so they stay byte for byte. An empty ID3v1 text removes its frame
 // when overwriting. The genre becomes "(n)Name"; an ID3v1 genre of none leaves "TCON" alone.
 [[nodiscard]] FileOutcome copyV1ToV2(tags::FileIo& file, const SyncValues& values, bool keep,
-                                     bool compact);
+                                     bool compact, std::uint8_t newTagMajor = 3);
 
 // Copies the ID3v2 fields into the ID3v1 trailer (one write; a trailer is appended when the file
 // has none), cut to track 10, title 30, artist 30, album 30, year 4, comment 29 characters. The

@@ -16,10 +16,12 @@ struct TagFileLoad {
     bool opened = false;
     std::string reason;  // why the file did not open, or the I/O error of a failed read
     tags::TagRead id3v1 = tags::TagRead::Absent;
-    // Present only for a tag the editor can also write back (2.3). A 2.2 tag, which can be read
-    // but not rewritten, and 2.4 and above are Unsupported with their header kept.
+    // Versions 2.2, 2.3 and 2.4 are Present (header.major says which); others Unsupported with
+    // their header kept.
     tags::TagRead id3v2 = tags::TagRead::Absent;
     tags::Id3v2Header header;
+    // Keys of fields whose frame cannot be read (encrypted): not editable.
+    std::vector<std::string> lockedKeys;
     std::vector<std::string> specifics;  // the lines of the box, without line ends
 };
 

@@ -54,12 +54,13 @@ int parseZeroCount(std::string_view text)
 }
 
 FileOutcome writeTrack(tags::FileIo& file, std::string_view trackText, TagChoice choice,
-                       int presence, bool compact)
+                       int presence, bool compact, std::uint8_t newTagMajor)
 {
     SetDataOptions options;
     options.values.push_back({fieldOfColumn(tags::Column::Track), std::string(trackText)});
     options.choice = choice;
     options.compact = compact;
+    options.newTagMajor = newTagMajor;
     return setData(file, options, presence);
 }
 

@@ -35,6 +35,7 @@ inline constexpr int kMaxTrackWidth = 99;
 // the choice writes the ID3v2 tag, then the ID3v1 track byte (which keeps the number without the
 // zeros, 255 above 255). Outcome as setData.
 [[nodiscard]] FileOutcome writeTrack(tags::FileIo& file, std::string_view trackText,
-                                     TagChoice choice, int presence, bool compact);
+                                     TagChoice choice, int presence, bool compact,
+                                     std::uint8_t newTagMajor = 3);
 
 }  // namespace corvane::batch

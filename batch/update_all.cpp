@@ -1,25 +1,26 @@
 #include "batch/update_all.h"
 
-#include "tags/id3v1.h"
-#include "tags/id3v2_write.h"
+#include "tags/tag_write.h"
 
 namespace corvane::batch {
 
 FileOutcome updateAllFile(tags::FileIo& file, const UpdateAllPlan& plan)
 {
-    FileOutcome outcome = FileOutcome::skipped("no field was chosen");
+    tags::TagChanges changes;
+    changes.compact = plan.compact;
     if (plan.id3v2.action == TagAction::Remove) {
-        if (!outcome.record(TagKind::Id3v2, tags::removeId3v2(file))) return outcome;
+        changes.id3v2 = tags::V2Change::Remove;
     } else if (!plan.id3v2.entries.empty()) {
-        if (!outcome.record(TagKind::Id3v2,
-                            tags::writeId3v2(file, plan.id3v2.entries, plan.compact)))
-            return outcome;
+        changes.id3v2 = tags::V2Change::Merge;
+        changes.id3v2Entries = plan.id3v2.entries;
     }
-    if (plan.id3v1.action == TagAction::Remove)
-        outcome.record(TagKind::Id3v1, tags::removeId3v1(file));
-    else if (!plan.id3v1.entries.empty())
-        outcome.record(TagKind::Id3v1, tags::writeId3v1(file, plan.id3v1.entries));
-    return outcome;
+    if (plan.id3v1.action == TagAction::Remove) {
+        changes.id3v1 = tags::V1Change::Remove;
+    } else if (!plan.id3v1.entries.empty()) {
+        changes.id3v1 = tags::V1Change::Write;
+        changes.id3v1Entries = plan.id3v1.entries;
+    }
+    return writeChanges(file, changes, "no field was chosen");
 }
 
 }  // namespace corvane::batch

@@ -4,10 +4,12 @@
 #include <utility>
 
 #include "batch/compact_remove.h"
+#include "batch/convert_tags.h"
 #include "batch/set_data.h"
 #include "batch/sync_tags.h"
 #include "batch/track_numbering.h"
 #include "batchui/auto_track_dialog.h"
+#include "batchui/convert_dialog.h"
 #include "batchui/run_prompts.h"
 #include "batchui/run_rows.h"
 #include "batchui/set_value_dialog.h"
@@ -59,6 +61,8 @@ void BatchFrame::runOperation(int id)
         numberTracks();
     } else if (id == commandNumber(CommandId::CompactId3v2)) {
         compactTags();
+    } else if (id == commandNumber(CommandId::ConvertId3v2)) {
+        convertTags();
     }
 }
 
@@ -206,6 +210,18 @@ void BatchFrame::compactTags()
             return batch::FileOutcome::skipped("the file has no ID3v2 tag");
         return batch::compactId3v2(file);
     });
+}
+
+void BatchFrame::convertTags()
+{
+    ConvertDialog dialog(&m_context.window);
+    if (dialog.exec() != QDialog::Accepted) return;
+    const std::uint8_t target = dialog.targetMajor();
+    runRows(m_context.rows.selectedRows(), [target](tags::FileIo& file, const batch::RunFile&) {
+        return batch::convertTags(file, target);
+    });
+    // A 2.2 tag's frames, and its dates in either direction, read differently once converted.
+    m_context.rows.refreshSelectedRows();
 }
 
 }  // namespace corvane

@@ -36,7 +36,8 @@ public:
     explicit BatchFrame(BatchContext context);
 
     // Runs the operation of an Action command on the selected rows, of which there is at least
-    // one: Set Data (3001..3013), Synchronise Tags, Auto Track Numbering, Compact ID3v2 Tags.
+    // one: Set Data (3001..3013), Synchronise Tags, Auto Track Numbering, Convert ID3v2 Version,
+    // Compact ID3v2 Tags.
     // Other IDs do nothing.
     void runOperation(int id);
 
@@ -52,6 +53,7 @@ private:
     void numberTracks();
     void synchroniseTags();
     void compactTags();
+    void convertTags();
 
     // Runs work over `rows` (list order) through the batch core's run driver, with the wait
     // cursor, the access and failure prompts, and the progress text: the full path once a file

@@ -105,6 +105,10 @@ constexpr std::string_view kProgramUsage =
     "                                        copy the common fields from one tag to the other\n"
     "  number [--start N] [--zeros none|auto|N] [--v1] [--v2] [--compact] FILE...\n"
     "                                        consecutive track numbers in the order given\n"
+    "  convert --to 2.3|2.4 FILE...          rewrite the ID3v2 tag in another version\n"
+    "\n"
+    "set, sync and number create new ID3v2 tags as version 2.3; --id3v2-version 2.4 makes\n"
+    "them 2.4. Existing tags keep their version; only convert changes it.\n"
     "\n"
     "'corvane-tag COMMAND --help' describes one command.\n"
     "Exit status: 0 when every file was handled, 1 when a file could not be read or written\n"
@@ -115,7 +119,7 @@ struct CommandHelp {
     std::string_view text;
 };
 
-constexpr std::array<CommandHelp, 7> kCommandUsage{{
+constexpr std::array<CommandHelp, 8> kCommandUsage{{
     {"show",
      "Usage: corvane-tag show [--json] FILE...\n"
      "Shows the ID3v1 trailer, the ID3v2 frames and the MP3 specifics of each file, as the tag\n"
@@ -137,6 +141,8 @@ constexpr std::array<CommandHelp, 7> kCommandUsage{{
      "  --v1, --v2   write only that tag (default: both; fields without an ID3v1 form go to\n"
      "               the ID3v2 tag only)\n"
      "  --compact    give the ID3v2 tag's padding back (default: keep it)\n"
+     "  --id3v2-version 2.3|2.4   the version of a tag created in a file without one\n"
+     "                            (default 2.3); an existing tag keeps its version\n"
      "The assignments come before the files; write a file whose name looks like one as\n"
      "./NAME.\n"},
     {"remove",
@@ -151,7 +157,8 @@ constexpr std::array<CommandHelp, 7> kCommandUsage{{
      "  --to-v2, --to-v1    the direction\n"
      "  --keep              leave fields that already hold a value (default: overwrite)\n"
      "  --no-intelligent    do not copy from the only tag a file has when it is the other one\n"
-     "  --compact           give the ID3v2 tag's padding back\n"},
+     "  --compact           give the ID3v2 tag's padding back\n"
+     "  --id3v2-version 2.3|2.4   the version of a tag created from a trailer (default 2.3)\n"},
     {"number",
      "Usage: corvane-tag number [--start N] [--zeros none|auto|N] [--v1] [--v2] [--compact]"
      " FILE...\n"
@@ -160,7 +167,14 @@ constexpr std::array<CommandHelp, 7> kCommandUsage{{
      "  --zeros auto   pad to the digit count of the number of files\n"
      "  --zeros N      pad to N extra zeros before the starting number's digits (0..99)\n"
      "  --v1, --v2     write only that tag (default: both)\n"
+     "  --id3v2-version 2.3|2.4   the version of a tag created in a file without one\n"
      "A file that cannot be written still uses up its number.\n"},
+    {"convert",
+     "Usage: corvane-tag convert --to 2.3|2.4 FILE...\n"
+     "Rewrites the ID3v2 tag of each FILE in version 2.3 or 2.4 (a 2.2 tag included), mapping\n"
+     "its frames as the common readers do: TYER, TDAT and TIME become TDRC and back, TORY\n"
+     "TDOR, 2.2's frames and PIC their later forms. Frames the target version does not have\n"
+     "are dropped and named on stderr. A tag with an encrypted frame is left as it is.\n"},
 }};
 
 }  // namespace

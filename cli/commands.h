@@ -14,6 +14,7 @@ int runRemove(std::span<const std::string> args);
 int runCompact(std::span<const std::string> args);
 int runSync(std::span<const std::string> args);
 int runNumber(std::span<const std::string> args);
+int runConvert(std::span<const std::string> args);
 
 // "corvane-tag: path: reason" on stderr.
 void reportFileError(std::string_view path, std::string_view reason);

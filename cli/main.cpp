@@ -20,7 +20,7 @@ struct CommandEntry {
     Command run;
 };
 
-constexpr std::array<CommandEntry, 7> kCommands{{
+constexpr std::array<CommandEntry, 8> kCommands{{
     {"show", corvane::cli::runShow},
     {"list", corvane::cli::runList},
     {"set", corvane::cli::runSet},
@@ -28,6 +28,7 @@ constexpr std::array<CommandEntry, 7> kCommands{{
     {"compact", corvane::cli::runCompact},
     {"sync", corvane::cli::runSync},
     {"number", corvane::cli::runNumber},
+    {"convert", corvane::cli::runConvert},
 }};
 
 }  // namespace

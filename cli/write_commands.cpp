@@ -8,6 +8,7 @@
 #include <iostream>
 
 #include "batch/compact_remove.h"
+#include "batch/convert_tags.h"
 #include "batch/field_lists.h"
 #include "batch/file_work.h"
 #include "batch/run_driver.h"
@@ -45,6 +46,9 @@ public:
         if (outcome.isFailed()) {
             m_progress.clear();
             reportFileError(file.path, outcome.reason);
+        } else if (!outcome.note.empty()) {
+            m_progress.clear();
+            reportFileError(file.path, outcome.note);
         }
         return true;
     }
@@ -129,6 +133,17 @@ bool looksLikeAssignment(std::string_view operand)
                        });
 }
 
+// The --id3v2-version of a command that may create a tag: 3 (the default) or 4; nullopt, after a
+// usage error, for anything else.
+std::optional<std::uint8_t> newTagVersion(std::string_view command, const ParsedArguments& parsed)
+{
+    const auto text = parsed.value("--id3v2-version");
+    if (!text || *text == "2.3") return std::uint8_t{3};
+    if (*text == "2.4") return std::uint8_t{4};
+    (void)usageError(command, "--id3v2-version must be 2.3 or 2.4");
+    return std::nullopt;
+}
+
 bool isDecimal(std::string_view text)
 {
     return !text.empty() &&
@@ -139,13 +154,16 @@ bool isDecimal(std::string_view text)
 
 int runSet(std::span<const std::string> args)
 {
-    static constexpr std::array<OptionSpec, 3> kSpecs{
-        {{"--v1", false}, {"--v2", false}, {"--compact", false}}};
+    static constexpr std::array<OptionSpec, 4> kSpecs{
+        {{"--v1", false}, {"--v2", false}, {"--compact", false}, {"--id3v2-version", true}}};
     int exitStatus = kExitOk;
     const auto parsed = parseOrStop("set", args, kSpecs, exitStatus);
     if (!parsed) return exitStatus;
+    const auto version = newTagVersion("set", *parsed);
+    if (!version) return kExitUsage;
 
     batch::SetDataOptions options;
+    options.newTagMajor = *version;
     options.choice = choiceOf(*parsed);
     options.compact = parsed->has("--compact");
     const bool onlyV1 = options.choice == batch::kChoiceV1All;
@@ -210,14 +228,17 @@ int runCompact(std::span<const std::string> args)
 
 int runSync(std::span<const std::string> args)
 {
-    static constexpr std::array<OptionSpec, 5> kSpecs{{{"--to-v2", false},
+    static constexpr std::array<OptionSpec, 6> kSpecs{{{"--to-v2", false},
                                                        {"--to-v1", false},
                                                        {"--keep", false},
                                                        {"--no-intelligent", false},
-                                                       {"--compact", false}}};
+                                                       {"--compact", false},
+                                                       {"--id3v2-version", true}}};
     int exitStatus = kExitOk;
     const auto parsed = parseOrStop("sync", args, kSpecs, exitStatus);
     if (!parsed) return exitStatus;
+    const auto version = newTagVersion("sync", *parsed);
+    if (!version) return kExitUsage;
     const bool toV2 = parsed->has("--to-v2");
     const bool toV1 = parsed->has("--to-v1");
     if (toV2 == toV1) return usageError("sync", "give one direction: --to-v2 or --to-v1");
@@ -227,6 +248,7 @@ int runSync(std::span<const std::string> args)
     options.keep = parsed->has("--keep");
     options.intelligent = !parsed->has("--no-intelligent");
     options.compact = parsed->has("--compact");
+    options.newTagMajor = *version;
     return runOverFiles(parsed->operands, [&options](tags::FileIo& file, const batch::RunFile&) {
         return batch::synchroniseTags(file, options);
     });
@@ -234,14 +256,17 @@ int runSync(std::span<const std::string> args)
 
 int runNumber(std::span<const std::string> args)
 {
-    static constexpr std::array<OptionSpec, 5> kSpecs{{{"--start", true},
+    static constexpr std::array<OptionSpec, 6> kSpecs{{{"--start", true},
                                                        {"--zeros", true},
                                                        {"--v1", false},
                                                        {"--v2", false},
-                                                       {"--compact", false}}};
+                                                       {"--compact", false},
+                                                       {"--id3v2-version", true}}};
     int exitStatus = kExitOk;
     const auto parsed = parseOrStop("number", args, kSpecs, exitStatus);
     if (!parsed) return exitStatus;
+    const auto version = newTagVersion("number", *parsed);
+    if (!version) return kExitUsage;
     std::int64_t start = 1;
     if (const auto text = parsed->value("--start")) {
         if (!isDecimal(*text) || text->size() > 9 || tags::leadingInteger(*text) < 1)
@@ -266,7 +291,23 @@ int runNumber(std::span<const std::string> args)
     // A file that fails still uses up its number, so the others keep their places.
     return runOverFiles(parsed->operands, [&](tags::FileIo& file, const batch::RunFile& run) {
         const auto text = batch::trackText(start + static_cast<std::int64_t>(run.index), width);
-        return batch::writeTrack(file, text, choice, batch::tagPresence(file), compact);
+        return batch::writeTrack(file, text, choice, batch::tagPresence(file), compact, *version);
+    });
+}
+
+int runConvert(std::span<const std::string> args)
+{
+    static constexpr std::array<OptionSpec, 1> kSpecs{{{"--to", true}}};
+    int exitStatus = kExitOk;
+    const auto parsed = parseOrStop("convert", args, kSpecs, exitStatus);
+    if (!parsed) return exitStatus;
+    const auto to = parsed->value("--to");
+    if (!to || (*to != "2.3" && *to != "2.4"))
+        return usageError("convert", "give the version to convert to: --to 2.3 or --to 2.4");
+    if (parsed->operands.empty()) return usageError("convert", "no file given");
+    const std::uint8_t target = *to == "2.3" ? 3 : 4;
+    return runOverFiles(parsed->operands, [target](tags::FileIo& file, const batch::RunFile&) {
+        return batch::convertTags(file, target);
     });
 }
 

@@ -3,6 +3,7 @@
 #include "editor/tag_editor_load.h"
 #include "editor/tag_editor_save.h"
 #include "tags/field_catalogue.h"
+#include "tags/id3v1.h"
 
 #include "editor/tag_editor_dialog.h"
 
@@ -30,6 +31,11 @@ namespace corvane {
 namespace {
 
 using tags::EditorField;
+
+bool isUnreadable(tags::TagRead read)
+{
+    return read == tags::TagRead::Unsupported || read == tags::TagRead::Failed;
+}
 
 // The ID3v1 fields and the ID3v2 fields that "From ID3v1" and "To ID3v1" copy between.
 constexpr std::array<std::pair<EditorField, EditorField>, 6> kTagPairs{{
@@ -149,6 +155,11 @@ void TagEditorDialog::connectSignals()
             connect(edit, &QLineEdit::textChanged, this, &TagEditorDialog::markModified);
     }
     connect(m_v2Comment, &QPlainTextEdit::textChanged, this, &TagEditorDialog::markModified);
+    // A track number takes the last two bytes of the ID3v1 comment.
+    connect(m_ui->editV1Track, &QLineEdit::textChanged, this, [this](const QString& track) {
+        m_ui->editV1Comment->setMaxLength(static_cast<int>(
+            tags::id3v1Width(tags::V1FieldNo::Comment, !track.isEmpty() && track != QStringLiteral("0"))));
+    });
     for (QComboBox* box : {m_ui->comboV1Genre, m_ui->comboV2Genre}) {
         connect(box, &QComboBox::currentIndexChanged, this, &TagEditorDialog::markModified);
         connect(box, &QComboBox::editTextChanged, this, &TagEditorDialog::markModified);
@@ -221,6 +232,9 @@ bool TagEditorDialog::loadCurrentFile()
         updateTitle();
         const batch::TagFileLoad loaded = batch::loadTagFile(currentPath(), *m_record);
         if (loaded.opened) {
+            m_unreadable = {isUnreadable(loaded.id3v1), isUnreadable(loaded.id3v2)};
+            m_lockedKeys = loaded.lockedKeys;
+            m_v2Major = loaded.id3v2 == tags::TagRead::Present ? loaded.header.major : 0;
             m_ui->checkId3v1->setChecked(m_record->hasId3v1());
             m_ui->checkId3v2->setChecked(m_record->hasId3v2());
             m_ui->specificsText->setPlainText(fromUtf8(editorSpecifics(loaded)));
@@ -277,10 +291,14 @@ void TagEditorDialog::applyId3v2Enabling()
 {
     const bool on = m_ui->checkId3v2->isChecked();
     tags::forEachField(tags::kFirstV2Text, tags::kLastV2Text, [&](EditorField field) {
-        if (field == EditorField::Comment)
-            m_v2Comment->setEnabled(on);
-        else
-            lineEdit(field)->setEnabled(on);
+        // A field whose frame is encrypted cannot be shown, so it cannot be edited either.
+        const bool locked = std::find(m_lockedKeys.begin(), m_lockedKeys.end(),
+                                      tags::frameIdOf(field)) != m_lockedKeys.end();
+        QWidget* control = field == EditorField::Comment ? static_cast<QWidget*>(m_v2Comment)
+                                                         : lineEdit(field);
+        control->setEnabled(on && !locked);
+        control->setToolTip(locked ? QStringLiteral("This frame is encrypted and cannot be edited")
+                                   : QString());
     });
     m_ui->comboV2Genre->setEnabled(on);
     m_ui->buttonToId3v1->setEnabled(on);
@@ -357,12 +375,19 @@ bool TagEditorDialog::saveCurrentFile()
     // An unchanged file is still rewritten when its tag is to be compacted.
     if (!m_modified && !compact)
         return true;
+    // A 2.2 tag is only ever rewritten as 2.3, and only when the user says so.
+    OldTagSave oldTag = OldTagSave::Keep;
+    if (m_v2Major == 2 && m_ui->checkId3v2->isChecked()) {
+        const QString question = QStringLiteral("The ID3v2.2 tag of ") + currentName() +
+                                 QStringLiteral(" can only be saved as ID3v2.3. Convert it?");
+        if (m_prompter.yesNo(this, question)) oldTag = OldTagSave::Convert;
+    }
     batch::FileOutcome outcome;
     {
         const WaitCursor wait;
         outcome = saveTagFile(currentPath(), editorTexts(), editorLayout(),
                              m_ui->checkCompact->isChecked(),
-                             {m_record->hasId3v1(), m_record->hasId3v2()});
+                             {m_record->hasId3v1(), m_record->hasId3v2()}, oldTag);
     }
     if (outcome.isFailed()) {
         reportSaveFailure(outcome);
@@ -491,7 +516,12 @@ void TagEditorDialog::updateAll()
         job.folder = m_folder;
         job.names = m_names;
         job.plan.id3v1 = batch::collectId3v1List(texts, m_selection);
-        job.plan.id3v2 = batch::collectId3v2List(texts, m_selection, editorLayout());
+        job.plan.id3v2 =
+            batch::collectId3v2List(texts, m_selection, editorLayout(), batch::PlayCounter::Leave);
+        // A tag the editor could not read in the shown file removes no tag anywhere; a tag the
+        // file simply lacks can still be removed from the others.
+        batch::keepUnloadedTag(job.plan.id3v1, !m_unreadable.id3v1);
+        batch::keepUnloadedTag(job.plan.id3v2, !m_unreadable.id3v2);
         job.plan.compact = m_ui->checkCompact->isChecked();
         if (m_updateAll.writeAll)
             m_updateAll.writeAll(this, job);

@@ -113,6 +113,15 @@ private:
     batch::FieldSelection& m_selection;
     Prompter& m_prompter;
     bool m_modified = false;
+    // Tags of the current file that are there but could not be read: a cleared box then means
+    // "leave it", never "remove it".
+    struct Unreadable {
+        bool id3v1 = false;
+        bool id3v2 = false;
+    } m_unreadable;
+    // Fields whose frame in the current file cannot be read (encrypted): shown as not editable.
+    std::vector<std::string> m_lockedKeys;
+    std::uint8_t m_v2Major = 0;  // the version of the current file's ID3v2 tag, 0 without one
     // The current file as loaded; Revert restores it, saves never go through it.
     std::unique_ptr<tags::TagRecord> m_record;
     UpdateAllHandler m_updateAll;

@@ -18,6 +18,10 @@ struct LoadedTags {
     bool id3v2 = false;
 };
 
+// What a save does with an ID3v2.2 tag, which is rewritten only by converting it: convert it to
+// 2.3 first, or leave it as it is and save the ID3v1 tag only.
+enum class OldTagSave { Convert, Keep };
+
 // Writes both tags of the file at path from texts, every field of the layout taken: a checked
 // box writes its whole tag, a cleared one removes a loaded tag. compact gives free tag space back.
 // A tag the writer refuses (damaged, or a version it cannot rewrite) fails the save before
@@ -26,6 +30,7 @@ struct LoadedTags {
 [[nodiscard]] batch::FileOutcome saveTagFile(const std::string& path,
                                              const batch::EditorTexts& texts,
                                              batch::EditorLayout layout, bool compact,
-                                             LoadedTags loaded);
+                                             LoadedTags loaded,
+                                             OldTagSave oldTag = OldTagSave::Keep);
 
 }  // namespace corvane

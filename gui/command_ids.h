@@ -25,6 +25,7 @@ enum class CommandId : int {
     SetDataLast = 3013,
     SynchroniseTags = 3102,
     AutoTrackNumbering = 3103,
+    ConvertId3v2 = 3104,
     CompactId3v2 = 3106,
     ActionLast = 3107,
 };

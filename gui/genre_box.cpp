@@ -67,16 +67,20 @@ void showGenreText(QComboBox& box, const std::optional<std::string>& tcon)
         box.setCurrentIndex(0);
         return;
     }
+    // A reference to a known genre, bare or followed by that genre's name, selects its item;
+    // anything else shows as the list shows it, as typed text.
     const tags::GenreRef ref = tags::parseGenreRef(*tcon);
-    if (ref.number >= 0 && ref.number < tags::kGenreCount) {
+    const std::string_view rest = std::string_view(*tcon).substr(std::min(ref.consumed, tcon->size()));
+    if (ref.number >= 0 && ref.number < tags::kGenreCount &&
+        (rest.empty() || rest == tags::genreName(ref.number))) {
         const int position = box.findData(ref.number);
         if (position >= 0) {
             box.setCurrentIndex(position);
             return;
         }
     }
-    const std::string shown = tcon->substr(std::min(ref.consumed, tcon->size()));
-    // No item stays current, so that the box's text is exactly the text from the file.
+    const std::string shown = tags::genreDisplayText(*tcon);
+    // No item stays current, so that the box's text is exactly the text shown.
     box.setCurrentIndex(-1);
     box.setEditText(QString::fromStdString(shown));
 }

@@ -21,9 +21,10 @@ void selectGenreIndex(QComboBox& box, std::optional<int> index);
 // Shows an ID3v1 genre byte: its name, or the empty item for 255 and every byte past the table.
 void showGenreByte(QComboBox& box, std::optional<std::uint8_t> genreByte);
 
-// Shows an ID3v2 "TCON" text in the editable box: a "(n)" reference to a known genre selects
-// that item; anything else is shown as typed text from the end of the reference on ("(200)Foo"
-// shows "Foo", "((Live)" shows "(Live)"). No text selects the empty item.
+// Shows an ID3v2 "TCON" text in the editable box as the list shows it (tags::genreDisplayText):
+// a reference to a known genre, bare or with that genre's name, selects that item ("(17)" and
+// "(17)Rock" select Rock); anything else is typed text ("(17)Custom" shows "Custom", "(17)(13)" "Rock / Pop"). No text selects the empty
+// item.
 void showGenreText(QComboBox& box, const std::optional<std::string>& tcon);
 
 }  // namespace corvane

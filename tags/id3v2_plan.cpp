@@ -54,6 +54,9 @@ bool alreadyShows(const RawFrame& frame, std::uint8_t major, std::string_view ke
         const auto bytes = std::span(reinterpret_cast<const std::uint8_t*>(value.data()), value.size());
         return *shown == counterFrameValue(bytes);
     }
+    // A genre is shown by its names: "(17)" and "Rock" show the same, and the editor, which
+    // writes back what it shows, must not rewrite a reference it did not change.
+    if (key == "TCON") return genreDisplayText(*shown) == genreDisplayText(value);
     return *shown == value;
 }
 

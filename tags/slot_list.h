@@ -47,7 +47,8 @@ enum class RecordSlot : int {
 };
 
 // Largest number of characters each ID3v1 slot 0..5 holds (its buffer capacity less one).
-inline constexpr std::array<int, 6> kV1SlotMaxChars{3, 30, 30, 30, 4, 29};
+// The comment's 30 shrink to 28 while there is a track (ID3v1.1; see id3v1.h).
+inline constexpr std::array<int, 6> kV1SlotMaxChars{3, 30, 30, 30, 4, 30};
 
 // All tag values of one file: exactly 30 slots keyed by FrameIdTable, in that order.
 class TagRecord {

@@ -233,7 +233,7 @@ protected:
 TEST_F(ActionMenu, CompactItemNamesOneTagOnlyForExactlyOneSelectedRow)
 {
     open(defaultColumnLayout());
-    const QStringList rest{"Synchronise Tags", "Auto Track No", "-"};
+    const QStringList rest{"Synchronise Tags", "Auto Track No", "-", "Convert ID3v2 Version..."};
     const auto expected = [&](const QString& compact) {
         return QStringList{"Set Data >", "-"} + rest + QStringList{compact, "-", "Properties"};
     };
@@ -243,7 +243,7 @@ TEST_F(ActionMenu, CompactItemNamesOneTagOnlyForExactlyOneSelectedRow)
     m_window->runCommand(1004);
     const std::unique_ptr<QMenu> menu = m_window->actionMenu();
     EXPECT_EQ(itemTexts(*menu), expected("Compact ID3v2 Tags"));
-    EXPECT_EQ(itemCommands(*menu), (std::vector<int>{0, 0, 3102, 3103, 0, 3106, 0, 3000}));
+    EXPECT_EQ(itemCommands(*menu), (std::vector<int>{0, 0, 3102, 3103, 0, 3104, 3106, 0, 3000}));
     ASSERT_NE(menu->defaultAction(), nullptr);
     EXPECT_EQ(menu->defaultAction()->text(), "Properties");
     EXPECT_TRUE(menu->actions().constLast()->isEnabled());
@@ -253,8 +253,8 @@ TEST_F(ActionMenu, FilenameOnlyLayoutHasNoSetDataAndNoItsSeparator)
 {
     open({{Column::Filename, 150}});
     EXPECT_EQ(itemTexts(*m_window->actionMenu()),
-              (QStringList{"Synchronise Tags", "Auto Track No", "-", "Compact ID3v2 Tags", "-",
-                           "Properties"}));
+              (QStringList{"Synchronise Tags", "Auto Track No", "-", "Convert ID3v2 Version...",
+                           "Compact ID3v2 Tags", "-", "Properties"}));
 }
 
 TEST_F(ActionMenu, SetDataFollowsTheHeaderOrderButSendsPhysicalColumns)

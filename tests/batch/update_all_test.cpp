@@ -27,15 +27,18 @@ TEST(UpdateAll, ReducedLayoutTakesEncodedByButNotSubTitle)
     FieldSelection flags;
     flags.set(EditorField::EncodedBy, true);
     flags.set(EditorField::SubTitle, true);
-    const auto reduced = collectId3v2List(texts, flags, EditorLayout::Reduced);
+    const auto reduced = collectId3v2List(texts, flags, EditorLayout::Reduced, PlayCounter::Write);
     ASSERT_EQ(reduced.entries.size(), 1u);
     EXPECT_EQ(reduced.entries[0].key, "TENC");
 
-    const auto expanded = collectId3v2List(texts, flags, EditorLayout::Expanded);
+    const auto expanded = collectId3v2List(texts, flags, EditorLayout::Expanded, PlayCounter::Write);
     ASSERT_EQ(expanded.entries.size(), 3u);
     EXPECT_EQ(expanded.entries[1].key, "TIT3");
     EXPECT_EQ(expanded.entries[2].key, "PCNT");
     EXPECT_EQ(expanded.entries[2].text(), std::string("\0\0\0\0\0\0\0\x2A", 8));
+    // Update All never copies the shown file's count into the others.
+    EXPECT_EQ(collectId3v2List(texts, flags, EditorLayout::Expanded, PlayCounter::Leave).entries.size(),
+              2u);
 }
 
 TEST(UpdateAll, Id3v1ListOrderAndFieldsFollowTheFlags)
@@ -64,7 +67,8 @@ TEST(UpdateAll, FailedId3v2WriteTouchesNeitherTag)
     EditorTexts texts = editorTexts();
     const auto all = FieldSelection::all();
     const UpdateAllPlan plan{collectId3v1List(texts, all),
-                             collectId3v2List(texts, all, EditorLayout::Expanded), true};
+                             collectId3v2List(texts, all, EditorLayout::Expanded, PlayCounter::Write),
+                             true};
     auto file = test::openUpdate(path);
     test::FullDisk full(file);
     const auto outcome = updateAllFile(full, plan);

@@ -3,6 +3,11 @@
 // write does to the rows, and Compact ID3v2 Tags.
 #include "tests/batchui/batch_frame_fixture.h"
 
+#include <QRadioButton>
+
+#include "batchui/convert_dialog.h"
+#include "tests/support/mutagen.h"
+
 namespace corvane {
 namespace {
 
@@ -208,6 +213,42 @@ TEST_F(BatchFrameTest, CompactGivesThePaddingBackOnceAndLeavesFilesWithoutATagAl
     // The access test comes before the look at the row: the read-only file without a tag is
     // reported on both runs.
     EXPECT_EQ(m_prompter.texts(), (QStringList{readOnlyText("r.mp3"), readOnlyText("r.mp3")}));
+}
+
+}  // namespace
+}  // namespace corvane
+
+namespace corvane {
+namespace {
+
+using namespace corvane::test;
+
+// Convert ID3v2 Version: the dialog's choice over the selected files, a file that cannot be
+// converted (an encrypted frame) named in the failure prompt, the others converted.
+TEST_F(BatchFrameTest, ConvertRunsOverTheSelectionAndReportsAFileItCannotConvert)
+{
+    put("a.mp3", padded("A"));
+    const Bytes locked = mp3(tag({textFrame("TIT2", "B"), flaggedFrame("TPE1", {0x80, 1}, 0x0040)}, 100),
+                             mpegAudio(3000));
+    put("b.mp3", locked);
+    put("c.mp3", mp3(tag({frameV22("TT2", Bytes{0, 'C'})}, 100, 2), mpegAudio(3000)));
+    openWindow();
+    select({"a.mp3", "b.mp3", "c.mp3"});
+    whenShown<ConvertDialog>([](ConvertDialog& dialog) {
+        child<QRadioButton>(dialog, "radioV24").click();
+        dialog.accept();
+    });
+    m_prompter.queueAnswer(PromptAnswer::Yes);
+    run(CommandId::ConvertId3v2);
+
+    ASSERT_EQ(m_prompter.asked().size(), 1u);
+    EXPECT_TRUE(m_prompter.asked()[0].text.contains(QStringLiteral("b.mp3")));
+    EXPECT_TRUE(m_prompter.asked()[0].text.contains(QStringLiteral("encrypted")));
+    EXPECT_EQ(readFile(path("b.mp3")), locked);
+    EXPECT_EQ(mutagenTag(path("a.mp3")).version, "2.4.0");
+    const auto c = mutagenTag(path("c.mp3"));
+    EXPECT_EQ(c.version, "2.4.0");
+    EXPECT_EQ(c.at("TIT2"), "C");
 }
 
 }  // namespace

@@ -106,6 +106,34 @@ TEST_F(UpdateAllRun, RemoveId3v1TagTakesEveryTrailerOff)
     EXPECT_EQ(presence("a.mp3"), 2);
 }
 
+// Only what the user ticks goes to the other files: not the shown file's play counter, and no
+// removal of a tag that the editor showed as cleared because it could not read it.
+TEST_F(UpdateAllRun, NeitherTheCounterNorAnUnreadTagTravels)
+{
+    const Bytes count5{0, 0, 0, 5};
+    const Bytes count7{0, 0, 0, 7};
+    song("a.mp3", {textFrame("TIT2", "A"), frame("PCNT", count5)});
+    const std::string b = song("b.mp3", {textFrame("TIT2", "B"), frame("PCNT", count7)});
+    openWindow();
+    list().selectAllRows();
+    updateAllFromEditor([](TagEditorDialog&) {}, {}, {1});  // Title only
+    run(CommandId::Properties);
+    EXPECT_EQ(readV2(b)["PCNT"], "7");
+    EXPECT_EQ(readV2(b)["TIT2"], "A");
+
+    // A tag of a version that is not read shows as cleared; its removal is offered and chosen.
+    const Bytes unread = mp3(tag({textFrame("TIT2", "Five")}, 50, 5), mpegAudio(2000));
+    writeFile(path("a.mp3"), unread);
+    const Bytes before = readFile(b);
+    list().selectAllRows();
+    updateAllFromEditor(
+        [](TagEditorDialog& editor) { ASSERT_FALSE(child<QCheckBox>(editor, "checkId3v2").isChecked()); },
+        {}, {0});
+    run(CommandId::Properties);
+    EXPECT_EQ(readFile(path("a.mp3")), unread);
+    EXPECT_EQ(readFile(b), before) << "no tag was removed from the other files";
+}
+
 TEST_F(UpdateAllRun, ReducedLayoutWritesEncodedByButNotSubTitle)
 {
     song("a.mp3", {textFrame("TIT3", "Sub A"), textFrame("TENC", "Enc A")});

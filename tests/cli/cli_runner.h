@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/mutagen.h"
 #include "tests/support/temp_dir.h"
 
 extern char** environ;
@@ -52,6 +53,21 @@ inline CliRun runCli(const TempDir& dir, std::vector<std::string> args)
     run.out = textOf(readFile(outPath));
     run.err = textOf(readFile(errPath));
     return run;
+}
+
+// Parses the JSON with Python's strict parser and prints the values the test asks for, one per
+// line, as Python's repr, so that a malformed document fails the test.
+inline std::string queryJson(const TempDir& dir, const std::string& json, const std::string& expression)
+{
+    const auto path = dir.file("out.json");
+    writeFile(path, bytesOf(json));
+    const auto run = runPython(
+        "import json, sys\n"
+        "d = json.load(open(sys.argv[1], encoding='utf-8'))\n"
+        "for v in eval(sys.argv[2]): print(ascii(v))\n",
+        {path, expression});
+    EXPECT_EQ(run.exitCode, 0) << run.err;
+    return run.out;
 }
 
 }  // namespace corvane::test

@@ -239,3 +239,135 @@ TEST_F(CliWrite, PlayCounterIsWrittenAsMutagenReadsIt)
 
 }  // namespace
 }  // namespace corvane::test
+
+namespace corvane::test {
+namespace {
+
+Bytes comment(std::string_view description, std::string_view text)
+{
+    return frame("COMM", concat({{0}, bytesOf("eng"), bytesOf(description), {0}, bytesOf(text)}));
+}
+
+// iTunes leaves its numbers in described comments beside the real one: every command reads and
+// writes the comment without a description and keeps the others byte for byte.
+TEST_F(CliWrite, DescribedCommentsSurviveSetSyncAndList)
+{
+    const Bytes norm = comment("iTunNORM", " 0000 1111"), smpb = comment("iTunSMPB", " 0 840");
+    make("three.mp3", tag({comment("", "Nice"), norm, smpb}, 200), trailer("t", "", "", "", "V1 note"));
+    make("after.mp3", tag({norm, comment("", "Real comment")}, 200));
+    ASSERT_EQ(run({"set", "--v2", "comment=A somewhat longer comment", "three.mp3"}).exitCode, 0);
+    auto peer = mutagenTag(m_dir.file("three.mp3"));
+    EXPECT_EQ(peer.at("COMM::eng"), "A somewhat longer comment");
+    EXPECT_EQ(peer.at("COMM:iTunNORM:eng"), " 0000 1111");
+    EXPECT_EQ(peer.at("COMM:iTunSMPB:eng"), " 0 840");
+
+    ASSERT_EQ(run({"sync", "--to-v2", "three.mp3"}).exitCode, 0);
+    peer = mutagenTag(m_dir.file("three.mp3"));
+    EXPECT_EQ(peer.at("COMM::eng"), "V1 note");
+    EXPECT_TRUE(peer.has("COMM:iTunSMPB:eng")) << "the gapless data stays";
+    const Bytes after = readFile(m_dir.file("three.mp3"));
+    for (const Bytes& kept : {norm, smpb})
+        EXPECT_NE(std::search(after.begin(), after.end(), kept.begin(), kept.end()), after.end());
+
+    const auto listed = run({"list", "--view", "v2", "--columns", "Filename,Comment", "."});
+    EXPECT_NE(listed.out.find("after.mp3\tReal comment\n"), std::string::npos) << listed.out;
+    ASSERT_EQ(run({"sync", "--to-v1", "after.mp3"}).exitCode, 0);
+    EXPECT_EQ(v1Field("after.mp3", 97, 30), "Real comment");
+}
+
+}  // namespace
+}  // namespace corvane::test
+
+namespace corvane::test {
+namespace {
+
+// A version changes only by convert; a 2.2 tag is refused by the other commands until then.
+TEST_F(CliWrite, ConvertIsTheOnlyWayAVersionChanges)
+{
+    make("v23.mp3", tag({textFrame("TIT2", "T"), textFrame("TYER", "1999"), textFrame("TDAT", "0405"),
+                         textFrame("TSIZ", "123")},
+                        50));
+    auto result = run({"convert", "--to", "2.4", "v23.mp3"});
+    ASSERT_EQ(result.exitCode, 0) << result.err;
+    EXPECT_NE(result.err.find("v23.mp3: frames that ID3v2.4 does not have were dropped: TSIZ"),
+              std::string::npos)
+        << result.err;
+    auto peer = mutagenTag(m_dir.file("v23.mp3"));
+    EXPECT_EQ(peer.version, "2.4.0");
+    EXPECT_EQ(peer.at("TDRC"), "1999-05-04");
+
+    const Bytes v22 = mp3(tag({frameV22("TT2", Bytes{0, 'O', 'l', 'd'})}, 40, 2), mpegAudio(2000));
+    writeFile(m_dir.file("v22.mp3"), v22);
+    result = run({"set", "title=New", "v22.mp3"});
+    EXPECT_EQ(result.exitCode, 1);
+    EXPECT_NE(result.err.find("v22.mp3: ID3v2.2 tag: convert it first"), std::string::npos) << result.err;
+    EXPECT_EQ(readFile(m_dir.file("v22.mp3")), v22);
+    ASSERT_EQ(run({"convert", "--to", "2.3", "v22.mp3"}).exitCode, 0);
+    ASSERT_EQ(run({"set", "title=New", "v22.mp3"}).exitCode, 0);
+    EXPECT_EQ(mutagenTag(m_dir.file("v22.mp3")).version, "2.3.0");
+
+    make("new.mp3", {});
+    ASSERT_EQ(run({"set", "--id3v2-version", "2.4", "title=Fresh", "new.mp3"}).exitCode, 0);
+    EXPECT_EQ(mutagenTag(m_dir.file("new.mp3")).version, "2.4.0");
+    EXPECT_EQ(run({"set", "--id3v2-version", "2.5", "title=x", "new.mp3"}).exitCode, 2);
+}
+
+}  // namespace
+}  // namespace corvane::test
+
+namespace corvane::test {
+namespace {
+
+// A tag as mutagen writes it by default (2.4, UTF-8, TDRC, a picture, several genres): show reads
+// every value; set of every field keeps 2.4, and mutagen reads exactly what was written while the
+// picture and the audio keep their bytes.
+TEST_F(CliWrite, MutagensDefaultTagIsReadAndWrittenAsVersion24)
+{
+    const std::string path = make("peer.mp3", {});
+    const auto made = runPython(R"(
+import sys
+from mutagen.id3 import ID3, TIT2, TPE1, TDRC, TCON, APIC, COMM
+tag = ID3()
+tag.add(TIT2(encoding=3, text='Gr\u00fc\u00dfe'))
+tag.add(TPE1(encoding=3, text=['One', 'Two']))
+tag.add(TDRC(encoding=3, text='1999-05-04'))
+tag.add(TCON(encoding=3, text=['Rock', 'Jazz']))
+tag.add(COMM(encoding=3, lang='eng', desc='', text='Peer'))
+tag.add(APIC(encoding=3, mime='image/jpeg', type=3, desc='cover', data=b'\xff\xd8\xff\xe0' + bytes(4000)))
+tag.save(sys.argv[1])
+)",
+                                {path});
+    ASSERT_EQ(made.exitCode, 0) << made.err;
+    const Bytes picture = [&] {
+        const Bytes all = readFile(path);
+        const Bytes id = bytesOf("APIC");
+        const auto at = std::search(all.begin(), all.end(), id.begin(), id.end());
+        return Bytes(at, at + 10 + 4000 + 20);
+    }();
+    const auto shown = run({"show", "--json", "peer.mp3"});
+    EXPECT_EQ(queryJson(m_dir, shown.out,
+                        "[d[0]['id3v2']['version'], d[0]['id3v2']['frames']['TIT2'], "
+                        "d[0]['id3v2']['frames']['TPE1'], d[0]['id3v2']['frames']['TYER'], "
+                        "d[0]['id3v2']['frames']['COMM']]"),
+              "'2.4.0'\n'Gr\\xfc\\xdfe'\n'One / Two'\n'1999-05-04'\n'Peer'\n");
+    const auto listed = run({"list", "--view", "v2", "--columns", "Filename,Genre,Year", "."});
+    EXPECT_NE(listed.out.find("peer.mp3\tRock / Jazz\t1999-05-04"), std::string::npos) << listed.out;
+
+    ASSERT_EQ(run({"set", "--v2", "title=Neu \u2713", "artist=A / B", "year=2002", "genre=Pop",
+                   "comment=C", "album=Al", "peer.mp3"})
+                  .exitCode,
+              0);
+    const auto peer = mutagenTag(path);
+    EXPECT_EQ(peer.version, "2.4.0");
+    EXPECT_EQ(peer.at("TIT2"), "Neu \u2713");
+    EXPECT_EQ(peer.at("TPE1"), "A/B");
+    EXPECT_EQ(peer.at("TDRC"), "2002");
+    EXPECT_EQ(peer.at("TCON"), "Pop");
+    EXPECT_EQ(peer.at("COMM::eng"), "C");
+    EXPECT_EQ(peer.at("TALB"), "Al");
+    const Bytes after = readFile(path);
+    EXPECT_NE(std::search(after.begin(), after.end(), picture.begin(), picture.end()), after.end());
+}
+
+}  // namespace
+}  // namespace corvane::test

@@ -291,3 +291,67 @@ TEST_F(TagEditorSaveTest, UpdateAllHandsOverAndShowsTheFileAsWritten)
 
 }  // namespace
 }  // namespace corvane::test
+
+namespace corvane::test {
+namespace {
+
+// Tags of every version the editor reads: 2.4 is saved as 2.4; a 2.2 tag is converted to 2.3
+// only when the user says so, and otherwise only the ID3v1 tag is saved.
+TEST_F(TagEditorSaveTest, EachVersionIsSavedInItsOwnVersionOrConvertedOnRequest)
+{
+    const std::string v24 = put("v24.mp3", mp3(tag({frameV24("TIT2", Bytes{3, 'F', 'o', 'u', 'r'}),
+                                                    frameV24("TDRC", Bytes{0, '2', '0', '0', '1'})},
+                                                   100, 4),
+                                               mpegAudio(1000)));
+    open({"v24.mp3"});
+    EXPECT_EQ(edit("editV2Title")->text(), QStringLiteral("Four"));
+    EXPECT_EQ(edit("editV2Year")->text(), QStringLiteral("2001"));
+    type("editV2Title", QStringLiteral("Vier"));
+    click("buttonUpdate");
+    const auto peer24 = mutagenTag(v24);
+    EXPECT_EQ(peer24.version, "2.4.0");
+    EXPECT_EQ(peer24.at("TIT2"), "Vier");
+    EXPECT_EQ(peer24.at("TDRC"), "2001");
+
+    const Bytes tag22 = tag({frameV22("TT2", Bytes{0, 'T', 'w', 'o'})}, 100, 2);
+    const std::string v22 = put("v22.mp3", mp3(tag22, mpegAudio(1000), trailer("Two")));
+    for (const auto answer : {PromptAnswer::No, PromptAnswer::Yes}) {
+        open({"v22.mp3"});
+        EXPECT_EQ(edit("editV2Title")->text(), QStringLiteral("Two"));
+        type("editV2Title", QStringLiteral("Zwei"));
+        type("editV1Title", QStringLiteral("Zwei"));
+        m_prompter.clear();
+        m_prompter.queueAnswer(answer);
+        click("buttonUpdate");
+        ASSERT_EQ(m_prompter.asked().size(), 1U);
+        EXPECT_EQ(m_prompter.asked()[0].text,
+                  QStringLiteral("The ID3v2.2 tag of v22.mp3 can only be saved as ID3v2.3. Convert it?"));
+        EXPECT_EQ(readBack(v22)[tags::RecordSlot::V1Title].text(), "Zwei");
+        const auto peer = mutagenTag(v22);
+        EXPECT_EQ(peer.version, answer == PromptAnswer::Yes ? "2.3.0" : "2.2.0");
+        EXPECT_EQ(mutagenFrames(v22)["TIT2"], answer == PromptAnswer::Yes ? "Zwei" : "Two");
+    }
+}
+
+// The comment field is the comment without a description; an iTunes-style frame beside it keeps
+// its bytes through a save; an encrypted frame is shown as not editable and kept as it is.
+TEST_F(TagEditorSaveTest, FramesTheEditorDoesNotShowKeepTheirBytes)
+{
+    const Bytes norm = frame("COMM", concat({{0}, bytesOf("eng"), bytesOf("iTunNORM"), {0},
+                                             bytesOf(" 0000 1111")}));
+    const Bytes real = frame("COMM", concat({{0}, bytesOf("eng"), {0}, bytesOf("Real comment")}));
+    const Bytes locked = flaggedFrame("TCOM", Bytes{0x80, 1, 2, 3}, 0x0040);
+    const std::string path = put("c.mp3", mp3(tag({norm, real, locked}, 300), mpegAudio(1000)));
+    open({"c.mp3"});
+    EXPECT_EQ(widget<QPlainTextEdit>("editV2Comment")->toPlainText(), QStringLiteral("Real comment"));
+    EXPECT_FALSE(edit("editComposer")->isEnabled());
+    type("editV2Title", QStringLiteral("Title"));
+    click("buttonUpdate");
+    const Bytes after = readFile(path);
+    for (const Bytes& kept : {norm, real, locked})
+        EXPECT_NE(std::search(after.begin(), after.end(), kept.begin(), kept.end()), after.end());
+    EXPECT_EQ(mutagenTag(path).at("COMM:iTunNORM:eng"), " 0000 1111");
+}
+
+}  // namespace
+}  // namespace corvane::test

@@ -65,6 +65,13 @@ Bytes bytesOf(std::string_view text)
     return Bytes(text.begin(), text.end());
 }
 
+Bytes concat(std::initializer_list<Bytes> parts)
+{
+    Bytes out;
+    for (const auto& part : parts) out.insert(out.end(), part.begin(), part.end());
+    return out;
+}
+
 void append(Bytes& to, const Bytes& more)
 {
     to.insert(to.end(), more.begin(), more.end());

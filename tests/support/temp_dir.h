@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <initializer_list>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -36,6 +37,7 @@ void writeFile(const std::string& path, const Bytes& bytes);
 // Bytes of a text, and concatenation.
 [[nodiscard]] Bytes bytesOf(std::string_view text);
 void append(Bytes& to, const Bytes& more);
+[[nodiscard]] Bytes concat(std::initializer_list<Bytes> parts);
 void append(Bytes& to, std::string_view text);
 
 // Deterministic filler that looks like audio: no 0xFF byte, so no false frame sync, and no long

@@ -71,11 +71,6 @@ private:
     std::size_t m_largestRead = 0;
 };
 
-inline test::Bytes concat(std::initializer_list<test::Bytes> parts)
-{
-    test::Bytes out;
-    for (const auto& part : parts) out.insert(out.end(), part.begin(), part.end());
-    return out;
-}
+using test::concat;
 
 }  // namespace corvane::tags
