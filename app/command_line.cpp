@@ -32,7 +32,8 @@ CommandLine parseCommandLine(const QStringList& arguments)
     for (const QString& argument : arguments) {
         if (options && argument == QLatin1String("--")) {
             options = false;
-        } else if (options && (argument == QLatin1String("--help") || argument == QLatin1String("-h"))) {
+        } else if (options && (argument == QLatin1String("--help") ||
+                               argument == QLatin1String("-h"))) {
             line.help = true;
         } else if (options && argument == QLatin1String("--version")) {
             line.version = true;
@@ -90,8 +91,11 @@ StartTarget startTarget(const QStringList& paths, const QString& workingFolder)
         }
     }
     target.folder = folderBytes(folder);
-    if (elsewhere > 0)
-        target.note += (target.note.isEmpty() ? QString() : QStringLiteral("; ")) + elsewhereNote(elsewhere);
+    if (elsewhere > 0) {
+        if (!target.note.isEmpty())
+            target.note += QStringLiteral("; ");
+        target.note += elsewhereNote(elsewhere);
+    }
     return target;
 }
 

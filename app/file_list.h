@@ -66,7 +66,10 @@ public:
     void finishScan();
     // The rows of these names (in the folder being read) are selected when the next scan
     // ends; the first becomes the current row.
-    void selectFilesAfterScan(std::vector<std::string> names) { m_selectAfterScan = std::move(names); }
+    void selectFilesAfterScan(std::vector<std::string> names)
+    {
+        m_selectAfterScan = std::move(names);
+    }
     // Reads the file of every selected row again and sorts.
     void refreshSelectedRows() override;
     // After a batch write: shows text in one cell, merges presence bits into the row's image,

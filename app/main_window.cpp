@@ -186,7 +186,8 @@ void MainWindow::createKeys()
         addKey({QKeySequence::mnemonic(QString::fromLatin1(button.caption))},
                [this, id] { runCommand(id); });
     }
-    addKey({QKeySequence(Qt::Key_F10)}, [this] { runCommand(commandNumber(CommandId::ActionMenu)); });
+    addKey({QKeySequence(Qt::Key_F10)},
+           [this] { runCommand(commandNumber(CommandId::ActionMenu)); });
     addKey({QKeySequence(Qt::CTRL | Qt::Key_Q)}, [this] { close(); });
     addKey({QKeySequence(Qt::CTRL | Qt::Key_A)},
            [this] { runCommand(commandNumber(CommandId::SelectAllRows)); });

@@ -85,13 +85,16 @@ WindowPlacement windowPlacement(const AppSettings& stored, const std::vector<Scr
 
 std::vector<ScreenArea> currentScreens()
 {
+    const auto areaOf = [](const QScreen* screen) {
+        return ScreenArea{screen->availableGeometry(), scalePercentOf(screen->devicePixelRatio())};
+    };
     std::vector<ScreenArea> screens;
     const QScreen* primary = QGuiApplication::primaryScreen();
     if (primary != nullptr)
-        screens.push_back({primary->availableGeometry(), scalePercentOf(primary->devicePixelRatio())});
+        screens.push_back(areaOf(primary));
     for (const QScreen* screen : QGuiApplication::screens()) {
         if (screen != primary)
-            screens.push_back({screen->availableGeometry(), scalePercentOf(screen->devicePixelRatio())});
+            screens.push_back(areaOf(screen));
     }
     return screens;
 }

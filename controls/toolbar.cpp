@@ -63,7 +63,8 @@ bool Toolbar::event(QEvent* event)
 {
     if (event->type() != QEvent::ToolTip) return QWidget::event(event);
     const auto* help = static_cast<QHelpEvent*>(event);
-    const int index = help->pos().y() < m_layout.barHeight() ? m_layout.hitTest(help->pos().x()) : -1;
+    const QPoint at = help->pos();
+    const int index = at.y() < m_layout.barHeight() ? m_layout.hitTest(at.x()) : -1;
     if (index < 0 || m_layout.item(index).toolTip.isEmpty()) {
         QToolTip::hideText();
         event->ignore();

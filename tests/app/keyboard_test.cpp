@@ -57,6 +57,21 @@ private:
     QTimer m_timer;
 };
 
+// Whether act opens a modal dialog of type Dialog (which is then closed at once).
+template <class Dialog>
+bool opensModal(const std::function<void()>& act)
+{
+    bool shown = false;
+    QTimer::singleShot(0, [&] {
+        auto* dialog = qobject_cast<Dialog*>(QApplication::activeModalWidget());
+        shown = dialog != nullptr;
+        if (dialog != nullptr)
+            dialog->reject();
+    });
+    act();
+    return shown;
+}
+
 // Which popup of the bar a menu is, by its items.
 QString nameOf(const QMenu& menu)
 {
@@ -139,15 +154,8 @@ TEST_F(Keyboard, AccessLettersAndF10OpenThePopupsAndArrowsMoveBetweenThem)
     }
     EXPECT_EQ(m_seen, QStringList{"View"});
 
-    bool aboutShown = false;
-    QTimer::singleShot(0, [&] {
-        auto* about = qobject_cast<AboutDialog*>(QApplication::activeModalWidget());
-        aboutShown = about != nullptr;
-        if (about != nullptr)
-            about->reject();
-    });
-    QTest::keyClick(&list, Qt::Key_B, Qt::AltModifier);
-    EXPECT_TRUE(aboutShown);
+    const auto altB = [&] { QTest::keyClick(&list, Qt::Key_B, Qt::AltModifier); };
+    EXPECT_TRUE(opensModal<AboutDialog>(altB));
 }
 
 TEST_F(Keyboard, ListKeysWorkWhereverTheFocusIsInTheWindow)
@@ -171,15 +179,7 @@ TEST_F(Keyboard, ListKeysWorkWhereverTheFocusIsInTheWindow)
 
     m_window->fileList().selectRow(0);
     tree.setFocus();
-    bool editorShown = false;
-    QTimer::singleShot(0, [&] {
-        auto* editor = qobject_cast<TagEditorDialog*>(QApplication::activeModalWidget());
-        editorShown = editor != nullptr;
-        if (editor != nullptr)
-            editor->reject();
-    });
-    QTest::keyClick(&tree, Qt::Key_Enter);
-    EXPECT_TRUE(editorShown);
+    EXPECT_TRUE(opensModal<TagEditorDialog>([&] { QTest::keyClick(&tree, Qt::Key_Enter); }));
     EXPECT_EQ(m_prompter.texts().size(), 1);
 }
 

@@ -77,14 +77,15 @@ TEST(MainWindow, StoredGeometryComesBackOnlyWhereItFits)
     const Case cases[] = {
         {"kept", {1000, 700}, QPoint(100, 200), 100, false, {{100, 200, 1000, 700}, false}},
         {"kept maximised", {1000, 700}, QPoint(100, 200), 100, true, {{100, 200, 1000, 700}, true}},
-        {"on the other screen", {400, 300}, QPoint(-900, 10), 200, false, {{-900, 10, 400, 300}, false}},
+        {"on the other screen", {400, 300}, QPoint(-900, 10), 200, false,
+         {{-900, 10, 400, 300}, false}},
         {"scale unknown", {400, 300}, QPoint(-900, 10), 0, false, {{-900, 10, 400, 300}, false}},
         {"size only, centred", {1000, 700}, std::nullopt, 0, false, {{140, 180, 1000, 700}, false}},
         {"another scale", {400, 300}, QPoint(-900, 10), 100, false, {centredDefault, false}},
         {"monitor gone", {400, 300}, QPoint(2000, 10), 100, false, {centredDefault, false}},
         {"across the edge", {1000, 700}, QPoint(600, 200), 100, false, {centredDefault, false}},
         {"size only, too large", {1600, 981}, std::nullopt, 0, false, {centredDefault, false}},
-        {"size only, no room for a frame", {1000, 990}, std::nullopt, 0, false, {centredDefault, false}},
+        {"no room for a frame", {1000, 990}, std::nullopt, 0, false, {centredDefault, false}},
         {"maximised elsewhere", {400, 300}, QPoint(2000, 10), 100, true, {centredDefault, true}},
     };
     for (const Case& c : cases) {
