@@ -66,9 +66,11 @@ public:
     [[nodiscard]] std::unique_ptr<QMenu> actionMenu();
     // Open a popup at a global point and run the chosen item's command, if any.
     void openActionMenu(const QPoint& globalPos);
-    // Opens the popup of a button of the bar's first band (0 "Action", 1 "View") below it. Left
-    // and Right go on to the other button's popup, as in any menu bar.
+    // Opens the popup of a button of the bar's first band (kActionButton, kViewButton) below it.
+    // Left and Right go on to the other button's popup, as in any menu bar.
     void openBarMenu(int button);
+    static constexpr int kActionButton = 0;
+    static constexpr int kViewButton = 1;
 
     // --- what the editor and the batch operations use --------------------------------------
     [[nodiscard]] FileList& fileList() const { return *m_list; }
