@@ -1,5 +1,6 @@
 #include "app/file_list.h"
 
+#include "app/file_list_delegate.h"
 #include "app/folder_scan.h"
 #include "gui/command_ids.h"
 #include "gui/display_text.h"
@@ -8,7 +9,6 @@
 
 #include <QContextMenuEvent>
 #include <QHeaderView>
-#include <QKeyEvent>
 #include <QMouseEvent>
 
 #include <algorithm>
@@ -49,6 +49,7 @@ QString scanProgressText(const FolderScan::Progress& progress, const std::string
 FileList::FileList(QWidget* parent) : QTableView(parent), m_model(new FileListModel(this))
 {
     setModel(m_model);
+    setItemDelegate(new FileListDelegate(*m_model, this));
     setSelectionBehavior(QAbstractItemView::SelectRows);
     setSelectionMode(QAbstractItemView::ExtendedSelection);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
@@ -138,12 +139,31 @@ void FileList::scanFolder()
 {
     m_scan.reset();
     if (m_folder.empty()) {
-        showProgress({});
+        finishScan();
         return;
     }
     m_scan = std::make_unique<FolderScan>(m_folder, columnLayout(), m_view, m_sortColumn);
     m_scanSortColumn = m_sortColumn;
     m_scanTimer.start(0);
+}
+
+void FileList::selectFiles(const std::vector<std::string>& names)
+{
+    QItemSelection rows;
+    QModelIndex first;
+    for (int r = 0; r < rowCount(); ++r) {
+        if (std::find(names.begin(), names.end(), row(r).name) == names.end())
+            continue;
+        const QModelIndex index = m_model->index(r, 0);
+        rows.select(index, index);
+        if (!first.isValid() || row(r).name == names.front())
+            first = index;
+    }
+    if (!first.isValid())
+        return;
+    selectionModel()->setCurrentIndex(first, QItemSelectionModel::NoUpdate);
+    selectionModel()->select(rows, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    scrollTo(first);
 }
 
 void FileList::refreshFileList()
@@ -183,11 +203,20 @@ void FileList::stopScan()
 
 void FileList::finishScan(bool stopped)
 {
-    const FolderScan::Progress progress = m_scan->progress();
-    m_scan.reset();
-    m_scanTimer.stop();
-    m_model->sortRows(m_sortAscending, true);
+    FolderScan::Progress progress;
+    if (m_scan) {
+        progress = m_scan->progress();
+        m_scan.reset();
+        m_scanTimer.stop();
+        m_model->sortRows(m_sortAscending, true);
+    }
+    if (!m_selectAfterScan.empty()) {
+        selectFiles(m_selectAfterScan);
+        m_selectAfterScan.clear();
+    }
     showScanEnd(stopped, progress.taken, progress.listed);
+    updateCountText();
+    emit scanFinished();
 }
 
 void FileList::showScanEnd(bool stopped, std::size_t rowsRead, std::size_t rowsListed)
@@ -421,27 +450,6 @@ void FileList::showProgress(const QString& text)
         m_progressClock.restart();
         emit progressTextChanged(text);
     }
-}
-
-void FileList::keyPressEvent(QKeyEvent* event)
-{
-    if (event->key() == Qt::Key_A && (event->modifiers() & Qt::ControlModifier)) {
-        selectAllRows();
-    } else if (event->key() == Qt::Key_Escape) {
-        // While a folder is read, Esc stops the reading; the selection waits for the next Esc.
-        if (isScanning())
-            stopScan();
-        else
-            selectNoRows();
-    } else if (event->key() == Qt::Key_F5) {
-        refreshFileList();
-    } else if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
-        emit commandRequested(commandNumber(CommandId::Properties));
-    } else {
-        QTableView::keyPressEvent(event);
-        return;
-    }
-    event->accept();
 }
 
 void FileList::mouseDoubleClickEvent(QMouseEvent* event)

@@ -73,6 +73,16 @@ public:
     [[nodiscard]] bool isScanning() const { return m_scan != nullptr; }
     // Ends a scan in progress at once (Esc): the rows already shown stay and are sorted.
     void stopScan();
+    // Called once by every scan when it ends (an empty folder path included): sorts the rows,
+    // selects the files asked for with selectFilesAfterScan, says in the status bar whether the
+    // reading was stopped, shows the count, then reports scanFinished.
+    void finishScan(bool stopped = false);
+    // The rows of these names (in the folder being read) are selected when the next scan
+    // ends; the first becomes the current row.
+    void selectFilesAfterScan(std::vector<std::string> names)
+    {
+        m_selectAfterScan = std::move(names);
+    }
     // Reads the file of every selected row again and sorts.
     void refreshSelectedRows() override;
     // After a batch write: shows text in one cell, merges presence bits into the row's image,
@@ -105,20 +115,20 @@ public:
 signals:
     void countTextChanged(const QString& text);
     void progressTextChanged(const QString& text);
-    // Enter or a double-click: the Properties command.
+    // A scan has read its last row and the count is shown.
+    void scanFinished();
+    // A double-click: the Properties command. (The list's keys belong to the whole window.)
     void commandRequested(int id);
     // A right click; the position is global.
     void actionMenuRequested(const QPoint& globalPos);
 
 protected:
-    void keyPressEvent(QKeyEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
 
 private:
     void setUpHeader();
     void takeScannedRows();
-    void finishScan(bool stopped);
     // The status texts once a scan has ended, by its last row or by a stop: the one place that
     // says what a scan found.
     void showScanEnd(bool stopped, std::size_t rowsRead, std::size_t rowsListed);
@@ -130,6 +140,7 @@ private:
     void showProgress(const QString& text);
     void rebuildKeysFromShownText();
     void setKeyFromShownText(FileRow& row) const;
+    void selectFiles(const std::vector<std::string>& names);
 
     FileListModel* m_model;
     std::string m_folder;
@@ -137,6 +148,7 @@ private:
     int m_sortColumn = 0;
     bool m_sortAscending = true;
     bool m_rebuildingHeader = false;
+    std::vector<std::string> m_selectAfterScan;
     QElapsedTimer m_progressClock;
 
     std::unique_ptr<FolderScan> m_scan;  // the scan in progress, if any

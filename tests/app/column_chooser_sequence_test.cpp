@@ -53,6 +53,7 @@ protected:
         settings.height = 500;
         settings.currentFolder = m_music.folder();
         settings.columns = columns;
+        settings.view = TagView::Id3v1;  // the songs carry only the trailer
         settings.save(m_settings.store());
         m_window = std::make_unique<MainWindow>(m_settings.store(), m_prompter);
         m_window->show();

@@ -218,35 +218,6 @@ TEST(FileList, RefreshSelectedRowsReadsOnlyThoseFilesAgain)
     EXPECT_EQ(progress.last().at(0).toString(), "Reading File: a.mp3");
 }
 
-TEST(FileList, KeysSelectAllNoneAndRereadTheFolder)
-{
-    TempDir dir;
-    for (int i = 0; i < 12; ++i)
-        writeSong(dir, "track" + std::to_string(i) + ".mp3", {});
-    FileList list;
-    showFolder(list, dir, defaultColumnLayout());
-    list.show();
-    list.selectRow(4);
-    EXPECT_EQ(list.countText(), "1 file selected");
-    QTest::keyClick(&list, Qt::Key_A, Qt::ControlModifier);
-    EXPECT_EQ(list.countText(), "12 files selected");
-    list.invertRowSelection();
-    EXPECT_EQ(list.countText(), "12 files");
-    list.selectRow(2);
-    QTest::keyClick(&list, Qt::Key_Escape);
-    EXPECT_EQ(list.countText(), "12 files");
-
-    writeSong(dir, "extra.mp3", {});
-    QTest::keyClick(&list, Qt::Key_F5);
-    ASSERT_TRUE(finishScan(list));
-    EXPECT_EQ(list.rowCount(), 13);
-
-    QSignalSpy commands(&list, &FileList::commandRequested);
-    QTest::keyClick(&list, Qt::Key_Return);
-    ASSERT_EQ(commands.size(), 1);
-    EXPECT_EQ(commands.at(0).at(0).toInt(), 3000);
-}
-
 TEST(FileList, CountTextOfOneFileAndOfAnEmptyFolder)
 {
     TempDir dir;

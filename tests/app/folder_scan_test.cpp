@@ -45,6 +45,7 @@ protected:
         settings.currentFolder = folder;
         settings.columns = {{Column::Filename, 100}, {Column::Title, 100}};
         settings.sortColumn = 1;
+        settings.view = TagView::Id3v1;
         settings.save(m_settings.store());
         m_window = std::make_unique<MainWindow>(m_settings.store(), m_prompter);
         m_window->show();

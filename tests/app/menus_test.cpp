@@ -9,9 +9,11 @@
 #include <QApplication>
 #include <QContextMenuEvent>
 #include <QHeaderView>
+#include <QHelpEvent>
 #include <QMenu>
 #include <QTest>
 #include <QTimer>
+#include <QToolTip>
 #include <functional>
 
 #include "app/folder_tree.h"
@@ -100,14 +102,16 @@ void choose(QMenu& menu, const QString& text)
 
 void closeWithEscape(QMenu& menu) { QTest::keyClick(&menu, Qt::Key_Escape); }
 
+// A window of this size fits the offscreen screen with room for a frame, so it is not maximised.
 void storeLayout(QSettings& store, const std::string& folder, const ColumnLayout& columns,
-                 int width = 800)
+                 int width = 700)
 {
     AppSettings settings;
     settings.width = width;
     settings.height = 500;
     settings.currentFolder = folder;
     settings.columns = columns;
+    settings.view = TagView::Id3v1;
     settings.save(store);
 }
 
@@ -116,7 +120,7 @@ void storeLayout(QSettings& store, const std::string& folder, const ColumnLayout
 TEST(MenusInWindow, BothBandsShareTheTopRowOfAWideWindowAndWrapInANarrowOne)
 {
     SettingsStore wideSettings;
-    storeLayout(wideSettings.store(), {}, defaultColumnLayout(), 800);
+    storeLayout(wideSettings.store(), {}, defaultColumnLayout(), 700);
     ScriptedPrompter prompter;
     MainWindow wide(wideSettings.store(), prompter);
     const Menubar& wideBar = wide.menubar();
@@ -146,7 +150,7 @@ TEST(MenusInWindow, BothBandsShareTheTopRowOfAWideWindowAndWrapInANarrowOne)
 TEST(MenusInWindow, DraggingABandIntoANewRowMovesThePanesDown)
 {
     SettingsStore settings;
-    storeLayout(settings.store(), {}, defaultColumnLayout(), 800);
+    storeLayout(settings.store(), {}, defaultColumnLayout(), 700);
     ScriptedPrompter prompter;
     MainWindow window(settings.store(), prompter);
     ASSERT_TRUE(finishScan(window.fileList()));
@@ -189,6 +193,24 @@ TEST(MenusInWindow, SelectionPicturesSelectAllInvertAndNone)
     EXPECT_EQ(window.countText(), "2 files selected");
     clickPicture(2);
     EXPECT_EQ(window.countText(), "3 files");
+}
+
+TEST(MenusInWindow, BarUsesTheApplicationFontAndTheSelectionPicturesNameWhatTheyDo)
+{
+    SettingsStore settings;
+    ScriptedPrompter prompter;
+    MainWindow window(settings.store(), prompter);
+    window.show();
+    EXPECT_EQ(window.menubar().band(0)->font(), QApplication::font());
+    Toolbar* pictures = window.menubar().band(1);
+    const QStringList tips{"Select all files", "Invert the selection", "Select no files"};
+    for (int item = 0; item < 3; ++item) {
+        const QPoint at(pictures->itemLayout().itemLeft(item) + 8, pictures->height() / 2);
+        QHelpEvent help(QEvent::ToolTip, at, pictures->mapToGlobal(at));
+        QApplication::sendEvent(pictures, &help);
+        EXPECT_EQ(QToolTip::text(), tips[item]);
+    }
+    QToolTip::hideText();
 }
 
 // --- the Action popup --------------------------------------------------------------------------
