@@ -23,10 +23,16 @@ FileOutcome handleFile(const RunFile& run, const FileWork& work, RunObserver* ob
     // what that write made it.
     if (const auto recovery = tags::recoverFileJournal(run.path); recovery && observer != nullptr)
         observer->recovered(run, *recovery);
-    switch (tags::testAccess(run.path)) {
-    case tags::Access::Missing: return notWritable("the file does not exist");
-    case tags::Access::ReadOnly: return notWritable("the file is read-only");
+    const tags::AccessTest access = tags::testAccess(run.path);
+    switch (access.access) {
     case tags::Access::ReadWrite: break;
+    // The access prompt is about these two: the user can make the file writable or knows it
+    // has gone.
+    case tags::Access::Missing:
+    case tags::Access::ReadOnly: return notWritable(access.reason());
+    // Nothing about write permission would help here; the reason itself is the message.
+    case tags::Access::NotRegular:
+    case tags::Access::Unreachable: return FileOutcome::failed(access.reason());
     }
     if (observer != nullptr) observer->accessGranted(run);
     // Between the access test and the open the file may have gone or been locked; that is a
@@ -82,6 +88,13 @@ bool RunReport::anyFailed() const
 {
     return std::any_of(outcomes.begin(), outcomes.end(),
                        [](const FileOutcome& outcome) { return outcome.isFailed(); });
+}
+
+std::size_t RunReport::writtenCount() const
+{
+    return static_cast<std::size_t>(
+        std::count_if(outcomes.begin(), outcomes.end(),
+                      [](const FileOutcome& outcome) { return outcome.isWritten(); }));
 }
 
 RunReport runFiles(std::span<const std::string> paths, const FileWork& work, RunObserver& observer)

@@ -4,9 +4,10 @@
 // the checked close, and one outcome. What the user sees of a run (the progress text, the
 // prompts, the lines on stderr) and whether it goes on after a file belong to the observer.
 //
-// The driver keeps no state between files and touches nothing but the files, so a run can later
-// move off the GUI thread: the observer is told about every step in order and can end the run
-// between files (a Cancel button), and the work returns everything the front end shows as data.
+// The driver keeps no state between files and touches nothing but the files, so the desktop
+// program runs it on a worker thread: the observer is told about every step in order and can end
+// the run between files (Cancel, Ctrl+C), and the work returns everything the front end shows as
+// data.
 
 #include <cstddef>
 #include <functional>
@@ -62,11 +63,15 @@ struct RunReport {
     std::vector<FileOutcome> outcomes;
 
     [[nodiscard]] bool anyFailed() const;
+    // Files with the outcome Written: what a run that was ended early still changed.
+    [[nodiscard]] std::size_t writtenCount() const;
 };
 
-// Runs work over paths, one file open at a time. A file the access test refuses is NotWritable
-// and not opened; one that does not open, or whose close reports an error after a write, is
-// Failed with the system's reason.
+// Runs work over paths, one file open at a time. A file the access test refuses is not opened:
+// NotWritable when it is read-only or missing, Failed with the real reason when it is no regular
+// file or its path cannot be followed (a name too long, a folder that may not be searched). One
+// that does not open, or whose close reports an error after a write, is Failed with the system's
+// reason.
 [[nodiscard]] RunReport runFiles(std::span<const std::string> paths, const FileWork& work,
                                  RunObserver& observer);
 

@@ -163,7 +163,7 @@ int main(int argc, char** argv)
     const fs::path base = argc > 1 ? fs::path(argv[1]) : fs::temp_directory_path();
     const std::uint64_t megabytes = argc > 2 ? std::strtoull(argv[2], nullptr, 10) : 300;
     const int count = argc > 3 ? std::atoi(argv[3]) : 20;
-    g_cli = fs::canonical("/proc/self/exe").parent_path().parent_path() / "cli" / "corvane-tag";
+    g_cli = CORVANE_TAG_BINARY;
     if (!fs::exists(g_cli)) {
         std::fprintf(stderr, "crash trials: %s is not built\n", g_cli.c_str());
         return 2;

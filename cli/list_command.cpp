@@ -12,6 +12,7 @@
 
 #include "cli/arguments.h"
 #include "cli/commands.h"
+#include "cli/terminal_text.h"
 #include "tags/field_catalogue.h"
 #include "tags/file.h"
 #include "tags/journal.h"
@@ -87,10 +88,15 @@ std::optional<std::vector<std::string>> mp3Names(const std::string& folder, std:
     return names;
 }
 
-// A cell as one TAB-separated field: TABs and line breaks inside a value would split the line.
+// A cell as one TAB-separated field: TABs and line breaks inside a value would split the line,
+// and no other control character reaches the terminal raw.
 void appendCell(std::string& line, std::string_view cell)
 {
-    for (const char c : cell) line += (c == '\t' || c == '\n' || c == '\r') ? ' ' : c;
+    std::string spaced(cell);
+    for (char& c : spaced) {
+        if (c == '\t' || c == '\n' || c == '\r') c = ' ';
+    }
+    line += escapeControls(spaced);
 }
 
 }  // namespace
@@ -141,9 +147,10 @@ int runList(std::span<const std::string> args)
             appendCell(line, cell);
         }
         line += '\n';
-        std::fwrite(line.data(), 1, line.size(), stdout);
+        // Once the output is lost, reading more files is of no use (main reports it).
+        if (std::fwrite(line.data(), 1, line.size(), stdout) != line.size()) break;
     }
-    return std::fflush(stdout) == 0 ? kExitOk : kExitFileFailed;
+    return kExitOk;
 }
 
 }  // namespace corvane::cli

@@ -21,7 +21,9 @@
 #include "batch/undo_store.h"
 #include "cli/arguments.h"
 #include "cli/commands.h"
+#include "cli/interrupt.h"
 #include "cli/progress.h"
+#include "cli/terminal_text.h"
 #include "cli/write_run.h"
 #include "tags/journal.h"
 #include "tags/text_rules.h"
@@ -30,8 +32,9 @@ namespace corvane::cli {
 
 void reportFileError(std::string_view path, std::string_view reason)
 {
-    std::fprintf(stderr, "corvane-tag: %.*s: %.*s\n", static_cast<int>(path.size()), path.data(),
-                 static_cast<int>(reason.size()), reason.data());
+    const std::string name = escapeControls(path);
+    std::fprintf(stderr, "corvane-tag: %s: %.*s\n", name.c_str(), static_cast<int>(reason.size()),
+                 reason.data());
 }
 
 namespace {
@@ -55,6 +58,7 @@ public:
 
     bool startFile(const batch::RunFile& file) override
     {
+        if (InterruptCatcher::interrupted()) return false;
         m_progress.show(file.index, file.path);
         return true;
     }
@@ -127,11 +131,23 @@ int runOverFiles(const std::vector<std::string>& files, const batch::FileWork& w
         reportFileError(label, "the change is too large to be undone (" +
                                    std::to_string(bytes >> 20) + " MB of tags); going on without undo");
     }
-    StderrObserver observer(files.size(), policyOf(parsed), undo ? &*undo : nullptr);
-    const bool failed = batch::runFiles(files, work, observer).anyFailed();
+    const InterruptCatcher catcher;
+    batch::RunReport report;
+    {
+        StderrObserver observer(files.size(), policyOf(parsed), undo ? &*undo : nullptr);
+        report = batch::runFiles(files, work, observer);
+    }
+    // The files written before a Ctrl+C are a change like any other.
     std::string why;
     if (undo && !undo->commit(&why)) reportFileError(label, "the change cannot be undone: " + why);
-    return failed ? kExitFileFailed : kExitOk;
+    if (report.outcomes.size() < files.size()) {
+        std::fprintf(stderr,
+                     "corvane-tag: stopped by Ctrl+C after %zu of %zu files; the others were not "
+                     "touched\n",
+                     report.outcomes.size(), files.size());
+        return kExitInterrupted;
+    }
+    return report.anyFailed() ? kExitFileFailed : kExitOk;
 }
 
 std::optional<ParsedArguments> parseOrStop(std::string_view command,

@@ -50,22 +50,43 @@ File& File::operator=(File&& other) noexcept
     return *this;
 }
 
+namespace {
+
+// Whether path names something that exists but is neither a regular file nor a folder.
+bool isSpecialFile(const std::string& path)
+{
+    struct stat st {};
+    return ::stat(path.c_str(), &st) == 0 && !S_ISREG(st.st_mode) && !S_ISDIR(st.st_mode);
+}
+
+}  // namespace
+
 File File::open(const std::string& path, OpenMode mode)
 {
     File file;
-    const int flags = (mode == OpenMode::Read ? O_RDONLY : O_RDWR) | O_CLOEXEC;
+    // Opening a named pipe waits for a writer and a device may wait for its hardware: the open
+    // must not block before the type check can refuse them. O_NOCTTY keeps a terminal device
+    // from becoming ours.
+    const int flags =
+        (mode == OpenMode::Read ? O_RDONLY : O_RDWR) | O_CLOEXEC | O_NONBLOCK | O_NOCTTY;
     do {
         file.m_fd = ::open(path.c_str(), flags);
     } while (file.m_fd < 0 && errno == EINTR);
     if (file.m_fd < 0) {
-        file.m_error = errno;
+        // A socket does not open at all (ENXIO); say what it is rather than what open says.
+        file.m_error = isSpecialFile(path) ? kNotRegularFile : errno;
         return file;
     }
-    // A directory opens for reading but is no file to tag.
     struct stat st {};
     if (::fstat(file.m_fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-        file.m_error = S_ISDIR(st.st_mode) ? EISDIR : EINVAL;
+        file.m_error = S_ISDIR(st.st_mode) ? EISDIR : kNotRegularFile;
         file.close();  // a file we only looked at
+        return file;
+    }
+    // Only the open had to be non-blocking; reads and writes of the file wait as usual.
+    if (::fcntl(file.m_fd, F_SETFL, flags & ~O_NONBLOCK) != 0) {
+        file.m_error = errno;
+        file.close();
         return file;
     }
     file.m_length = static_cast<std::uint64_t>(st.st_size);
@@ -362,24 +383,49 @@ std::string File::errorText() const
     return errorString(m_error);
 }
 
-Access testAccess(const std::string& path)
+AccessTest testAccess(const std::string& path)
 {
     struct stat st {};
     if (::stat(path.c_str(), &st) != 0)
-        return Access::Missing;
+        return {errno == ENOENT ? Access::Missing : Access::Unreachable, errno};
+    if (!S_ISREG(st.st_mode))
+        return {Access::NotRegular, S_ISDIR(st.st_mode) ? EISDIR : kNotRegularFile};
     // Root passes access() on any file, so a file without a single write bit counts as
     // read-only too: the user marked it so on purpose.
     if ((st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0)
-        return Access::ReadOnly;
-    if (::access(path.c_str(), R_OK | W_OK) != 0)
-        return errno == ENOENT ? Access::Missing : Access::ReadOnly;
-    return Access::ReadWrite;
+        return {Access::ReadOnly, EACCES};
+    if (::access(path.c_str(), R_OK | W_OK) != 0) {
+        if (errno == ENOENT) return {Access::Missing, ENOENT};
+        return {Access::ReadOnly, errno};
+    }
+    return {Access::ReadWrite, 0};
+}
+
+std::string AccessTest::reason() const
+{
+    switch (access) {
+    case Access::ReadWrite: return {};
+    case Access::Missing: return "the file does not exist";
+    case Access::ReadOnly:
+        return error == EROFS ? "the file is on a read-only file system" : "the file is read-only";
+    case Access::NotRegular: return errorString(error);
+    case Access::Unreachable: break;
+    }
+    switch (error) {
+    case ENAMETOOLONG: return "the file name is too long";
+    case EACCES: return "a folder on the way to the file may not be searched (permission denied)";
+    case ENOTDIR: return "a part of the path that should be a folder is not one";
+    case ELOOP: return "too many symbolic links on the way to the file";
+    default: return errorString(error);
+    }
 }
 
 std::string errorString(int err)
 {
     if (err == 0)
         return "Unknown error";
+    if (err == kNotRegularFile)
+        return "not a regular file";
     return std::strerror(err);
 }
 

@@ -78,6 +78,10 @@ public:
 
 enum class OpenMode { Read, Update };
 
+// The error() of a File that refused to open something other than a regular file or a folder
+// (named pipe, socket, device); errorString gives "not a regular file". Not an errno value.
+inline constexpr int kNotRegularFile = -1;
+
 class File final : public FileIo {
 public:
     File() = default;
@@ -87,11 +91,14 @@ public:
     File(const File&) = delete;
     File& operator=(const File&) = delete;
 
-    // Opens an existing file. On failure the result is not open and error() says why.
+    // Opens an existing regular file. On failure the result is not open and error() says why:
+    // EISDIR for a folder, kNotRegularFile for anything else that is not a regular file, which
+    // is refused without blocking and without a single byte read or written.
     [[nodiscard]] static File open(const std::string& path, OpenMode mode);
 
     [[nodiscard]] bool isOpen() const { return m_fd >= 0; }
-    [[nodiscard]] int error() const { return m_error; }  // errno of the last failure
+    // errno of the last failure, or kNotRegularFile
+    [[nodiscard]] int error() const { return m_error; }
     // Closes the file; false when the system reports a failure (error() says why), which for a
     // file we wrote may mean that data written earlier did not reach the disk. The file is
     // closed either way. A file that was only read may ignore the result; the destructor does.
@@ -167,12 +174,27 @@ private:
 // Flushes a folder's entries, so that a file created or removed in it survives a power cut.
 [[nodiscard]] bool syncFolderOf(const std::string& path);
 
-enum class Access { ReadWrite, ReadOnly, Missing };
+enum class Access {
+    ReadWrite,
+    ReadOnly,     // no write permission, or a read-only file system
+    Missing,      // nothing of that name, or a symbolic link to nothing
+    NotRegular,   // a folder, named pipe, socket or device (or a link to one): no tag file
+    Unreachable,  // the path itself fails: a name too long, a folder that may not be searched
+};
+
+struct AccessTest {
+    Access access = Access::Missing;
+    int error = 0;  // the errno (or kNotRegularFile) behind a refusal
+
+    [[nodiscard]] bool isWritable() const { return access == Access::ReadWrite; }
+    // Why the file may not be written, as a user-readable fragment; empty when it may.
+    [[nodiscard]] std::string reason() const;
+};
 
 // The read/write access test done before any write. A file is read-only when it cannot be
 // opened for reading and writing or has no write permission bit at all, so a file marked
-// read-only is refused even for root.
-[[nodiscard]] Access testAccess(const std::string& path);
+// read-only is refused even for root. Only regular files pass; nothing is opened.
+[[nodiscard]] AccessTest testAccess(const std::string& path);
 
 // The user-readable text of an errno value.
 [[nodiscard]] std::string errorString(int err);

@@ -1,7 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <csignal>
+#include <cstdlib>
 #include <filesystem>
 
+#include "tags/file.h"
 #include "tests/cli/cli_runner.h"
 #include "tests/support/id3_builder.h"
 #include "tests/support/mutagen.h"
@@ -239,6 +242,49 @@ TEST_F(CliWrite, PlayCounterIsWrittenAsMutagenReadsIt)
     make("a.mp3", tag({}, 100));
     ASSERT_EQ(run({"set", "pcnt=1234567890123", "a.mp3"}).exitCode, 0);
     EXPECT_EQ(mutagenFrames(m_dir.file("a.mp3")).at("PCNT"), "1234567890123");
+}
+
+TEST_F(CliWrite, CtrlCStopsTheRunBetweenTwoFiles)
+{
+    for (const char* name : {"a.mp3", "b.mp3", "c.mp3"}) make(name, {}, trailer("Old"));
+    const Bytes b = readFile(m_dir.file("b.mp3"));
+    const Bytes c = readFile(m_dir.file("c.mp3"));
+    // Another writer holds b.mp3, so the run waits there long enough for the Ctrl+C to come.
+    tags::File holder = tags::File::open(m_dir.file("b.mp3"), tags::OpenMode::Update);
+    ASSERT_EQ(holder.lockForWriting(), tags::LockResult::Locked);
+    CliProcess process(m_dir, {"set", "title=New", "a.mp3", "b.mp3", "c.mp3"});
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    while (v1Field("a.mp3", 3, 30) != "New" && std::chrono::steady_clock::now() < deadline)
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    ::kill(process.pid(), SIGINT);
+    const CliRun result = process.wait();
+    EXPECT_EQ(result.exitCode, 130);
+    EXPECT_NE(result.err.find("corvane-tag: stopped by Ctrl+C after "), std::string::npos)
+        << result.err;
+    EXPECT_EQ(v1Field("a.mp3", 3, 30), "New");
+    EXPECT_EQ(readFile(m_dir.file("b.mp3")), b);
+    EXPECT_EQ(readFile(m_dir.file("c.mp3")), c);
+}
+
+TEST_F(CliWrite, TheProgressLineIsShownOnATerminalOnly)
+{
+    for (const char* name : {"a.mp3", "b.mp3"}) make(name, {});
+    const int terminal = ::posix_openpt(O_RDWR | O_NOCTTY | O_NONBLOCK);
+    ASSERT_GE(terminal, 0);
+    ASSERT_EQ(::grantpt(terminal), 0);
+    ASSERT_EQ(::unlockpt(terminal), 0);
+    const CliRun onTerminal =
+        runCli(m_dir, {"set", "title=X", "a.mp3", "b.mp3"}, CliOutputs{{}, ::ptsname(terminal)});
+    EXPECT_EQ(onTerminal.exitCode, 0);
+    std::string shown(4096, '\0');
+    const auto got = ::read(terminal, shown.data(), shown.size());
+    ::close(terminal);
+    shown.resize(got > 0 ? static_cast<std::size_t>(got) : 0);
+    EXPECT_NE(shown.find("[1/2] a.mp3"), std::string::npos) << shown;
+
+    const CliRun piped = run({"set", "title=Y", "a.mp3", "b.mp3"});
+    EXPECT_EQ(piped.exitCode, 0);
+    EXPECT_EQ(piped.err, "");
 }
 
 }  // namespace
