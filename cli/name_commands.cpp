@@ -111,7 +111,7 @@ int previewOrRun(const std::vector<batch::FilePlan>& preview, const batch::Plann
     const int status =
         files.empty() ? kExitOk
                       : runOverFiles(files, batch::previewedWork(preview, planner), parsed, label, keepsTags);
-    return problems ? kExitFileFailed : status;
+    return problems && status == kExitOk ? kExitFileFailed : status;
 }
 
 int runTextEdit(std::string_view command, const ParsedArguments& parsed, batch::TextEditOptions options)

@@ -1,6 +1,7 @@
 #include "cli/preview_output.h"
 
 #include "cli/json_writer.h"
+#include "cli/terminal_text.h"
 
 namespace corvane::cli {
 
@@ -16,11 +17,21 @@ std::string fieldName(const batch::ValueChange& change)
     return change.field;
 }
 
-// A value as one TAB-separated cell: TABs and line breaks inside it would split the line.
+// A value as one TAB-separated cell: TABs and line breaks inside it would split the line, and no
+// other control character reaches the terminal raw.
+std::string cellText(std::string_view cell)
+{
+    std::string spaced(cell);
+    for (char& c : spaced) {
+        if (c == '\t' || c == '\n' || c == '\r') c = ' ';
+    }
+    return escapeControls(spaced);
+}
+
 void appendCell(std::string& line, std::string_view cell)
 {
     line += '\t';
-    for (const char c : cell) line += (c == '\t' || c == '\n' || c == '\r') ? ' ' : c;
+    line += cellText(cell);
 }
 
 std::string jsonOrNull(const std::string& text)
@@ -34,8 +45,7 @@ std::string previewText(std::span<const batch::FilePlan> plans)
 {
     std::string out;
     for (const auto& plan : plans) {
-        std::string line;
-        for (const char c : plan.path) line += (c == '\n' || c == '\r') ? ' ' : c;
+        std::string line = cellText(plan.path);
         if (plan.hasProblem()) {
             appendCell(line, "problem");
             appendCell(line, plan.reason);

@@ -34,7 +34,8 @@ constexpr std::array<OptionSpec, N + kWriteOptions.size()> withWriteOptions(
 
 // Runs work over the files as one change that `corvane-tag undo` can take back (when its old tags
 // fit the undo record; otherwise the run says so and goes on without; a change that keeps no
-// tags, a rename, always fits). kExitFileFailed when a file failed, else kExitOk.
+// tags, a rename, always fits). kExitInterrupted when Ctrl+C ended the run, kExitFileFailed
+// when a file failed, else kExitOk.
 [[nodiscard]] int runOverFiles(const std::vector<std::string>& files, const batch::FileWork& work,
                                const ParsedArguments& parsed, const std::string& label,
                                bool keepsTags = true);
