@@ -302,7 +302,8 @@ void MainWindow::runActionCommand(int id)
         openEditor();
     } else {
         BatchFrame frame({*this, *m_list, m_prompter, *m_runProgress, m_settings.compact,
-                          [this](const QString& text) { setProgressText(text); }});
+                          [this](const QString& text) { setProgressText(text); },
+                          &m_settings.nameFormats});
         frame.runOperation(id);
     }
     m_list->setFocus();

@@ -46,7 +46,7 @@ public:
 
     // Every command of the program, by its number (CommandId).
     void runCommand(int id);
-    // The Action range 3000..3107: refuses an empty selection with a message, then opens the
+    // The Action range 3000..3112: refuses an empty selection with a message, then opens the
     // tag editor (Properties) or runs the batch operation; the list has the focus afterwards.
     void runActionCommand(int id);
 

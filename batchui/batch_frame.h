@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "batch/file_plan.h"
 #include "batch/file_work.h"
 #include "batch/run_driver.h"
 #include "batch/tag_choice.h"
@@ -17,6 +18,7 @@ class QWidget;
 
 namespace corvane {
 
+struct NameFormats;
 class Prompter;
 class RunProgressDialog;
 class RunRows;
@@ -30,6 +32,9 @@ struct BatchContext {
     bool compact = true;          // the Compact setting, passed to the ID3v2 writes
     // Shows a text in the status bar's progress part.
     std::function<void(const QString&)> showProgress;
+    // The format strings remembered for Tag from File Name and Rename from Tags; nullptr keeps
+    // none.
+    NameFormats* formats = nullptr;
 };
 
 class BatchFrame {
@@ -38,7 +43,8 @@ public:
 
     // Runs the operation of an Action command on the selected rows, of which there is at least
     // one: Set Data (3001..3013), Synchronise Tags, Auto Track Numbering, Convert ID3v2 Version,
-    // Compact ID3v2 Tags. Other IDs do nothing. The files are written off the GUI thread with the
+    // Compact ID3v2 Tags, Tag from File Name, Rename from Tags, Case and Replace. Other IDs do
+    // nothing. The files are written off the GUI thread with the
     // progress dialog; the rows stay in place meanwhile (RunRows::holdRows).
     void runOperation(int id);
 
@@ -55,6 +61,9 @@ private:
     void synchroniseTags();
     void compactTags();
     void convertTags();
+    void tagFromFileName();
+    void renameFromTags();
+    void caseAndReplace();
 
     // Runs work over `rows` (list order) through the batch core's run driver off the GUI thread,
     // with the progress dialog, the access and failure prompts, and the progress text: the full
@@ -63,6 +72,12 @@ private:
     // written.
     void runRows(const std::vector<int>& rows, const batch::FileWork& work,
                  const AfterFile& afterFile = {}, bool readingFirst = false);
+    // Writes what a preview of `rows` (one plan per row, in order) showed, through runRows: only
+    // the files whose plans write, each only when it still gives the plan previewed.
+    void runPreviewed(const std::vector<int>& rows, const std::vector<batch::FilePlan>& plans,
+                      const batch::Planner& planner, const AfterFile& afterFile = {});
+    // The full paths of the files of rows.
+    [[nodiscard]] std::vector<std::string> pathsOf(const std::vector<int>& rows) const;
     // The tag-presence bits of each row, in the same order.
     [[nodiscard]] std::vector<int> presencesOf(const std::vector<int>& rows) const;
     // After a write into the file of `row`: when a tag that the list shows was written, `text`

@@ -44,6 +44,9 @@ public:
     virtual void sortRows() = 0;
     // Reads the file of every selected row again and sorts.
     virtual void refreshSelectedRows() = 0;
+    // After a rename: the row stands for the file of name (in the listed folder) and is read
+    // again. Does not sort.
+    virtual void renameRow(int row, const std::string& name) = 0;
     // Gives the keyboard focus to the list.
     virtual void focusRows() = 0;
 };
