@@ -17,6 +17,8 @@ enum class CommandId : int {
     ViewId3v1 = 2001,
     ViewId3v2 = 2002,
     SelectColumns = 2003,
+    DurableWrites = 2004,
+    UnsafeInPlace = 2005,
 
     // The Action range: everything from ActionFirst to ActionLast goes to runActionCommand.
     ActionFirst = 3000,
@@ -27,7 +29,8 @@ enum class CommandId : int {
     AutoTrackNumbering = 3103,
     ConvertId3v2 = 3104,
     CompactId3v2 = 3106,
-    ActionLast = 3107,
+    UndoLastChange = 3190,  // needs no selection
+    ActionLast = 3199,
 };
 
 [[nodiscard]] constexpr int commandNumber(CommandId id)
