@@ -12,6 +12,8 @@
 #include <QMouseEvent>
 
 #include <algorithm>
+#include <set>
+#include <utility>
 
 namespace corvane {
 
@@ -127,9 +129,22 @@ int FileList::selectedCount() const
     return static_cast<int>(selectionModel()->selectedRows().size());
 }
 
+void FileList::dropScan()
+{
+    if (!m_scan)
+        return;
+    // What a dropped scan recovered is still news for the next one to show.
+    FolderScan::Recoveries recoveries = m_scan->takeRecoveries();
+    for (std::size_t i = 0; i < recoveries.done.size(); ++i) {
+        m_recoveries.done.push_back(std::move(recoveries.done[i]));
+        m_recoveries.names.push_back(std::move(recoveries.names[i]));
+    }
+    m_scan.reset();
+}
+
 void FileList::clearFileList()
 {
-    m_scan.reset();
+    dropScan();
     m_scanTimer.stop();
     m_changedFirst = m_changedLast = -1;
     m_model->clear();
@@ -137,7 +152,7 @@ void FileList::clearFileList()
 
 void FileList::scanFolder()
 {
-    m_scan.reset();
+    dropScan();
     if (m_folder.empty()) {
         finishScan();
         return;
@@ -206,7 +221,7 @@ void FileList::finishScan(bool stopped)
     FolderScan::Progress progress;
     if (m_scan) {
         progress = m_scan->progress();
-        m_scan.reset();
+        dropScan();
         m_scanTimer.stop();
         m_model->sortRows(m_sortAscending, true);
     }
@@ -215,8 +230,29 @@ void FileList::finishScan(bool stopped)
         m_selectAfterScan.clear();
     }
     showScanEnd(stopped, progress.taken, progress.listed);
+    showRecoveries(std::exchange(m_recoveries, {}));
     updateCountText();
     emit scanFinished();
+}
+
+void FileList::showRecoveries(const FolderScan::Recoveries& recoveries)
+{
+    if (recoveries.done.empty())
+        return;
+    const std::set<std::string> names(recoveries.names.begin(), recoveries.names.end());
+    std::vector<int> rows;
+    for (int r = 0; r < rowCount(); ++r)
+        if (names.contains(row(r).name))
+            rows.push_back(r);
+    refreshRows(rows);
+    QString text;
+    for (std::size_t i = 0; i < recoveries.done.size(); ++i) {
+        if (!text.isEmpty())
+            text += QStringLiteral("; ");
+        text += displayName(recoveries.names[i]) + QStringLiteral(": ") +
+                fromUtf8(tags::describe(recoveries.done[i]));
+    }
+    emit progressTextChanged(text);
 }
 
 void FileList::showScanEnd(bool stopped, std::size_t rowsRead, std::size_t rowsListed)
@@ -233,7 +269,17 @@ void FileList::showScanEnd(bool stopped, std::size_t rowsRead, std::size_t rowsL
 
 void FileList::refreshSelectedRows()
 {
-    const std::vector<int> rows = selectedRows();
+    refreshRows(selectedRows());
+}
+
+void FileList::readFolderAgain()
+{
+    selectFilesAfterScan(selectedFileNames());
+    refreshFileList();
+}
+
+void FileList::refreshRows(const std::vector<int>& rows)
+{
     if (rows.empty())
         return;
     WaitCursor wait;

@@ -5,6 +5,7 @@
 // status bar. A batch run sees it as its RunRows.
 
 #include "app/file_list_model.h"
+#include "app/folder_scan.h"
 #include "batchui/run_rows.h"
 #include "gui/column_layout.h"
 
@@ -85,6 +86,8 @@ public:
     }
     // Reads the file of every selected row again and sorts.
     void refreshSelectedRows() override;
+    void refreshRows(const std::vector<int>& rows) override;
+    void readFolderAgain() override;
     void renameRow(int row, const std::string& name) override;
     // After a batch write: shows text in one cell, merges presence bits into the row's image,
     // and, when the column is the sort column, makes text the row's key. The change is painted
@@ -133,6 +136,11 @@ private:
     // The status texts once a scan has ended, by its last row or by a stop: the one place that
     // says what a scan found.
     void showScanEnd(bool stopped, std::size_t rowsRead, std::size_t rowsListed);
+    // Journals of interrupted writes finished during the scan: their files' rows read again,
+    // and what was done in the status bar.
+    void showRecoveries(const FolderScan::Recoveries& recoveries);
+    // Ends the scan, keeping what it recovered for the next scan's end.
+    void dropScan();
     void showChangedRows();
     void rebuildColumns();
     void sortByHeader(int column);
@@ -155,6 +163,7 @@ private:
     std::unique_ptr<FolderScan> m_scan;  // the scan in progress, if any
     int m_scanSortColumn = 0;            // the sort column the scan's keys were made for
     QTimer m_scanTimer;                  // the next turn that takes rows of the scan
+    FolderScan::Recoveries m_recoveries;  // recovered by scans not yet shown
     int m_holds = 0;                     // runs holding the rows in place
     // Rows changed by a run and not yet painted.
     int m_changedFirst = -1;

@@ -49,6 +49,7 @@ struct FolderScan::Shared {
     std::size_t listed = 0;
     std::size_t taken = 0;
     bool listingDone = false;
+    Recoveries recoveries;
 };
 
 void FolderScan::listEntries(const std::shared_ptr<Shared>& s)
@@ -59,6 +60,14 @@ void FolderScan::listEntries(const std::shared_ptr<Shared>& s)
     for (std::filesystem::directory_iterator it(s->folder, ec), end;
          !ec && it != end && !s->stopped.load(std::memory_order_relaxed); it.increment(ec)) {
         std::string name = it->path().filename().native();
+        if (const auto file = tags::fileOfJournal(name)) {
+            // Seldom there, and the file's row may already be read: it is read again at the end.
+            tags::Recovery recovery = tags::recoverJournal(s->folder + name);
+            const std::lock_guard lock(s->mutex);
+            s->recoveries.names.push_back(*file);
+            s->recoveries.done.push_back(std::move(recovery));
+            continue;
+        }
         if (!tags::isMp3FileName(name)) continue;
         {
             const std::lock_guard lock(s->mutex);
@@ -122,6 +131,12 @@ std::vector<FileRow> FolderScan::takeRows(std::size_t most)
     }
     m_shared->taken += out.size();
     return out;
+}
+
+FolderScan::Recoveries FolderScan::takeRecoveries()
+{
+    const std::lock_guard lock(m_shared->mutex);
+    return std::exchange(m_shared->recoveries, {});
 }
 
 FolderScan::Progress FolderScan::progress() const

@@ -12,6 +12,7 @@
 
 #include "app/file_row.h"
 #include "gui/column_layout.h"
+#include "tags/journal.h"
 
 namespace corvane {
 
@@ -41,6 +42,15 @@ public:
         [[nodiscard]] bool isDone() const { return listingDone && taken == listed; }
     };
     [[nodiscard]] Progress progress() const;
+
+    // Journals of interrupted writes are finished as the listing meets them (before the file's
+    // row may be trusted): what recovery did with each, and the names of the files whose rows
+    // are to be read again because of it, as far as the listing got.
+    struct Recoveries {
+        std::vector<tags::Recovery> done;
+        std::vector<std::string> names;  // bare file names
+    };
+    [[nodiscard]] Recoveries takeRecoveries();
 
     // Ends the reading at once: no row is read after the files the threads are on, and
     // takeRows gives nothing more.

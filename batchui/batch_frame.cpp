@@ -1,6 +1,7 @@
 #include "batchui/batch_frame.h"
 
 #include <algorithm>
+#include <set>
 #include <utility>
 
 #include "batch/compact_remove.h"
@@ -11,6 +12,7 @@
 #include "batch/set_data.h"
 #include "batch/sync_tags.h"
 #include "batch/track_numbering.h"
+#include "batch/undo_store.h"
 #include "batchui/auto_track_dialog.h"
 #include "batchui/background_run.h"
 #include "batchui/case_replace_dialog.h"
@@ -114,28 +116,86 @@ std::vector<std::string> BatchFrame::pathsOf(const std::vector<int>& rows) const
     return paths;
 }
 
-void BatchFrame::runRows(const std::vector<int>& rows, const batch::FileWork& work,
-                         const AfterFile& afterFile, bool readingFirst)
+void BatchFrame::runRows(const std::string& label, const std::vector<int>& rows,
+                         const batch::FileWork& work, const AfterFile& afterFile,
+                         bool readingFirst)
 {
     const RunRows& list = m_context.rows;
     std::vector<std::string> names;
-    for (const int row : rows) names.push_back(list.rowName(row));
-    const std::vector<std::string> paths = pathsOf(rows);
+    std::vector<std::string> paths;
+    for (const int row : rows) {
+        names.push_back(list.rowName(row));
+        paths.push_back(list.currentFolder() + names.back());
+    }
+    runPaths(label, paths, std::move(names), work, afterFile, readingFirst);
+}
+
+void BatchFrame::runPaths(const std::string& label, const std::vector<std::string>& paths,
+                          std::vector<std::string> names, const batch::FileWork& work,
+                          const AfterFile& afterFile, bool readingFirst, bool keepsTags)
+{
+    const auto change = UndoableChange::begin(&m_context.window, m_context.prompter,
+                                              m_context.writing, paths, label, keepsTags);
+    if (!change) return;
     RunPrompts prompts(&m_context.window, m_context.prompter, std::move(names),
                        RunPrompts::Form::Setting);
     prompts.setProgress(readingFirst ? RunPrompts::Progress::ReadingName
                                      : RunPrompts::Progress::PathWhenAccessible,
                         m_context.showProgress);
     prompts.setAfterFile(afterFile);
+    prompts.setWriting(m_context.writing.policy, change->recorder());
     // The prompts told the user about every failure.
     const batch::RunReport report = runInBackground(m_context.progress, paths, work, prompts);
     prompts.showLastProgress();
+    const QString undoProblem = change->finish();
     if (m_context.progress.isCancelled()) {
         m_context.showProgress(QStringLiteral("Cancelled: ") +
                                QString::number(report.writtenCount()) +
                                QStringLiteral(" of ") + QString::number(paths.size()) +
                                QStringLiteral(" files written"));
     }
+    // Seldom, and more important than the last file's name: they stay in the status bar.
+    if (!prompts.recoveryNotes().isEmpty()) m_context.showProgress(prompts.recoveryNotes());
+    if (!undoProblem.isEmpty()) m_context.showProgress(undoProblem);
+}
+
+void BatchFrame::undoLastChange()
+{
+    const auto change = batch::UndoStore(m_context.writing.undoFolder).last();
+    if (!change) return;
+    std::vector<std::string> paths;
+    std::vector<std::string> names;
+    std::set<std::string> listed;  // names in the listed folder the undo touches
+    const std::string& folder = m_context.rows.currentFolder();
+    bool renamesListed = false;
+    for (const auto& entry : change->entries) {
+        paths.push_back(entry.path);
+        const auto slash = entry.path.rfind('/');
+        names.push_back(slash == std::string::npos ? entry.path : entry.path.substr(slash + 1));
+        if (!folder.empty() && entry.path.starts_with(folder) &&
+            entry.path.find('/', folder.size()) == std::string::npos) {
+            listed.insert(names.back());
+            renamesListed = renamesListed || entry.kind == batch::UndoEntry::Kind::Rename;
+        }
+    }
+    {
+        const RowsHold hold(m_context.rows);
+        runPaths(
+            batch::undoLabel(change->label), paths, std::move(names),
+            [&change](tags::FileIo& file, const batch::RunFile& run) {
+                // A rename back is noted too, so that Redo renames again.
+                return batch::undoFile(file, change->entries[run.index], run.undo);
+            },
+            {}, false);
+    }
+    if (renamesListed) {
+        m_context.rows.readFolderAgain();
+        return;
+    }
+    std::vector<int> rows;
+    for (int row = 0; row < m_context.rows.rowCount(); ++row)
+        if (listed.contains(m_context.rows.rowName(row))) rows.push_back(row);
+    m_context.rows.refreshRows(rows);
 }
 
 void BatchFrame::setData(int column)
@@ -163,7 +223,7 @@ void BatchFrame::setData(int column)
 
     // The work touches only the file; the rows are brought up to date between files.
     runRows(
-        rows,
+        "Set Data", rows,
         [&](tags::FileIo& file, const batch::RunFile& run) {
             const auto outcome = batch::setData(file, options, presences[run.index]);
             shown[run.index] = value;
@@ -196,7 +256,7 @@ void BatchFrame::numberTracks()
 
     // Every selected row takes its number, also one that is skipped: the numbers follow the list.
     runRows(
-        rows,
+        "Auto Track No", rows,
         [&](tags::FileIo& file, const batch::RunFile& run) {
             const std::string track =
                 batch::trackText(options.start + static_cast<std::int64_t>(run.index), width);
@@ -220,7 +280,7 @@ void BatchFrame::synchroniseTags()
     batch::SyncOptions options = dialog.options();
     options.compact = m_context.compact;
     runRows(
-        m_context.rows.selectedRows(),
+        "Synchronise Tags", m_context.rows.selectedRows(),
         [&options](tags::FileIo& file, const batch::RunFile&) {
             return batch::synchroniseTags(file, options);
         },
@@ -232,7 +292,7 @@ void BatchFrame::compactTags()
 {
     const std::vector<int> rows = m_context.rows.selectedRows();
     const std::vector<int> presences = presencesOf(rows);
-    runRows(rows, [&](tags::FileIo& file, const batch::RunFile& run) {
+    runRows("Compact ID3v2 Tags", rows, [&](tags::FileIo& file, const batch::RunFile& run) {
         // The row's image decides, as for the other runs: a file it shows without an ID3v2 tag
         // is opened and closed unchanged.
         if ((presences[run.index] & tags::kPresenceId3v2) == 0)
@@ -246,27 +306,29 @@ void BatchFrame::convertTags()
     ConvertDialog dialog(&m_context.window);
     if (dialog.exec() != QDialog::Accepted) return;
     const std::uint8_t target = dialog.targetMajor();
-    runRows(m_context.rows.selectedRows(), [target](tags::FileIo& file, const batch::RunFile&) {
+    runRows("Convert ID3v2 Version", m_context.rows.selectedRows(), [target](tags::FileIo& file, const batch::RunFile&) {
         return batch::convertTags(file, target);
     });
     // A 2.2 tag's frames, and its dates in either direction, read differently once converted.
     m_context.rows.refreshSelectedRows();
 }
 
-void BatchFrame::runPreviewed(const std::vector<int>& rows,
+void BatchFrame::runPreviewed(const std::string& label, const std::vector<int>& rows,
                               const std::vector<batch::FilePlan>& plans,
-                              const batch::Planner& planner, const AfterFile& afterFile)
+                              const batch::Planner& planner, const AfterFile& afterFile,
+                              bool keepsTags)
 {
-    std::vector<int> writing;
+    std::vector<std::string> names;
     for (std::size_t i = 0; i < rows.size() && i < plans.size(); ++i) {
-        if (plans[i].writes()) writing.push_back(rows[i]);
+        if (plans[i].writes()) names.push_back(m_context.rows.rowName(rows[i]));
     }
-    if (writing.empty()) {
+    if (names.empty()) {
         m_context.showProgress(QStringLiteral("Nothing to change"));
         return;
     }
     m_context.rows.focusRows();
-    runRows(writing, batch::previewedWork(plans, planner), afterFile);
+    runPaths(label, batch::pathsToWrite(plans), std::move(names),
+             batch::previewedWork(plans, planner), afterFile, false, keepsTags);
 }
 
 void BatchFrame::tagFromFileName()
@@ -289,7 +351,7 @@ void BatchFrame::tagFromFileName()
         m_context.prompter, &m_context.window);
     if (dialog.exec() != QDialog::Accepted) return;
     if (m_context.formats) rememberFormat(m_context.formats->reading, dialog.formatText());
-    runPreviewed(rows, dialog.plans(), plannerOf(dialog.options()));
+    runPreviewed("Tag from File Name", rows, dialog.plans(), plannerOf(dialog.options()));
     m_context.rows.refreshSelectedRows();
 }
 
@@ -318,13 +380,14 @@ void BatchFrame::renameFromTags()
     }
     // The rows follow their files to the new names as they are renamed.
     runPreviewed(
-        rows, plans,
+        "Rename from Tags", rows, plans,
         [&options](tags::FileIo& file, const std::string& path) {
             return batch::planRename(file, path, options);
         },
         [&](const batch::RunFile& run, const batch::FileOutcome& outcome) {
             if (outcome.isWritten()) list.renameRow(writing[run.index], newNames[run.index]);
-        });
+        },
+        false);
     list.sortRows();
 }
 
@@ -346,9 +409,10 @@ void BatchFrame::caseAndReplace()
     const auto edit = batch::TextEdit::make(std::move(options), error);
     // The dialog closes only on options that make an edit.
     if (!edit) return;
-    runPreviewed(rows, dialog.plans(), [&edit](tags::FileIo& file, const std::string& path) {
-        return edit->plan(file, path);
-    });
+    runPreviewed("Case and Replace", rows, dialog.plans(),
+                 [&edit](tags::FileIo& file, const std::string& path) {
+                     return edit->plan(file, path);
+                 });
     m_context.rows.refreshSelectedRows();
 }
 

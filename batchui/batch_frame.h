@@ -13,6 +13,7 @@
 #include "batch/file_work.h"
 #include "batch/run_driver.h"
 #include "batch/tag_choice.h"
+#include "gui/undoable_change.h"
 
 class QWidget;
 
@@ -30,6 +31,7 @@ struct BatchContext {
     Prompter& prompter;
     RunProgressDialog& progress;  // shown while a run's files are written
     bool compact = true;          // the Compact setting, passed to the ID3v2 writes
+    WriteSettings writing;        // the journal's way and the undo record of every run
     // Shows a text in the status bar's progress part.
     std::function<void(const QString&)> showProgress;
     // The format strings remembered for Tag from File Name and Rename from Tags; nullptr keeps
@@ -47,6 +49,11 @@ public:
     // nothing. The files are written off the GUI thread with the
     // progress dialog; the rows stay in place meanwhile (RunRows::holdRows).
     void runOperation(int id);
+
+    // Takes the last change back (Action > Undo), wherever its files are, as a change of its
+    // own that the next Undo takes back in turn; the rows of the listed folder it touched are
+    // read again. Nothing happens when there is no change to undo.
+    void undoLastChange();
 
     // The starting TagChoice for the selected rows, by the tags their images show; a field without
     // an ID3v1 form (Composer .. Encoded By) gets the ID3v1 box disabled.
@@ -68,14 +75,21 @@ private:
     // Runs work over `rows` (list order) through the batch core's run driver off the GUI thread,
     // with the progress dialog, the access and failure prompts, and the progress text: the full
     // path once a file passed the access test, or, with readingFirst, "Reading File: " and the
-    // name before it. A run cancelled in the dialog says in the status bar how many files were
-    // written.
-    void runRows(const std::vector<int>& rows, const batch::FileWork& work,
-                 const AfterFile& afterFile = {}, bool readingFirst = false);
-    // Writes what a preview of `rows` (one plan per row, in order) showed, through runRows: only
-    // the files whose plans write, each only when it still gives the plan previewed.
-    void runPreviewed(const std::vector<int>& rows, const std::vector<batch::FilePlan>& plans,
-                      const batch::Planner& planner, const AfterFile& afterFile = {});
+    // name before it. The run is one change labelled label in the undo record. A run cancelled
+    // in the dialog says in the status bar how many files were written.
+    void runRows(const std::string& label, const std::vector<int>& rows,
+                 const batch::FileWork& work, const AfterFile& afterFile = {},
+                 bool readingFirst = false);
+    // The same over any files: paths, with the bare names the messages show. A change that keeps
+    // no tags (keepsTags false: a rename) always fits the undo record.
+    void runPaths(const std::string& label, const std::vector<std::string>& paths,
+                  std::vector<std::string> names, const batch::FileWork& work,
+                  const AfterFile& afterFile, bool readingFirst, bool keepsTags = true);
+    // Writes what a preview of `rows` (one plan per row, in order) showed as the change label:
+    // only the files whose plans write, each only when it still gives the plan previewed.
+    void runPreviewed(const std::string& label, const std::vector<int>& rows,
+                      const std::vector<batch::FilePlan>& plans, const batch::Planner& planner,
+                      const AfterFile& afterFile = {}, bool keepsTags = true);
     // The full paths of the files of rows.
     [[nodiscard]] std::vector<std::string> pathsOf(const std::vector<int>& rows) const;
     // The tag-presence bits of each row, in the same order.

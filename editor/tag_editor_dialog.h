@@ -5,12 +5,14 @@
 
 #include "batch/field_selection.h"
 #include "editor/update_all_hook.h"
+#include "gui/undoable_change.h"
 #include "tags/editor_fields.h"
 
 #include <QDialog>
 
 #include <array>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -58,6 +60,9 @@ public:
 
     // Until a handler is set, "Update All..." does nothing.
     void setUpdateAllHandler(UpdateAllHandler handler);
+    // How "Update" writes, and where it notes each save as a change Undo takes back. Until set,
+    // saves are journalled and not recorded.
+    void setWriteSettings(WriteSettings writing) { m_writing = std::move(writing); }
 
 private:
     void setUpControls();
@@ -125,6 +130,7 @@ private:
     // The current file as loaded; Revert restores it, saves never go through it.
     std::unique_ptr<tags::TagRecord> m_record;
     UpdateAllHandler m_updateAll;
+    std::optional<WriteSettings> m_writing;
     // The width the user had before "< Less", given back by "More >".
     int m_expandedWidth = 0;
 };

@@ -9,7 +9,8 @@ namespace corvane {
 
 batch::FileOutcome saveTagFile(const std::string& path, const batch::EditorTexts& texts,
                                batch::EditorLayout layout, bool compact, LoadedTags loaded,
-                               OldTagSave oldTag)
+                               OldTagSave oldTag, tags::WritePolicy policy,
+                               batch::UndoRecorder* undo)
 {
     const auto all = batch::FieldSelection::all();
     batch::UpdateAllPlan plan;
@@ -28,7 +29,7 @@ batch::FileOutcome saveTagFile(const std::string& path, const batch::EditorTexts
             if (!conversion.result.ok()) return batch::FileOutcome::failed(conversion.result);
         }
         return batch::updateAllFile(file, plan);
-    });
+    }, policy, undo);
 }
 
 }  // namespace corvane

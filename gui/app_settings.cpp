@@ -26,6 +26,8 @@ const QString kLeft = QStringLiteral("Left");
 const QString kTop = QStringLiteral("Top");
 const QString kScale = QStringLiteral("Scale");
 const QString kMaximized = QStringLiteral("Maximized");
+const QString kDurableWrites = QStringLiteral("DurableWrites");
+const QString kUnsafeInPlace = QStringLiteral("UnsafeInPlace");
 const QString kReadingFormat = QStringLiteral("FromNameFormat");
 const QString kNamingFormat = QStringLiteral("RenameFormat");
 
@@ -203,6 +205,8 @@ AppSettings AppSettings::load(QSettings& store)
         s.divider = *v;
     readFlag(store, kExpanded, s.expanded);
     readFlag(store, kCompact, s.compact);
+    readFlag(store, kDurableWrites, s.durableWrites);
+    readFlag(store, kUnsafeInPlace, s.unsafeInPlace);
     if (const auto v = readDword(store, kCurrentView))
         s.view = *v == static_cast<std::uint32_t>(TagView::Id3v2) ? TagView::Id3v2 : TagView::Id3v1;
     readFolder(store, s);
@@ -235,6 +239,8 @@ void AppSettings::save(QSettings& store) const
     store.setValue(kDivider, divider);
     store.setValue(kExpanded, expanded ? kTrue : 0u);
     store.setValue(kCompact, compact ? kTrue : 0u);
+    store.setValue(kDurableWrites, durableWrites ? kTrue : 0u);
+    store.setValue(kUnsafeInPlace, unsafeInPlace ? kTrue : 0u);
     store.setValue(kCurrentView, static_cast<int>(view));
     store.setValue(kUpdateAll, fieldSelection.bits());
     saveFormats(store, kReadingFormat, nameFormats.reading);
