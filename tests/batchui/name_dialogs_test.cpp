@@ -1,12 +1,13 @@
 // Tag from File Name, Rename from Tags and Case and Replace through the real window: each
 // dialog's preview of three files (one that does not match), Cancel writing nothing and OK
-// writing what the preview showed, the rows following.
+// writing what the preview showed, the rows following; the undo of a rename.
 #include <QListWidget>
 #include <QTableView>
 
 #include "batchui/case_replace_dialog.h"
 #include "batchui/from_name_dialog.h"
 #include "batchui/rename_dialog.h"
+#include "gui/display_text.h"
 #include "tests/batchui/batch_frame_fixture.h"
 
 namespace corvane {
@@ -135,6 +136,37 @@ TEST_F(BatchFrameTest, CaseAndReplaceShowsUnchangedFilesAndWritesTheOthers)
     EXPECT_EQ(readV2(b)["TIT2"], "Help");
     EXPECT_EQ(readV2(c)["TIT2"], "Done");
     EXPECT_EQ(cell("b.mp3", 1), "Help");
+}
+
+TEST_F(BatchFrameTest, UndoOfARenameRenamesBackWhereTheOldNameIsStillFree)
+{
+    song("a.mp3", {textFrame("TRCK", "1"), textFrame("TIT2", "Intro")});
+    song("b.mp3", {textFrame("TRCK", "2"), textFrame("TIT2", "Outro")});
+    openWindow(defaultColumnLayout(), TagView::Id3v2);
+    select({"a.mp3", "b.mp3"});
+    whenShown<RenameDialog>([](RenameDialog& dialog) {
+        typeFormat(dialog, QStringLiteral("%track:2% %title%"));
+        clickButton(dialog, "okButton");
+    });
+    run(CommandId::RenameFromTags);
+    ASSERT_EQ(names(), (QStringList{"01 Intro.mp3", "02 Outro.mp3"}));
+
+    // Another file takes a's old name meanwhile.
+    const std::string intruder = song("a.mp3", {textFrame("TIT2", "Another")});
+    const Bytes intruderBytes = readFile(intruder);
+    list().clearSelection();
+
+    run(CommandId::UndoLastChange);
+    EXPECT_EQ(readFile(intruder), intruderBytes);
+    EXPECT_TRUE(std::filesystem::exists(path("01 Intro.mp3")));
+    EXPECT_TRUE(std::filesystem::exists(path("b.mp3")));
+    ASSERT_EQ(m_prompter.texts().size(), 1);
+    EXPECT_TRUE(m_prompter.texts()[0].startsWith("The file 01 Intro.mp3 could not be written to.\n"
+                                                 "Its old name " +
+                                                 displayName(path("a.mp3")) + " is taken."))
+        << m_prompter.texts()[0].toStdString();
+    ASSERT_TRUE(finishScan(list()));
+    EXPECT_EQ(names(), (QStringList{"01 Intro.mp3", "a.mp3", "b.mp3"}));
 }
 
 }  // namespace
