@@ -1,9 +1,7 @@
 #include "batchui/from_name_dialog.h"
 
 #include <QCheckBox>
-#include <QComboBox>
 #include <QHBoxLayout>
-#include <QLabel>
 #include <QVBoxLayout>
 
 #include "batchui/tag_boxes_dialog.h"
@@ -15,21 +13,11 @@ FromNameDialog::FromNameDialog(const std::vector<std::string>& formats, batch::T
     : PreviewDialog(QStringLiteral("Tag from File Name"), prompter, parent),
       m_previewer(std::move(previewer))
 {
-    auto& options = optionsLayout();
-    auto* label = new QLabel(QStringLiteral("&Format of the file names:"), this);
-    m_format = formatBox(formats, {QStringLiteral("%artist% - %title%"),
-                                   QStringLiteral("%track% - %title%"),
-                                   QStringLiteral("%artist%/%album%/%track% - %title%")});
-    label->setBuddy(m_format);
-    options.addWidget(label);
-    options.addWidget(m_format);
-    auto* help = new QLabel(placeholderHelp() +
-                                QStringLiteral(" %ignore% skips any text; a / reads the folder "
-                                               "names above the file."),
-                            this);
-    help->setWordWrap(true);
-    options.addWidget(help);
-
+    addFormatBox(QStringLiteral("&Format of the file names:"), formats,
+                 {QStringLiteral("%artist% - %title%"), QStringLiteral("%track% - %title%"),
+                  QStringLiteral("%artist%/%album%/%track% - %title%")},
+                 QStringLiteral(" %ignore% skips any text; a / reads the folder names above the "
+                                "file."));
     auto* boxes = new QHBoxLayout;
     m_id3v1Box = new QCheckBox(QStringLiteral("Set ID3v&1 Tag"), this);
     m_id3v1Box->setObjectName(QStringLiteral("id3v1Box"));
@@ -39,27 +27,16 @@ FromNameDialog::FromNameDialog(const std::vector<std::string>& formats, batch::T
     boxes->addWidget(m_id3v1Box);
     boxes->addWidget(m_id3v2Box);
     boxes->addStretch();
-    options.addLayout(boxes);
+    optionsLayout().addLayout(boxes);
     connect(m_id3v1Box, &QCheckBox::stateChanged, this, &FromNameDialog::optionsChanged);
     connect(m_id3v2Box, &QCheckBox::stateChanged, this, &FromNameDialog::optionsChanged);
-    m_format->setFocus();
     optionsChanged();
-}
-
-std::string FromNameDialog::formatText() const
-{
-    return m_format->currentText().toStdString();
 }
 
 std::optional<std::vector<batch::FilePlan>> FromNameDialog::buildPlans(QString& error)
 {
-    std::string why;
-    auto format = batch::parseNameFormat(formatText(), why);
-    if (format) why = batch::checkReadingFormat(*format);
-    if (!why.empty()) {
-        error = QStringLiteral("The format cannot read file names: ") + QString::fromStdString(why);
-        return std::nullopt;
-    }
+    auto format = checkedFormat(batch::checkReadingFormat, QStringLiteral("read file names"), error);
+    if (!format) return std::nullopt;
     m_options.format = std::move(*format);
     m_options.choice = readTagBoxes(*m_id3v1Box, *m_id3v2Box);
     if (!batch::choosesAnyTag(m_options.choice)) {

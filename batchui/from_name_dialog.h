@@ -10,7 +10,6 @@
 #include "batchui/preview_dialog.h"
 
 class QCheckBox;
-class QComboBox;
 
 namespace corvane {
 
@@ -28,15 +27,12 @@ public:
 
     // The options as previewed: after OK, those the plans were made with.
     [[nodiscard]] const batch::FromNameOptions& options() const { return m_options; }
-    // The format string as typed (UTF-8).
-    [[nodiscard]] std::string formatText() const;
 
 protected:
     [[nodiscard]] std::optional<std::vector<batch::FilePlan>> buildPlans(QString& error) override;
 
 private:
     Previewer m_previewer;
-    QComboBox* m_format;
     QCheckBox* m_id3v1Box;
     QCheckBox* m_id3v2Box;
     batch::FromNameOptions m_options;

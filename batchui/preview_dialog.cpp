@@ -4,7 +4,6 @@
 #include <QDialogButtonBox>
 #include <QHeaderView>
 #include <QLabel>
-#include <QLineEdit>
 #include <QPushButton>
 #include <QTableView>
 #include <QVBoxLayout>
@@ -104,29 +103,51 @@ void PreviewDialog::accept()
     QDialog::accept();
 }
 
-QComboBox* PreviewDialog::formatBox(const std::vector<std::string>& remembered,
-                                    const std::vector<QString>& examples)
+std::string PreviewDialog::formatText() const
 {
-    auto* box = new QComboBox(this);
-    box->setObjectName(QStringLiteral("formatBox"));
-    box->setEditable(true);
-    box->setInsertPolicy(QComboBox::NoInsert);
-    for (const auto& format : remembered) box->addItem(fromUtf8(format));
-    if (remembered.empty()) {
-        for (const auto& example : examples) box->addItem(example);
-    }
-    box->setCurrentIndex(0);
-    connect(box, &QComboBox::currentTextChanged, this, &PreviewDialog::optionsChanged);
-    return box;
+    return m_format == nullptr ? std::string() : m_format->currentText().toStdString();
 }
 
-QString PreviewDialog::placeholderHelp()
+void PreviewDialog::addFormatBox(const QString& label, const std::vector<std::string>& remembered,
+                                 const std::vector<QString>& examples, const QString& moreHelp)
 {
+    auto* title = new QLabel(label, this);
+    m_format = new QComboBox(this);
+    m_format->setObjectName(QStringLiteral("formatBox"));
+    m_format->setEditable(true);
+    m_format->setInsertPolicy(QComboBox::NoInsert);
+    for (const auto& format : remembered) m_format->addItem(fromUtf8(format));
+    if (remembered.empty()) {
+        for (const auto& example : examples) m_format->addItem(example);
+    }
+    m_format->setCurrentIndex(0);
+    title->setBuddy(m_format);
+    connect(m_format, &QComboBox::currentTextChanged, this, &PreviewDialog::optionsChanged);
+
     QString fields;
     for (const auto& field : batch::kNamedFields)
         fields += QStringLiteral(" %") + fromUtf8(field.name) + QLatin1Char('%');
-    return QStringLiteral("Placeholders:") + fields +
-           QStringLiteral(". %track:2% pads the number to two digits; %% is a percent sign.");
+    auto* help = new QLabel(QStringLiteral("Placeholders:") + fields +
+                                QStringLiteral(". %track:2% pads the number to two digits; %% is "
+                                               "a percent sign.") +
+                                moreHelp,
+                            this);
+    help->setWordWrap(true);
+    m_options->addWidget(title);
+    m_options->addWidget(m_format);
+    m_options->addWidget(help);
+    m_format->setFocus();
+}
+
+std::optional<batch::NameFormat> PreviewDialog::checkedFormat(
+    std::string (*check)(const batch::NameFormat&), const QString& use, QString& error) const
+{
+    std::string why;
+    auto format = batch::parseNameFormat(formatText(), why);
+    if (format) why = check(*format);
+    if (why.empty()) return format;
+    error = QStringLiteral("The format cannot ") + use + QStringLiteral(": ") + fromUtf8(why);
+    return std::nullopt;
 }
 
 }  // namespace corvane

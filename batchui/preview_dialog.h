@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "batch/file_plan.h"
+#include "batch/name_format.h"
 
 class QComboBox;
 class QLabel;
@@ -37,6 +38,8 @@ public:
     // Refuses to close while the options cannot be used; OK shows the preview of the options as
     // they stand before it closes.
     void accept() override;
+    // The format string as typed (UTF-8); empty in a dialog without one.
+    [[nodiscard]] std::string formatText() const;
 
 protected:
     // prompter must outlive the dialog.
@@ -51,16 +54,20 @@ protected:
     // placeholder %foo%") when the options cannot be used.
     [[nodiscard]] virtual std::optional<std::vector<batch::FilePlan>> buildPlans(QString& error) = 0;
 
-    // An editable box of format strings: the remembered ones (most recent first), or the
-    // examples when none is remembered yet.
-    [[nodiscard]] QComboBox* formatBox(const std::vector<std::string>& remembered,
-                                       const std::vector<QString>& examples);
-    // The placeholders a format string can name, for the dialogs' help text.
-    [[nodiscard]] static QString placeholderHelp();
+    // Adds the labelled, editable box of format strings, offering the remembered ones (most
+    // recent first) or the examples when none is remembered yet, with the placeholders and
+    // moreHelp below it.
+    void addFormatBox(const QString& label, const std::vector<std::string>& remembered,
+                      const std::vector<QString>& examples, const QString& moreHelp = {});
+    // The format string parsed and checked for its use by check ("" when it suits); nullopt with
+    // error set ("The format cannot <use>: unknown placeholder %foo%") when it is not.
+    [[nodiscard]] std::optional<batch::NameFormat> checkedFormat(
+        std::string (*check)(const batch::NameFormat&), const QString& use, QString& error) const;
 
 private:
     Prompter& m_prompter;
     QVBoxLayout* m_options;
+    QComboBox* m_format = nullptr;
     QTableView* m_table;
     QLabel* m_summary;
     PlanTableModel* m_model;

@@ -1,7 +1,6 @@
 #include "batchui/rename_dialog.h"
 
 #include <QCheckBox>
-#include <QComboBox>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QRadioButton>
@@ -14,18 +13,10 @@ RenameDialog::RenameDialog(const std::vector<std::string>& formats, batch::TagKi
     : PreviewDialog(QStringLiteral("Rename from Tags"), prompter, parent),
       m_previewer(std::move(previewer))
 {
+    addFormatBox(QStringLiteral("&Format of the new names (.mp3 is kept):"), formats,
+                 {QStringLiteral("%track:2% - %title%"), QStringLiteral("%artist% - %title%"),
+                  QStringLiteral("%artist% - %album% - %track:2% - %title%")});
     auto& options = optionsLayout();
-    auto* label = new QLabel(QStringLiteral("&Format of the new names (.mp3 is kept):"), this);
-    m_format = formatBox(formats, {QStringLiteral("%track:2% - %title%"),
-                                   QStringLiteral("%artist% - %title%"),
-                                   QStringLiteral("%artist% - %album% - %track:2% - %title%")});
-    label->setBuddy(m_format);
-    options.addWidget(label);
-    options.addWidget(m_format);
-    auto* help = new QLabel(placeholderHelp(), this);
-    help->setWordWrap(true);
-    options.addWidget(help);
-
     auto* tags = new QHBoxLayout;
     tags->addWidget(new QLabel(QStringLiteral("Values from:"), this));
     m_fromV1 = new QRadioButton(QStringLiteral("ID3v&1 tag"), this);
@@ -40,31 +31,20 @@ RenameDialog::RenameDialog(const std::vector<std::string>& formats, batch::TagKi
 
     // On by default, so that the names survive a copy to a USB stick.
     m_portable = new QCheckBox(
-        QStringLiteral("&Leave out the characters other systems refuse: \\ : * ? \" < > |"), this);
+        QStringLiteral("&Replace the characters other systems refuse: \\ : * ? \" < > |"), this);
     m_portable->setObjectName(QStringLiteral("portableBox"));
     m_portable->setChecked(true);
     options.addWidget(m_portable);
 
     connect(m_fromV1, &QRadioButton::toggled, this, &RenameDialog::optionsChanged);
     connect(m_portable, &QCheckBox::toggled, this, &RenameDialog::optionsChanged);
-    m_format->setFocus();
     optionsChanged();
-}
-
-std::string RenameDialog::formatText() const
-{
-    return m_format->currentText().toStdString();
 }
 
 std::optional<std::vector<batch::FilePlan>> RenameDialog::buildPlans(QString& error)
 {
-    std::string why;
-    auto format = batch::parseNameFormat(formatText(), why);
-    if (format) why = batch::checkNamingFormat(*format);
-    if (!why.empty()) {
-        error = QStringLiteral("The format cannot make file names: ") + QString::fromStdString(why);
-        return std::nullopt;
-    }
+    auto format = checkedFormat(batch::checkNamingFormat, QStringLiteral("make file names"), error);
+    if (!format) return std::nullopt;
     m_options.format = std::move(*format);
     m_options.source = m_fromV1->isChecked() ? batch::TagKind::Id3v1 : batch::TagKind::Id3v2;
     m_options.portable = m_portable->isChecked();

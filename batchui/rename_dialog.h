@@ -11,7 +11,6 @@
 #include "batchui/preview_dialog.h"
 
 class QCheckBox;
-class QComboBox;
 class QRadioButton;
 
 namespace corvane {
@@ -30,14 +29,12 @@ public:
 
     // The options as previewed: after OK, those the plans were made with.
     [[nodiscard]] const batch::RenameOptions& options() const { return m_options; }
-    [[nodiscard]] std::string formatText() const;
 
 protected:
     [[nodiscard]] std::optional<std::vector<batch::FilePlan>> buildPlans(QString& error) override;
 
 private:
     Previewer m_previewer;
-    QComboBox* m_format;
     QRadioButton* m_fromV1;
     QCheckBox* m_portable;
     batch::RenameOptions m_options;
