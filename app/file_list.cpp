@@ -4,6 +4,7 @@
 #include "app/folder_scan.h"
 #include "gui/command_ids.h"
 #include "gui/display_text.h"
+#include "gui/run_aside.h"
 #include "gui/wait_cursor.h"
 #include "tags/text_rules.h"
 
@@ -12,6 +13,8 @@
 #include <QMouseEvent>
 
 #include <algorithm>
+#include <atomic>
+#include <thread>
 #include <set>
 #include <utility>
 
@@ -27,6 +30,8 @@ constexpr qint64 kProgressIntervalMs = 50;
 constexpr int kScanPollMs = 15;
 // How often rows changed by a run are painted.
 constexpr int kRepaintIntervalMs = 100;
+// Rows read again right on the GUI thread: a few files take less than a frame.
+constexpr std::size_t kRowsReadInline = 8;
 
 // The text a header click sorts a row by: what the row shows in the column (the name's own bytes
 // for the Filename column).
@@ -282,14 +287,40 @@ void FileList::refreshRows(const std::vector<int>& rows)
 {
     if (rows.empty())
         return;
-    WaitCursor wait;
-    for (int r : rows) {
-        const std::string name = row(r).name;
-        showProgress(kReadingFile + displayName(name));
-        m_model->replaceRow(r, readFileRow(m_folder, name, columnLayout(), m_view, m_sortColumn));
+    std::vector<std::string> names;
+    for (int r : rows)
+        names.push_back(row(r).name);
+    std::vector<FileRow> fresh(rows.size());
+    const auto readAll = [&, folder = m_folder, layout = columnLayout(), view = m_view,
+                          sortColumn = m_sortColumn] {
+        // As the folder's scan does: several reads in flight hide a cold disk's latency.
+        std::atomic<std::size_t> next{0};
+        const auto reader = [&] {
+            for (std::size_t i; (i = next.fetch_add(1)) < names.size();)
+                fresh[i] = readFileRow(folder, names[i], layout, view, sortColumn);
+        };
+        const auto threads =
+            std::min<std::size_t>(FolderScan::kReaderThreads, names.size());
+        std::vector<std::thread> pool;
+        for (std::size_t k = 1; k < threads; ++k)
+            pool.emplace_back(reader);
+        reader();
+        for (std::thread& thread : pool)
+            thread.join();
+    };
+    {
+        const RowsHold hold(*this);  // rows of a scan still going on wait meanwhile
+        if (rows.size() <= kRowsReadInline) {
+            const WaitCursor wait;
+            readAll();
+        } else {
+            runAside(readAll);
+        }
+        for (std::size_t i = 0; i < rows.size(); ++i)
+            m_model->replaceRow(rows[i], std::move(fresh[i]));
     }
     // The last name read stays in the status bar.
-    emit progressTextChanged(kReadingFile + displayName(row(rows.back()).name));
+    emit progressTextChanged(kReadingFile + displayName(names.back()));
     sortRows();
 }
 
