@@ -134,22 +134,9 @@ int FileList::selectedCount() const
     return static_cast<int>(selectionModel()->selectedRows().size());
 }
 
-void FileList::dropScan()
-{
-    if (!m_scan)
-        return;
-    // What a dropped scan recovered is still news for the next one to show.
-    FolderScan::Recoveries recoveries = m_scan->takeRecoveries();
-    for (std::size_t i = 0; i < recoveries.done.size(); ++i) {
-        m_recoveries.done.push_back(std::move(recoveries.done[i]));
-        m_recoveries.names.push_back(std::move(recoveries.names[i]));
-    }
-    m_scan.reset();
-}
-
 void FileList::clearFileList()
 {
-    dropScan();
+    m_scan.reset();
     m_scanTimer.stop();
     m_changedFirst = m_changedLast = -1;
     m_model->clear();
@@ -157,7 +144,7 @@ void FileList::clearFileList()
 
 void FileList::scanFolder()
 {
-    dropScan();
+    m_scan.reset();
     if (m_folder.empty()) {
         finishScan();
         return;
@@ -224,9 +211,11 @@ void FileList::stopScan()
 void FileList::finishScan(bool stopped)
 {
     FolderScan::Progress progress;
+    std::vector<std::string> filesWithJournals;
     if (m_scan) {
         progress = m_scan->progress();
-        dropScan();
+        filesWithJournals = m_scan->filesWithJournals();
+        m_scan.reset();
         m_scanTimer.stop();
         m_model->sortRows(m_sortAscending, true);
     }
@@ -235,29 +224,32 @@ void FileList::finishScan(bool stopped)
         m_selectAfterScan.clear();
     }
     showScanEnd(stopped, progress.taken, progress.listed);
-    showRecoveries(std::exchange(m_recoveries, {}));
+    showRecoveries(filesWithJournals);
     updateCountText();
     emit scanFinished();
 }
 
-void FileList::showRecoveries(const FolderScan::Recoveries& recoveries)
+void FileList::showRecoveries(const std::vector<std::string>& filesWithJournals)
 {
-    if (recoveries.done.empty())
-        return;
-    const std::set<std::string> names(recoveries.names.begin(), recoveries.names.end());
+    const std::vector<tags::Recovery> recoveries = FolderScan::takeRecoveries();
+    std::set<std::string> names(filesWithJournals.begin(), filesWithJournals.end());
+    QString text;
+    for (const tags::Recovery& recovery : recoveries) {
+        const auto slash = recovery.file.rfind('/');
+        const std::string name = recovery.file.substr(slash + 1);
+        if (recovery.file.substr(0, slash + 1) == m_folder)
+            names.insert(name);
+        if (!text.isEmpty())
+            text += QStringLiteral("; ");
+        text += displayName(name) + QStringLiteral(": ") + fromUtf8(tags::describe(recovery));
+    }
     std::vector<int> rows;
-    for (int r = 0; r < rowCount(); ++r)
+    for (int r = 0; r < rowCount() && !names.empty(); ++r)
         if (names.contains(row(r).name))
             rows.push_back(r);
     refreshRows(rows);
-    QString text;
-    for (std::size_t i = 0; i < recoveries.done.size(); ++i) {
-        if (!text.isEmpty())
-            text += QStringLiteral("; ");
-        text += displayName(recoveries.names[i]) + QStringLiteral(": ") +
-                fromUtf8(tags::describe(recoveries.done[i]));
-    }
-    emit progressTextChanged(text);
+    if (!text.isEmpty())
+        emit progressTextChanged(text);
 }
 
 void FileList::showScanEnd(bool stopped, std::size_t rowsRead, std::size_t rowsListed)
@@ -271,6 +263,7 @@ void FileList::showScanEnd(bool stopped, std::size_t rowsRead, std::size_t rowsL
         text += QStringLiteral(" of ") + QString::number(rowsListed);
     emit progressTextChanged(text + QStringLiteral(" files"));
 }
+
 
 void FileList::refreshSelectedRows()
 {
