@@ -4,6 +4,7 @@
 #include "app/folder_scan.h"
 #include "gui/command_ids.h"
 #include "gui/display_text.h"
+#include "gui/run_aside.h"
 #include "gui/wait_cursor.h"
 #include "tags/text_rules.h"
 
@@ -12,6 +13,8 @@
 #include <QMouseEvent>
 
 #include <algorithm>
+#include <atomic>
+#include <thread>
 #include <set>
 #include <utility>
 
@@ -27,6 +30,8 @@ constexpr qint64 kProgressIntervalMs = 50;
 constexpr int kScanPollMs = 15;
 // How often rows changed by a run are painted.
 constexpr int kRepaintIntervalMs = 100;
+// Rows read again right on the GUI thread: a few files take less than a frame.
+constexpr std::size_t kRowsReadInline = 8;
 
 // The text a header click sorts a row by: what the row shows in the column (the name's own bytes
 // for the Filename column).
@@ -129,22 +134,9 @@ int FileList::selectedCount() const
     return static_cast<int>(selectionModel()->selectedRows().size());
 }
 
-void FileList::dropScan()
-{
-    if (!m_scan)
-        return;
-    // What a dropped scan recovered is still news for the next one to show.
-    FolderScan::Recoveries recoveries = m_scan->takeRecoveries();
-    for (std::size_t i = 0; i < recoveries.done.size(); ++i) {
-        m_recoveries.done.push_back(std::move(recoveries.done[i]));
-        m_recoveries.names.push_back(std::move(recoveries.names[i]));
-    }
-    m_scan.reset();
-}
-
 void FileList::clearFileList()
 {
-    dropScan();
+    m_scan.reset();
     m_scanTimer.stop();
     m_changedFirst = m_changedLast = -1;
     m_model->clear();
@@ -152,7 +144,7 @@ void FileList::clearFileList()
 
 void FileList::scanFolder()
 {
-    dropScan();
+    m_scan.reset();
     if (m_folder.empty()) {
         finishScan();
         return;
@@ -219,9 +211,11 @@ void FileList::stopScan()
 void FileList::finishScan(bool stopped)
 {
     FolderScan::Progress progress;
+    std::vector<std::string> filesWithJournals;
     if (m_scan) {
         progress = m_scan->progress();
-        dropScan();
+        filesWithJournals = m_scan->filesWithJournals();
+        m_scan.reset();
         m_scanTimer.stop();
         m_model->sortRows(m_sortAscending, true);
     }
@@ -230,29 +224,32 @@ void FileList::finishScan(bool stopped)
         m_selectAfterScan.clear();
     }
     showScanEnd(stopped, progress.taken, progress.listed);
-    showRecoveries(std::exchange(m_recoveries, {}));
+    showRecoveries(filesWithJournals);
     updateCountText();
     emit scanFinished();
 }
 
-void FileList::showRecoveries(const FolderScan::Recoveries& recoveries)
+void FileList::showRecoveries(const std::vector<std::string>& filesWithJournals)
 {
-    if (recoveries.done.empty())
-        return;
-    const std::set<std::string> names(recoveries.names.begin(), recoveries.names.end());
+    const std::vector<tags::Recovery> recoveries = FolderScan::takeRecoveries();
+    std::set<std::string> names(filesWithJournals.begin(), filesWithJournals.end());
+    QString text;
+    for (const tags::Recovery& recovery : recoveries) {
+        const auto slash = recovery.file.rfind('/');
+        const std::string name = recovery.file.substr(slash + 1);
+        if (recovery.file.substr(0, slash + 1) == m_folder)
+            names.insert(name);
+        if (!text.isEmpty())
+            text += QStringLiteral("; ");
+        text += displayName(name) + QStringLiteral(": ") + fromUtf8(tags::describe(recovery));
+    }
     std::vector<int> rows;
-    for (int r = 0; r < rowCount(); ++r)
+    for (int r = 0; r < rowCount() && !names.empty(); ++r)
         if (names.contains(row(r).name))
             rows.push_back(r);
     refreshRows(rows);
-    QString text;
-    for (std::size_t i = 0; i < recoveries.done.size(); ++i) {
-        if (!text.isEmpty())
-            text += QStringLiteral("; ");
-        text += displayName(recoveries.names[i]) + QStringLiteral(": ") +
-                fromUtf8(tags::describe(recoveries.done[i]));
-    }
-    emit progressTextChanged(text);
+    if (!text.isEmpty())
+        emit progressTextChanged(text);
 }
 
 void FileList::showScanEnd(bool stopped, std::size_t rowsRead, std::size_t rowsListed)
@@ -266,6 +263,7 @@ void FileList::showScanEnd(bool stopped, std::size_t rowsRead, std::size_t rowsL
         text += QStringLiteral(" of ") + QString::number(rowsListed);
     emit progressTextChanged(text + QStringLiteral(" files"));
 }
+
 
 void FileList::refreshSelectedRows()
 {
@@ -282,14 +280,40 @@ void FileList::refreshRows(const std::vector<int>& rows)
 {
     if (rows.empty())
         return;
-    WaitCursor wait;
-    for (int r : rows) {
-        const std::string name = row(r).name;
-        showProgress(kReadingFile + displayName(name));
-        m_model->replaceRow(r, readFileRow(m_folder, name, columnLayout(), m_view, m_sortColumn));
+    std::vector<std::string> names;
+    for (int r : rows)
+        names.push_back(row(r).name);
+    std::vector<FileRow> fresh(rows.size());
+    const auto readAll = [&, folder = m_folder, layout = columnLayout(), view = m_view,
+                          sortColumn = m_sortColumn] {
+        // As the folder's scan does: several reads in flight hide a cold disk's latency.
+        std::atomic<std::size_t> next{0};
+        const auto reader = [&] {
+            for (std::size_t i; (i = next.fetch_add(1)) < names.size();)
+                fresh[i] = readFileRow(folder, names[i], layout, view, sortColumn);
+        };
+        const auto threads =
+            std::min<std::size_t>(FolderScan::kReaderThreads, names.size());
+        std::vector<std::thread> pool;
+        for (std::size_t k = 1; k < threads; ++k)
+            pool.emplace_back(reader);
+        reader();
+        for (std::thread& thread : pool)
+            thread.join();
+    };
+    {
+        const RowsHold hold(*this);  // rows of a scan still going on wait meanwhile
+        if (rows.size() <= kRowsReadInline) {
+            const WaitCursor wait;
+            readAll();
+        } else {
+            runAside(readAll);
+        }
+        for (std::size_t i = 0; i < rows.size(); ++i)
+            m_model->replaceRow(rows[i], std::move(fresh[i]));
     }
     // The last name read stays in the status bar.
-    emit progressTextChanged(kReadingFile + displayName(row(rows.back()).name));
+    emit progressTextChanged(kReadingFile + displayName(names.back()));
     sortRows();
 }
 

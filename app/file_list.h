@@ -136,11 +136,10 @@ private:
     // The status texts once a scan has ended, by its last row or by a stop: the one place that
     // says what a scan found.
     void showScanEnd(bool stopped, std::size_t rowsRead, std::size_t rowsListed);
-    // Journals of interrupted writes finished during the scan: their files' rows read again,
-    // and what was done in the status bar.
-    void showRecoveries(const FolderScan::Recoveries& recoveries);
-    // Ends the scan, keeping what it recovered for the next scan's end.
-    void dropScan();
+    // Journals of interrupted writes finished by scans: the rows of their files read again, and
+    // what was done in the status bar.
+    void showRecoveries(const std::vector<std::string>& filesWithJournals);
+
     void showChangedRows();
     void rebuildColumns();
     void sortByHeader(int column);
@@ -163,7 +162,6 @@ private:
     std::unique_ptr<FolderScan> m_scan;  // the scan in progress, if any
     int m_scanSortColumn = 0;            // the sort column the scan's keys were made for
     QTimer m_scanTimer;                  // the next turn that takes rows of the scan
-    FolderScan::Recoveries m_recoveries;  // recovered by scans not yet shown
     int m_holds = 0;                     // runs holding the rows in place
     // Rows changed by a run and not yet painted.
     int m_changedFirst = -1;

@@ -1,35 +1,11 @@
 #include "gui/undoable_change.h"
 
-#include <QCoreApplication>
-#include <atomic>
-#include <thread>
-
 #include "batch/undo_store.h"
 #include "gui/display_text.h"
 #include "gui/prompt.h"
-#include "gui/wait_cursor.h"
+#include "gui/run_aside.h"
 
 namespace corvane {
-
-namespace {
-
-// Runs job on a thread of its own while the event loop goes on painting (input waits), so that
-// reading a few thousand tag headers does not freeze the window.
-template <typename Job>
-void runAside(Job job)
-{
-    std::atomic<bool> done{false};
-    std::thread worker([&] {
-        job();
-        done.store(true);
-    });
-    const WaitCursor wait;
-    while (!done.load())
-        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents, 20);
-    worker.join();
-}
-
-}  // namespace
 
 std::unique_ptr<UndoableChange> UndoableChange::begin(QWidget* parent, Prompter& prompter,
                                                       const WriteSettings& settings,
