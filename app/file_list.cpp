@@ -317,6 +317,13 @@ void FileList::refreshRows(const std::vector<int>& rows)
     sortRows();
 }
 
+void FileList::renameRow(int index, const std::string& name)
+{
+    if (index < 0 || index >= rowCount())
+        return;
+    m_model->replaceRow(index, readFileRow(m_folder, name, columnLayout(), m_view, m_sortColumn));
+}
+
 void FileList::updateRow(int index, int column, const QString& text, int presenceBits)
 {
     if (index < 0 || index >= rowCount())

@@ -88,6 +88,7 @@ public:
     void refreshSelectedRows() override;
     void refreshRows(const std::vector<int>& rows) override;
     void readFolderAgain() override;
+    void renameRow(int row, const std::string& name) override;
     // After a batch write: shows text in one cell, merges presence bits into the row's image,
     // and, when the column is the sort column, makes text the row's key. The change is painted
     // within a tenth of a second, together with the others of a run. Does not sort.

@@ -314,7 +314,8 @@ void MainWindow::runActionCommand(int id)
 void MainWindow::withBatchFrame(const std::function<void(BatchFrame&)>& job)
 {
     BatchFrame frame({*this, *m_list, m_prompter, *m_runProgress, m_settings.compact,
-                      writeSettings(), [this](const QString& text) { setProgressText(text); }});
+                      writeSettings(), [this](const QString& text) { setProgressText(text); },
+                      &m_settings.nameFormats});
     job(frame);
 }
 

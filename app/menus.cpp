@@ -126,6 +126,10 @@ std::unique_ptr<QMenu> buildActionMenu(const ColumnLayout& layout,
     addCommand(*menu, QStringLiteral("Synchronise Tags"), CommandId::SynchroniseTags);
     addCommand(*menu, QStringLiteral("Auto Track No"), CommandId::AutoTrackNumbering);
     menu->addSeparator();
+    addCommand(*menu, QStringLiteral("Tag from File Name..."), CommandId::TagFromFileName);
+    addCommand(*menu, QStringLiteral("Rename from Tags..."), CommandId::RenameFromTags);
+    addCommand(*menu, QStringLiteral("Case and Replace..."), CommandId::CaseAndReplace);
+    menu->addSeparator();
     addCommand(*menu, QStringLiteral("Convert ID3v2 Version..."), CommandId::ConvertId3v2);
     addCommand(*menu,
                selectedCount == 1 ? QStringLiteral("Compact ID3v2 Tag")

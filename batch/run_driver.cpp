@@ -102,7 +102,7 @@ RunReport runFiles(std::span<const std::string> paths, const FileWork& work, Run
     RunReport report;
     report.outcomes.reserve(paths.size());
     for (std::size_t i = 0; i < paths.size(); ++i) {
-        const RunFile run{i, paths.size(), paths[i]};
+        const RunFile run{i, paths.size(), paths[i], observer.undoRecorder()};
         if (!observer.startFile(run)) break;
         report.outcomes.push_back(
             handleFile(run, work, &observer, observer.writePolicy(), observer.undoRecorder()));
@@ -114,7 +114,7 @@ RunReport runFiles(std::span<const std::string> paths, const FileWork& work, Run
 FileOutcome runFile(const std::string& path, const FileWork& work, tags::WritePolicy policy,
                     UndoRecorder* undo)
 {
-    return handleFile(RunFile{0, 1, path}, work, nullptr, policy, undo);
+    return handleFile(RunFile{0, 1, path, undo}, work, nullptr, policy, undo);
 }
 
 }  // namespace corvane::batch

@@ -28,6 +28,8 @@ struct RunFile {
     std::size_t index = 0;  // position in the run, from 0
     std::size_t count = 0;  // number of files in the run
     const std::string& path;
+    // Where the run notes what undoes it (a rename the work makes); nullptr when it is not noted.
+    UndoRecorder* undo = nullptr;
 
     [[nodiscard]] bool anotherFollows() const { return index + 1 < count; }
 };

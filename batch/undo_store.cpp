@@ -7,7 +7,6 @@
 #include <filesystem>
 #include <fstream>
 #include <cerrno>
-#include <fcntl.h>
 #include <zlib.h>
 
 #include "tags/id3v1.h"
@@ -23,6 +22,7 @@ using Bytes = std::vector<std::uint8_t>;
 
 constexpr std::string_view kMagic = "CVUNDO01";
 constexpr std::size_t kChunk = 1 << 20;
+constexpr std::size_t kHeadRead = 4096;
 
 // Where the ID3v2 tag ends, clamped to the file; 0 without one.
 std::uint64_t tagEnd(tags::FileIo& file, std::uint64_t length)
@@ -50,6 +50,21 @@ std::optional<std::uint32_t> fingerprintOf(tags::FileIo& file)
     return static_cast<std::uint32_t>(crc);
 }
 
+// The same fingerprint from a snapshot of the file, without reading it again.
+std::uint32_t fingerprintOf(const TagSnapshot& snapshot)
+{
+    uLong crc = crc32(0L, Z_NULL, 0);
+    crc = crc32(crc, snapshot.tag.data(), static_cast<uInt>(snapshot.tag.size()));
+    static const Bytes zeros(kChunk, 0);
+    for (std::uint64_t left = snapshot.padding; left > 0;) {
+        const auto n = static_cast<uInt>(std::min<std::uint64_t>(kChunk, left));
+        crc = crc32(crc, zeros.data(), n);
+        left -= n;
+    }
+    if (snapshot.trailer) crc = crc32(crc, snapshot.trailer->data(), static_cast<uInt>(snapshot.trailer->size()));
+    return static_cast<std::uint32_t>(crc);
+}
+
 std::optional<FileState> stateOfOpen(tags::FileIo& file)
 {
     const auto identity = file.identity();
@@ -57,6 +72,14 @@ std::optional<FileState> stateOfOpen(tags::FileIo& file)
     const auto fingerprint = fingerprintOf(file);
     if (!identity || !length || !fingerprint) return std::nullopt;
     return FileState{*identity, *length, *fingerprint};
+}
+
+// A path as the record keeps it: an undo may run from another folder than the change. folder is
+// the current folder, asked once per change rather than once per file.
+std::string absolutePath(const std::string& path, const fs::path& folder)
+{
+    if (path.starts_with('/') || folder.empty()) return path;
+    return (folder / path).lexically_normal().string();
 }
 
 // ---- the stored form --------------------------------------------------------------------------
@@ -175,22 +198,33 @@ std::optional<TagSnapshot> takeSnapshot(tags::FileIo& file)
     const auto length = file.length();
     if (!length) return std::nullopt;
     TagSnapshot snapshot;
-    const std::uint64_t end = tagEnd(file, *length);
+    // The header and the start of the tag come in one read; most tags end inside it.
+    Bytes head(static_cast<std::size_t>(std::min<std::uint64_t>(*length, kHeadRead)));
+    const auto got = file.readAt(0, head);
+    if (!got) return std::nullopt;
+    head.resize(*got);
+    const auto header = tags::parseId3v2Header(head);
+    const std::uint64_t end = header ? std::min<std::uint64_t>(header->totalSize(), *length) : 0;
     // Padding is counted, not kept: a tag with 250 MB of it costs a few bytes here.
-    Bytes chunk;
     std::uint64_t zeros = 0;
-    for (std::uint64_t at = 0; at < end; at += chunk.size()) {
-        chunk.resize(static_cast<std::size_t>(std::min<std::uint64_t>(kChunk, end - at)));
-        if (!file.readExactAt(at, chunk)) return std::nullopt;
-        const auto last = std::find_if(chunk.rbegin(), chunk.rend(), [](std::uint8_t b) { return b != 0; });
-        if (last == chunk.rend()) {
-            zeros += chunk.size();
-            continue;
+    const auto take = [&](std::span<const std::uint8_t> bytes) {
+        const auto last = std::find_if(bytes.rbegin(), bytes.rend(), [](std::uint8_t b) { return b != 0; });
+        if (last == bytes.rend()) {
+            zeros += bytes.size();
+            return;
         }
         snapshot.tag.insert(snapshot.tag.end(), static_cast<std::size_t>(zeros), 0);
-        const auto kept = static_cast<std::size_t>(chunk.rend() - last);
-        snapshot.tag.insert(snapshot.tag.end(), chunk.begin(), chunk.begin() + static_cast<std::ptrdiff_t>(kept));
-        zeros = chunk.size() - kept;
+        const auto kept = static_cast<std::size_t>(bytes.rend() - last);
+        snapshot.tag.insert(snapshot.tag.end(), bytes.begin(), bytes.begin() + static_cast<std::ptrdiff_t>(kept));
+        zeros = bytes.size() - kept;
+    };
+    const auto inHead = static_cast<std::size_t>(std::min<std::uint64_t>(end, head.size()));
+    take(std::span(head).first(inHead));
+    Bytes chunk;
+    for (std::uint64_t at = inHead; at < end; at += chunk.size()) {
+        chunk.resize(static_cast<std::size_t>(std::min<std::uint64_t>(kChunk, end - at)));
+        if (!file.readExactAt(at, chunk)) return std::nullopt;
+        take(chunk);
     }
     snapshot.padding = zeros;
     const auto probe = tags::probeId3v1(file, end);
@@ -306,6 +340,8 @@ std::string undoLabel(const std::string& label)
 
 UndoRecorder::UndoRecorder(UndoStore& store, std::string label) : m_store(store)
 {
+    std::error_code ec;
+    m_folder = fs::current_path(ec);
     m_change.label = std::move(label);
 }
 
@@ -319,7 +355,7 @@ void UndoRecorder::after(const std::string& path, bool written)
     if (written && m_pending) {
         if (const auto state = stateOf(path)) {
             UndoEntry entry;
-            entry.path = path;
+            entry.path = absolutePath(path, m_folder);
             entry.before = std::move(*m_pending);
             entry.after = *state;
             m_change.entries.push_back(std::move(entry));
@@ -328,13 +364,21 @@ void UndoRecorder::after(const std::string& path, bool written)
     m_pending.reset();
 }
 
-void UndoRecorder::renamed(const std::string& from, const std::string& to)
+void UndoRecorder::renamed(tags::FileIo& file, const std::string& from, const std::string& to)
 {
     UndoEntry entry;
     entry.kind = UndoEntry::Kind::Rename;
-    entry.path = to;
-    entry.oldPath = from;
-    if (const auto state = stateOf(to)) entry.after = *state;
+    entry.path = absolutePath(to, m_folder);
+    entry.oldPath = absolutePath(from, m_folder);
+    // A rename leaves the tags as the snapshot found them, so its state needs no second read;
+    // and there is no tag change left for after() to note.
+    const auto identity = file.identity();
+    const auto length = file.length();
+    if (m_pending && identity && length)
+        entry.after = FileState{*identity, *length, fingerprintOf(*m_pending)};
+    else if (const auto state = stateOfOpen(file))
+        entry.after = *state;
+    m_pending.reset();
     m_change.entries.push_back(std::move(entry));
 }
 
@@ -360,7 +404,7 @@ bool fitsUndoRecord(const std::vector<std::string>& paths, std::uint64_t* bytes)
     return total <= kUndoBytesKept;
 }
 
-FileOutcome undoFile(tags::FileIo& file, const UndoEntry& entry)
+FileOutcome undoFile(tags::FileIo& file, const UndoEntry& entry, UndoRecorder* undo)
 {
     const auto now = stateOfOpen(file);
     if (!now || *now != entry.after)
@@ -368,11 +412,11 @@ FileOutcome undoFile(tags::FileIo& file, const UndoEntry& entry)
     FileOutcome outcome;
     if (entry.kind == UndoEntry::Kind::Rename) {
         // The old name must still be free: an undo never overwrites a file.
-        if (::renameat2(AT_FDCWD, entry.path.c_str(), AT_FDCWD, entry.oldPath.c_str(),
-                        RENAME_NOREPLACE) != 0) {
-            return FileOutcome::failed(errno == EEXIST ? "its old name " + entry.oldPath + " is taken"
-                                                       : tags::errorString(errno));
+        if (const int error = tags::renameNoReplace(entry.path, entry.oldPath); error != 0) {
+            return FileOutcome::failed(error == EEXIST ? "its old name " + entry.oldPath + " is taken"
+                                                       : tags::errorString(error));
         }
+        if (undo != nullptr) undo->renamed(file, entry.path, entry.oldPath);
         outcome.status = FileStatus::Written;
         return outcome;
     }

@@ -9,6 +9,7 @@
 
 #include <array>
 #include <cstdint>
+#include <filesystem>
 #include <optional>
 #include <string>
 #include <vector>
@@ -91,8 +92,9 @@ public:
     void before(tags::FileIo& file, const std::string& path);
     // The file is closed; written says whether the run changed it.
     void after(const std::string& path, bool written);
-    // A rename the change made.
-    void renamed(const std::string& from, const std::string& to);
+    // A rename the change made of the file, which is open (so that what it holds is noted
+    // without opening it again). The work that renames a file writes no tags into it.
+    void renamed(tags::FileIo& file, const std::string& from, const std::string& to);
     // Stores the change; false (reason set) when it cannot be stored.
     [[nodiscard]] bool commit(std::string* reason = nullptr);
 
@@ -100,14 +102,18 @@ private:
     UndoStore& m_store;
     UndoChange m_change;
     std::optional<TagSnapshot> m_pending;
+    std::filesystem::path m_folder;  // the current folder, against which paths are made whole
 };
 
 // Whether a change over these files fits the undo record (their tags at most kUndoBytesKept);
 // the size it would take comes back in bytes.
 [[nodiscard]] bool fitsUndoRecord(const std::vector<std::string>& paths, std::uint64_t* bytes = nullptr);
 
-// Puts the tags of one file back as entry recorded them, when the file still is what the change
-// left. Failed ("changed since the change") when it is not, and left alone.
-[[nodiscard]] FileOutcome undoFile(tags::FileIo& file, const UndoEntry& entry);
+// Puts the tags of one file back as entry recorded them, or its old name, when the file still is
+// what the change left. Failed ("changed since the change") when it is not, and left alone; a
+// rename back never replaces a file that took the old name meanwhile. A rename back is noted in
+// undo, when given, so that the undo can be undone in turn.
+[[nodiscard]] FileOutcome undoFile(tags::FileIo& file, const UndoEntry& entry,
+                                   UndoRecorder* undo = nullptr);
 
 }  // namespace corvane::batch

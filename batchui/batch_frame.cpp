@@ -6,18 +6,25 @@
 
 #include "batch/compact_remove.h"
 #include "batch/convert_tags.h"
+#include "batch/file_names.h"
+#include "batch/from_name.h"
+#include "batch/rename_files.h"
 #include "batch/set_data.h"
 #include "batch/sync_tags.h"
 #include "batch/track_numbering.h"
 #include "batch/undo_store.h"
 #include "batchui/auto_track_dialog.h"
 #include "batchui/background_run.h"
+#include "batchui/case_replace_dialog.h"
 #include "batchui/convert_dialog.h"
+#include "batchui/from_name_dialog.h"
+#include "batchui/rename_dialog.h"
 #include "batchui/run_progress_dialog.h"
 #include "batchui/run_prompts.h"
 #include "batchui/run_rows.h"
 #include "batchui/set_value_dialog.h"
 #include "batchui/sync_tags_dialog.h"
+#include "gui/app_settings.h"
 #include "gui/command_ids.h"
 #include "gui/display_text.h"
 #include "tags/field_catalogue.h"
@@ -68,6 +75,12 @@ void BatchFrame::runOperation(int id)
         compactTags();
     } else if (id == commandNumber(CommandId::ConvertId3v2)) {
         convertTags();
+    } else if (id == commandNumber(CommandId::TagFromFileName)) {
+        tagFromFileName();
+    } else if (id == commandNumber(CommandId::RenameFromTags)) {
+        renameFromTags();
+    } else if (id == commandNumber(CommandId::CaseAndReplace)) {
+        caseAndReplace();
     }
 }
 
@@ -94,6 +107,15 @@ void BatchFrame::updateWrittenRow(int row, int column, const std::string& text,
     m_context.rows.updateRow(row, column, fromUtf8(text), shown);
 }
 
+std::vector<std::string> BatchFrame::pathsOf(const std::vector<int>& rows) const
+{
+    std::vector<std::string> paths;
+    paths.reserve(rows.size());
+    for (const int row : rows)
+        paths.push_back(m_context.rows.currentFolder() + m_context.rows.rowName(row));
+    return paths;
+}
+
 void BatchFrame::runRows(const std::string& label, const std::vector<int>& rows,
                          const batch::FileWork& work, const AfterFile& afterFile,
                          bool readingFirst)
@@ -110,10 +132,10 @@ void BatchFrame::runRows(const std::string& label, const std::vector<int>& rows,
 
 void BatchFrame::runPaths(const std::string& label, const std::vector<std::string>& paths,
                           std::vector<std::string> names, const batch::FileWork& work,
-                          const AfterFile& afterFile, bool readingFirst)
+                          const AfterFile& afterFile, bool readingFirst, bool keepsTags)
 {
     const auto change = UndoableChange::begin(&m_context.window, m_context.prompter,
-                                              m_context.writing, paths, label);
+                                              m_context.writing, paths, label, keepsTags);
     if (!change) return;
     RunPrompts prompts(&m_context.window, m_context.prompter, std::move(names),
                        RunPrompts::Form::Setting);
@@ -161,7 +183,8 @@ void BatchFrame::undoLastChange()
         runPaths(
             batch::undoLabel(change->label), paths, std::move(names),
             [&change](tags::FileIo& file, const batch::RunFile& run) {
-                return batch::undoFile(file, change->entries[run.index]);
+                // A rename back is noted too, so that Redo renames again.
+                return batch::undoFile(file, change->entries[run.index], run.undo);
             },
             {}, false);
     }
@@ -287,6 +310,109 @@ void BatchFrame::convertTags()
         return batch::convertTags(file, target);
     });
     // A 2.2 tag's frames, and its dates in either direction, read differently once converted.
+    m_context.rows.refreshSelectedRows();
+}
+
+void BatchFrame::runPreviewed(const std::string& label, const std::vector<int>& rows,
+                              const std::vector<batch::FilePlan>& plans,
+                              const batch::Planner& planner, const AfterFile& afterFile,
+                              bool keepsTags)
+{
+    std::vector<std::string> names;
+    for (std::size_t i = 0; i < rows.size() && i < plans.size(); ++i) {
+        if (plans[i].writes()) names.push_back(m_context.rows.rowName(rows[i]));
+    }
+    if (names.empty()) {
+        m_context.showProgress(QStringLiteral("Nothing to change"));
+        return;
+    }
+    m_context.rows.focusRows();
+    runPaths(label, batch::pathsToWrite(plans), std::move(names),
+             batch::previewedWork(plans, planner), afterFile, false, keepsTags);
+}
+
+void BatchFrame::tagFromFileName()
+{
+    const std::vector<int> rows = m_context.rows.selectedRows();
+    const std::vector<std::string> paths = pathsOf(rows);
+    const bool compact = m_context.compact;
+    const auto plannerOf = [compact](batch::FromNameOptions options) -> batch::Planner {
+        options.compact = compact;
+        return [options = std::move(options)](tags::FileIo& file, const std::string& path) {
+            return batch::planFromName(file, path, options);
+        };
+    };
+    FromNameDialog dialog(
+        m_context.formats ? m_context.formats->reading : std::vector<std::string>(),
+        initialTagChoice(true),
+        [&](const batch::FromNameOptions& options) {
+            return batch::buildPreview(paths, plannerOf(options));
+        },
+        m_context.prompter, &m_context.window);
+    if (dialog.exec() != QDialog::Accepted) return;
+    if (m_context.formats) rememberFormat(m_context.formats->reading, dialog.formatText());
+    runPreviewed("Tag from File Name", rows, dialog.plans(), plannerOf(dialog.options()));
+    m_context.rows.refreshSelectedRows();
+}
+
+void BatchFrame::renameFromTags()
+{
+    RunRows& list = m_context.rows;
+    const std::vector<int> rows = list.selectedRows();
+    const std::vector<std::string> paths = pathsOf(rows);
+    RenameDialog dialog(
+        m_context.formats ? m_context.formats->naming : std::vector<std::string>(),
+        list.tagView() == TagView::Id3v1 ? batch::TagKind::Id3v1 : batch::TagKind::Id3v2,
+        [&paths](const batch::RenameOptions& options) {
+            return batch::previewRename(paths, options);
+        },
+        m_context.prompter, &m_context.window);
+    if (dialog.exec() != QDialog::Accepted) return;
+    if (m_context.formats) rememberFormat(m_context.formats->naming, dialog.formatText());
+    const batch::RenameOptions options = dialog.options();
+    const std::vector<batch::FilePlan>& plans = dialog.plans();
+    std::vector<std::string> newNames;
+    std::vector<int> writing;
+    for (std::size_t i = 0; i < rows.size() && i < plans.size(); ++i) {
+        if (!plans[i].writes()) continue;
+        writing.push_back(rows[i]);
+        newNames.emplace_back(batch::nameOf(plans[i].newPath));
+    }
+    // The rows follow their files to the new names as they are renamed.
+    runPreviewed(
+        "Rename from Tags", rows, plans,
+        [&options](tags::FileIo& file, const std::string& path) {
+            return batch::planRename(file, path, options);
+        },
+        [&](const batch::RunFile& run, const batch::FileOutcome& outcome) {
+            if (outcome.isWritten()) list.renameRow(writing[run.index], newNames[run.index]);
+        },
+        false);
+    list.sortRows();
+}
+
+void BatchFrame::caseAndReplace()
+{
+    const std::vector<int> rows = m_context.rows.selectedRows();
+    const std::vector<std::string> paths = pathsOf(rows);
+    CaseReplaceDialog dialog(
+        [&paths](const batch::TextEdit& edit) {
+            return batch::buildPreview(paths, [&edit](tags::FileIo& file, const std::string& path) {
+                return edit.plan(file, path);
+            });
+        },
+        m_context.prompter, &m_context.window);
+    if (dialog.exec() != QDialog::Accepted) return;
+    batch::TextEditOptions options = dialog.options();
+    options.compact = m_context.compact;
+    std::string error;
+    const auto edit = batch::TextEdit::make(std::move(options), error);
+    // The dialog closes only on options that make an edit.
+    if (!edit) return;
+    runPreviewed("Case and Replace", rows, dialog.plans(),
+                 [&edit](tags::FileIo& file, const std::string& path) {
+                     return edit->plan(file, path);
+                 });
     m_context.rows.refreshSelectedRows();
 }
 

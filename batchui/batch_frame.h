@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "batch/file_plan.h"
 #include "batch/file_work.h"
 #include "batch/run_driver.h"
 #include "batch/tag_choice.h"
@@ -18,6 +19,7 @@ class QWidget;
 
 namespace corvane {
 
+struct NameFormats;
 class Prompter;
 class RunProgressDialog;
 class RunRows;
@@ -32,6 +34,9 @@ struct BatchContext {
     WriteSettings writing;        // the journal's way and the undo record of every run
     // Shows a text in the status bar's progress part.
     std::function<void(const QString&)> showProgress;
+    // The format strings remembered for Tag from File Name and Rename from Tags; nullptr keeps
+    // none.
+    NameFormats* formats = nullptr;
 };
 
 class BatchFrame {
@@ -40,7 +45,8 @@ public:
 
     // Runs the operation of an Action command on the selected rows, of which there is at least
     // one: Set Data (3001..3013), Synchronise Tags, Auto Track Numbering, Convert ID3v2 Version,
-    // Compact ID3v2 Tags. Other IDs do nothing. The files are written off the GUI thread with the
+    // Compact ID3v2 Tags, Tag from File Name, Rename from Tags, Case and Replace. Other IDs do
+    // nothing. The files are written off the GUI thread with the
     // progress dialog; the rows stay in place meanwhile (RunRows::holdRows).
     void runOperation(int id);
 
@@ -62,6 +68,9 @@ private:
     void synchroniseTags();
     void compactTags();
     void convertTags();
+    void tagFromFileName();
+    void renameFromTags();
+    void caseAndReplace();
 
     // Runs work over `rows` (list order) through the batch core's run driver off the GUI thread,
     // with the progress dialog, the access and failure prompts, and the progress text: the full
@@ -71,10 +80,18 @@ private:
     void runRows(const std::string& label, const std::vector<int>& rows,
                  const batch::FileWork& work, const AfterFile& afterFile = {},
                  bool readingFirst = false);
-    // The same over any files: paths, with the bare names the messages show.
+    // The same over any files: paths, with the bare names the messages show. A change that keeps
+    // no tags (keepsTags false: a rename) always fits the undo record.
     void runPaths(const std::string& label, const std::vector<std::string>& paths,
                   std::vector<std::string> names, const batch::FileWork& work,
-                  const AfterFile& afterFile, bool readingFirst);
+                  const AfterFile& afterFile, bool readingFirst, bool keepsTags = true);
+    // Writes what a preview of `rows` (one plan per row, in order) showed as the change label:
+    // only the files whose plans write, each only when it still gives the plan previewed.
+    void runPreviewed(const std::string& label, const std::vector<int>& rows,
+                      const std::vector<batch::FilePlan>& plans, const batch::Planner& planner,
+                      const AfterFile& afterFile = {}, bool keepsTags = true);
+    // The full paths of the files of rows.
+    [[nodiscard]] std::vector<std::string> pathsOf(const std::vector<int>& rows) const;
     // The tag-presence bits of each row, in the same order.
     [[nodiscard]] std::vector<int> presencesOf(const std::vector<int>& rows) const;
     // After a write into the file of `row`: when a tag that the list shows was written, `text`

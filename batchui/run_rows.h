@@ -48,6 +48,9 @@ public:
     virtual void refreshRows(const std::vector<int>& rows) = 0;
     // Lists the folder again (names may have changed), keeping the selected files selected.
     virtual void readFolderAgain() = 0;
+    // After a rename: the row stands for the file of name (in the listed folder) and is read
+    // again. Does not sort.
+    virtual void renameRow(int row, const std::string& name) = 0;
     // Gives the keyboard focus to the list.
     virtual void focusRows() = 0;
 };

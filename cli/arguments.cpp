@@ -109,6 +109,15 @@ constexpr std::string_view kProgramUsage =
     "  recover DIR|FILE...                   finish writes that were cut short (a folder with\n"
     "                                        everything below it)\n"
     "  undo [--list]                         put back the tags the last change replaced\n"
+    "  from-name --format F [--v1] [--v2] FILE...\n"
+    "                                        fill fields from the file names\n"
+    "  rename --format F [--portable|--no-portable] [--v1] FILE...\n"
+    "                                        name the files from their tags\n"
+    "  case --field NAME --mode title|sentence|upper|lower FILE...\n"
+    "                                        change the case of fields\n"
+    "  replace --field NAME --find X --replace Y [--regex] [--ignore-case] FILE...\n"
+    "                                        find and replace text in fields\n"
+    "  (these four take --dry-run to print what they would do, --json with it)\n"
     "\n"
     "set, sync and number create new ID3v2 tags as version 2.3; --id3v2-version 2.4 makes\n"
     "them 2.4. Existing tags keep their version; only convert changes it.\n"
@@ -126,7 +135,7 @@ struct CommandHelp {
     std::string_view text;
 };
 
-constexpr std::array<CommandHelp, 10> kCommandUsage{{
+constexpr std::array<CommandHelp, 14> kCommandUsage{{
     {"show",
      "Usage: corvane-tag show [--json] FILE...\n"
      "Shows the ID3v1 trailer, the ID3v2 frames and the MP3 specifics of each file, as the tag\n"
@@ -189,6 +198,41 @@ constexpr std::array<CommandHelp, 10> kCommandUsage{{
      "The undo is a change itself, so a second undo takes it back. The last 20 changes are kept\n"
      "(within 500 MB) in $XDG_STATE_HOME/corvane (~/.local/state/corvane by default).\n"
      "  --list   show the changes kept, newest first: number, time, files, what it did\n"},
+    {"from-name",
+     "Usage: corvane-tag from-name --format FORMAT [--v1] [--v2] [--compact] FILE...\n"
+     "Reads fields from each file's name (without .mp3) and writes them into both tags, or the\n"
+     "one --v1 or --v2 picks. FORMAT is text with placeholders: %title%, %artist%, %album%,\n"
+     "%year%, %track%, %genre%, %comment%, %composer%, %lyricist%, %copyright%, %url%,\n"
+     "%encoded-by%, %subtitle%, %orig-artist%, %orig-album%, %orig-year%, %orig-lyricist%,\n"
+     "%publisher%, %band%, %conductor%; %ignore% for any text, %% for a percent sign; a /\n"
+     "reads the folder names above the file (%artist%/%album%/%track% - %title%). Track and\n"
+     "year take digits only. A name that does not match is named on stderr and left alone.\n"
+     "  --dry-run    print what would change (one line per file) and write nothing\n"
+     "  --json       with --dry-run: one JSON array\n"
+     "  --id3v2-version 2.3|2.4   the version of a tag created in a file without one\n"},
+    {"rename",
+     "Usage: corvane-tag rename --format FORMAT [--portable|--no-portable] [--v1] FILE...\n"
+     "Names each file from its ID3v2 tag (--v1: its ID3v1 tag) by FORMAT, the placeholders of\n"
+     "from-name; %track:2% pads the number to two digits. The .mp3 ending is kept; / becomes\n"
+     "_, and leading and trailing spaces and dots go. No file is renamed over another: names\n"
+     "two files would get, or another file has, are named on stderr and left alone.\n"
+     "  --portable      also replace \\ : * ? \" < > | and control characters (the default), so\n"
+     "                  that the names survive a copy to a USB stick\n"
+     "  --no-portable   replace only / \n"
+     "  --dry-run       print old and new names and rename nothing; --json with it\n"},
+    {"case",
+     "Usage: corvane-tag case --field NAME[,NAME...] --mode MODE [--v1] [--v2] FILE...\n"
+     "Changes the case of the fields in both tags (or the one --v1 or --v2 picks): title\n"
+     "(Title Case, small words such as \"of\" and \"the\" lower inside), sentence, upper,\n"
+     "lower. Fields are named as in from-name. Empty fields stay empty.\n"
+     "  --dry-run    print what would change and write nothing; --json with it\n"},
+    {"replace",
+     "Usage: corvane-tag replace --field NAME[,NAME...] --find TEXT --replace TEXT [--regex]\n"
+     "                           [--ignore-case] [--v1] [--v2] FILE...\n"
+     "Replaces every TEXT found in the fields. --regex: TEXT is an ECMAScript regular\n"
+     "expression and the replacement may hold $1..$99 (groups), $& (the match) and $$.\n"
+     "  --ignore-case   find without regard to case\n"
+     "  --dry-run       print what would change and write nothing; --json with it\n"},
     {"recover",
      "Usage: corvane-tag recover DIR|FILE...\n"
      "Finishes every write that was cut short (by a crash, a kill, a power cut with --durable)\n"

@@ -17,6 +17,10 @@ int runNumber(std::span<const std::string> args);
 int runConvert(std::span<const std::string> args);
 int runRecover(std::span<const std::string> args);
 int runUndo(std::span<const std::string> args);
+int runFromName(std::span<const std::string> args);
+int runRename(std::span<const std::string> args);
+int runCase(std::span<const std::string> args);
+int runReplace(std::span<const std::string> args);
 
 // "corvane-tag: path: reason" on stderr.
 void reportFileError(std::string_view path, std::string_view reason);

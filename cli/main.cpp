@@ -22,7 +22,7 @@ struct CommandEntry {
     Command run;
 };
 
-constexpr std::array<CommandEntry, 10> kCommands{{
+constexpr std::array<CommandEntry, 14> kCommands{{
     {"show", corvane::cli::runShow},
     {"list", corvane::cli::runList},
     {"set", corvane::cli::runSet},
@@ -33,6 +33,10 @@ constexpr std::array<CommandEntry, 10> kCommands{{
     {"convert", corvane::cli::runConvert},
     {"recover", corvane::cli::runRecover},
     {"undo", corvane::cli::runUndo},
+    {"from-name", corvane::cli::runFromName},
+    {"rename", corvane::cli::runRename},
+    {"case", corvane::cli::runCase},
+    {"replace", corvane::cli::runReplace},
 }};
 
 // The output of show, list and the help texts goes to stdout; a write that failed there (a full

@@ -12,6 +12,7 @@
 #include "batch/compact_remove.h"
 #include "batch/convert_tags.h"
 #include "batch/field_lists.h"
+#include "batch/named_fields.h"
 #include "batch/file_work.h"
 #include "batch/run_driver.h"
 #include "batch/set_data.h"
@@ -23,6 +24,7 @@
 #include "cli/interrupt.h"
 #include "cli/progress.h"
 #include "cli/terminal_text.h"
+#include "cli/write_run.h"
 #include "tags/journal.h"
 #include "tags/text_rules.h"
 
@@ -78,20 +80,6 @@ private:
     batch::UndoRecorder* m_undo;
 };
 
-// The options every writing command takes: how its writes treat the journal beside the file.
-constexpr std::array<OptionSpec, 2> kWriteOptions{{{"--unsafe-in-place", false}, {"--durable", false}}};
-
-// A writing command's own options with the common ones.
-template <std::size_t N>
-constexpr std::array<OptionSpec, N + kWriteOptions.size()> withWriteOptions(
-    const std::array<OptionSpec, N>& own)
-{
-    std::array<OptionSpec, N + kWriteOptions.size()> all{};
-    std::copy(own.begin(), own.end(), all.begin());
-    std::copy(kWriteOptions.begin(), kWriteOptions.end(), all.begin() + N);
-    return all;
-}
-
 tags::WritePolicy policyOf(const ParsedArguments& parsed)
 {
     tags::WritePolicy policy;
@@ -100,15 +88,44 @@ tags::WritePolicy policyOf(const ParsedArguments& parsed)
     return policy;
 }
 
-// Runs work over the files as one change that `corvane-tag undo` can take back (when its old tags
-// fit the undo record; otherwise the run says so and goes on without).
+// A field by its name ("title", "orig-artist") or the frame id of an editor field ("TIT3").
+std::optional<batch::FieldTarget> fieldByName(std::string_view name)
+{
+    if (auto field = batch::fieldNamed(name)) return field;
+    std::string upper(name);
+    std::transform(upper.begin(), upper.end(), upper.begin(),
+                   [](char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 32) : c; });
+    return batch::editorField(upper);
+}
+
+// An operand that reads NAME=VALUE with a NAME of letters, digits and dashes is an assignment;
+// anything else (a path has "/" or "." before any "=") is a file.
+bool looksLikeAssignment(std::string_view operand)
+{
+    const auto equals = operand.find('=');
+    if (equals == std::string_view::npos || equals == 0) return false;
+    return std::all_of(operand.begin(), operand.begin() + static_cast<std::ptrdiff_t>(equals),
+                       [](char c) {
+                           return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') ||
+                                  (c >= '0' && c <= '9') || c == '-';
+                       });
+}
+
+bool isDecimal(std::string_view text)
+{
+    return !text.empty() &&
+           std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
+}
+
+}  // namespace
+
 int runOverFiles(const std::vector<std::string>& files, const batch::FileWork& work,
-                 const ParsedArguments& parsed, const std::string& label)
+                 const ParsedArguments& parsed, const std::string& label, bool keepsTags)
 {
     batch::UndoStore store(batch::UndoStore::defaultFolder());
     std::optional<batch::UndoRecorder> undo;
     std::uint64_t bytes = 0;
-    if (batch::fitsUndoRecord(files, &bytes)) {
+    if (!keepsTags || batch::fitsUndoRecord(files, &bytes)) {
         undo.emplace(store, label);
     } else {
         reportFileError(label, "the change is too large to be undone (" +
@@ -133,8 +150,6 @@ int runOverFiles(const std::vector<std::string>& files, const batch::FileWork& w
     return report.anyFailed() ? kExitFileFailed : kExitOk;
 }
 
-// Parses the arguments of a writing command; prints its help or a usage error. Returns nullopt
-// with exitStatus set when the command is to stop.
 std::optional<ParsedArguments> parseOrStop(std::string_view command,
                                            std::span<const std::string> args,
                                            std::span<const OptionSpec> options, int& exitStatus)
@@ -163,48 +178,6 @@ batch::TagChoice choiceOf(const ParsedArguments& parsed)
     return choice;
 }
 
-// The names `set` takes for the list columns.
-constexpr std::array<std::pair<std::string_view, tags::Column>, 12> kFieldNames{{
-    {"title", tags::Column::Title},
-    {"artist", tags::Column::Artist},
-    {"album", tags::Column::Album},
-    {"year", tags::Column::Year},
-    {"comment", tags::Column::Comment},
-    {"genre", tags::Column::Genre},
-    {"track", tags::Column::Track},
-    {"composer", tags::Column::Composer},
-    {"orig-artist", tags::Column::OrigArtist},
-    {"copyright", tags::Column::Copyright},
-    {"url", tags::Column::Url},
-    {"encoded-by", tags::Column::EncodedBy},
-}};
-
-std::optional<batch::FieldTarget> fieldByName(std::string_view name)
-{
-    for (const auto& [fieldName, column] : kFieldNames) {
-        if (fieldName == name) return batch::fieldOfColumn(column);
-    }
-    std::string upper(name);
-    std::transform(upper.begin(), upper.end(), upper.begin(),
-                   [](char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 32) : c; });
-    return batch::editorField(upper);
-}
-
-// An operand that reads NAME=VALUE with a NAME of letters, digits and dashes is an assignment;
-// anything else (a path has "/" or "." before any "=") is a file.
-bool looksLikeAssignment(std::string_view operand)
-{
-    const auto equals = operand.find('=');
-    if (equals == std::string_view::npos || equals == 0) return false;
-    return std::all_of(operand.begin(), operand.begin() + static_cast<std::ptrdiff_t>(equals),
-                       [](char c) {
-                           return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') ||
-                                  (c >= '0' && c <= '9') || c == '-';
-                       });
-}
-
-// The --id3v2-version of a command that may create a tag: 3 (the default) or 4; nullopt, after a
-// usage error, for anything else.
 std::optional<std::uint8_t> newTagVersion(std::string_view command, const ParsedArguments& parsed)
 {
     const auto text = parsed.value("--id3v2-version");
@@ -213,14 +186,6 @@ std::optional<std::uint8_t> newTagVersion(std::string_view command, const Parsed
     (void)usageError(command, "--id3v2-version must be 2.3 or 2.4");
     return std::nullopt;
 }
-
-bool isDecimal(std::string_view text)
-{
-    return !text.empty() &&
-           std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
-}
-
-}  // namespace
 
 int runSet(std::span<const std::string> args)
 {
@@ -424,7 +389,7 @@ int runUndo(std::span<const std::string> args)
     return runOverFiles(
         files,
         [&change](tags::FileIo& file, const batch::RunFile& run) {
-            return batch::undoFile(file, change->entries[run.index]);
+            return batch::undoFile(file, change->entries[run.index], run.undo);
         },
         *parsed, batch::undoLabel(change->label));
 }

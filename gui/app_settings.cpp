@@ -28,6 +28,8 @@ const QString kScale = QStringLiteral("Scale");
 const QString kMaximized = QStringLiteral("Maximized");
 const QString kDurableWrites = QStringLiteral("DurableWrites");
 const QString kUnsafeInPlace = QStringLiteral("UnsafeInPlace");
+const QString kReadingFormat = QStringLiteral("FromNameFormat");
+const QString kNamingFormat = QStringLiteral("RenameFormat");
 
 constexpr std::uint32_t kTrue = 255;
 
@@ -154,7 +156,37 @@ void readFolder(QSettings& store, AppSettings& s)
     s.currentFolder = (end < 0 ? *bytes : bytes->left(end)).toStdString();
 }
 
+// The format strings stored under key0 .. key4; an empty or missing value ends the list.
+std::vector<std::string> readFormats(QSettings& store, const QString& key)
+{
+    std::vector<std::string> formats;
+    for (std::size_t i = 0; i < kRememberedFormats; ++i) {
+        const QString text = store.value(key + QString::number(i)).toString();
+        if (text.isEmpty()) break;
+        formats.push_back(text.toStdString());
+    }
+    return formats;
+}
+
+void saveFormats(QSettings& store, const QString& key, const std::vector<std::string>& formats)
+{
+    for (std::size_t i = 0; i < kRememberedFormats; ++i) {
+        const QString name = key + QString::number(i);
+        if (i < formats.size())
+            store.setValue(name, QString::fromStdString(formats[i]));
+        else
+            store.remove(name);
+    }
+}
+
 }  // namespace
+
+void rememberFormat(std::vector<std::string>& formats, const std::string& format)
+{
+    std::erase(formats, format);
+    formats.insert(formats.begin(), format);
+    if (formats.size() > kRememberedFormats) formats.resize(kRememberedFormats);
+}
 
 QByteArray encodeColumnSpec(const ColumnSpec& entry)
 {
@@ -182,6 +214,8 @@ AppSettings AppSettings::load(QSettings& store)
     readFlag(store, kSortAscending, s.sortAscending);
     if (const auto v = readDword(store, kUpdateAll))
         s.fieldSelection = batch::FieldSelection::fromBits(*v);
+    s.nameFormats.reading = readFormats(store, kReadingFormat);
+    s.nameFormats.naming = readFormats(store, kNamingFormat);
     return s;
 }
 
@@ -209,6 +243,8 @@ void AppSettings::save(QSettings& store) const
     store.setValue(kUnsafeInPlace, unsafeInPlace ? kTrue : 0u);
     store.setValue(kCurrentView, static_cast<int>(view));
     store.setValue(kUpdateAll, fieldSelection.bits());
+    saveFormats(store, kReadingFormat, nameFormats.reading);
+    saveFormats(store, kNamingFormat, nameFormats.naming);
     store.sync();
 }
 

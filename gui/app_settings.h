@@ -10,10 +10,24 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
 class QSettings;
 
 namespace corvane {
+
+// The format strings last used by Tag from File Name (reading names) and Rename from Tags (making
+// them), most recent first.
+struct NameFormats {
+    std::vector<std::string> reading;
+    std::vector<std::string> naming;
+};
+
+// How many format strings of each kind are remembered.
+inline constexpr std::size_t kRememberedFormats = 5;
+
+// Puts format (UTF-8) first among formats, once, and keeps the last kRememberedFormats.
+void rememberFormat(std::vector<std::string>& formats, const std::string& format);
 
 struct AppSettings {
     int width = 800;   // window size in pixels (the size it comes back to when maximised)
@@ -37,6 +51,7 @@ struct AppSettings {
     int sortColumn = 0;                            // index into columns
     bool sortAscending = true;
     batch::FieldSelection fieldSelection = batch::FieldSelection::all();
+    NameFormats nameFormats;
 
     // Reads every value with its read rule; a missing or unreadable value keeps its default and
     // an out-of-range one is limited, so a damaged store never stops the program from starting.

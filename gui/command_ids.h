@@ -29,6 +29,9 @@ enum class CommandId : int {
     AutoTrackNumbering = 3103,
     ConvertId3v2 = 3104,
     CompactId3v2 = 3106,
+    TagFromFileName = 3110,
+    RenameFromTags = 3111,
+    CaseAndReplace = 3112,
     UndoLastChange = 3190,  // needs no selection
     ActionLast = 3199,
 };

@@ -10,12 +10,13 @@ namespace corvane {
 std::unique_ptr<UndoableChange> UndoableChange::begin(QWidget* parent, Prompter& prompter,
                                                       const WriteSettings& settings,
                                                       const std::vector<std::string>& paths,
-                                                      const std::string& label)
+                                                      const std::string& label,
+                                                      bool keepsTags)
 {
     std::unique_ptr<UndoableChange> change(new UndoableChange);
     bool fits = true;
     std::uint64_t bytes = 0;
-    runAside([&] { fits = batch::fitsUndoRecord(paths, &bytes); });
+    if (keepsTags) runAside([&] { fits = batch::fitsUndoRecord(paths, &bytes); });
     if (!fits) {
         const QString question =
             QStringLiteral("The old tags of these files take ") + QString::number(bytes >> 20) +

@@ -31,11 +31,13 @@ class UndoableChange {
 public:
     // Starts the record of a change labelled label over paths. When their old tags are too large
     // for the record, the user is asked whether to go on without undo; nullptr when the answer
-    // is No (nothing is to be written then). The size is found off the GUI thread.
+    // is No (nothing is to be written then). The size is found off the GUI thread. A change that
+    // keeps no tags (keepsTags false: a rename, recorded by its names) always fits.
     [[nodiscard]] static std::unique_ptr<UndoableChange> begin(QWidget* parent, Prompter& prompter,
                                                                const WriteSettings& settings,
                                                                const std::vector<std::string>& paths,
-                                                               const std::string& label);
+                                                               const std::string& label,
+                                                               bool keepsTags = true);
     ~UndoableChange();
     UndoableChange(const UndoableChange&) = delete;
     UndoableChange& operator=(const UndoableChange&) = delete;

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <array>
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
 #include <fcntl.h>
 #include <sys/mman.h>
@@ -27,6 +28,7 @@ File::File(File&& other) noexcept
     : m_fd(other.m_fd),
       m_error(other.m_error),
       m_length(other.m_length),
+      m_identity(other.m_identity),
       m_path(std::move(other.m_path)),
       m_policy(other.m_policy)
 {
@@ -40,6 +42,7 @@ File& File::operator=(File&& other) noexcept
         m_fd = other.m_fd;
         m_error = other.m_error;
         m_length = other.m_length;
+        m_identity = other.m_identity;
         m_path = std::move(other.m_path);
         m_policy = other.m_policy;
         other.m_fd = -1;
@@ -87,6 +90,7 @@ File File::open(const std::string& path, OpenMode mode)
         return file;
     }
     file.m_length = static_cast<std::uint64_t>(st.st_size);
+    file.m_identity = FileIdentity{static_cast<std::uint64_t>(st.st_dev), static_cast<std::uint64_t>(st.st_ino)};
     file.m_path = path;
     return file;
 }
@@ -102,6 +106,7 @@ bool File::close()
     }
     m_fd = -1;
     m_length.reset();
+    m_identity.reset();
     m_locked = false;  // the lock belonged to the open file, and went with it
     return closed;
 }
@@ -222,6 +227,8 @@ bool File::reserve(std::uint64_t newLength)
 
 std::optional<FileIdentity> File::identity()
 {
+    // An open file stays the file it is, whatever it is renamed to.
+    if (m_identity) return m_identity;
     struct stat st {};
     if (::fstat(m_fd, &st) != 0) {
         m_error = errno;
@@ -352,6 +359,12 @@ bool removeFile(const std::string& path, std::string* why)
     if (::unlink(path.c_str()) == 0) return true;
     if (why != nullptr) *why = errorString(errno);
     return false;
+}
+
+int renameNoReplace(const std::string& from, const std::string& to)
+{
+    if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) return 0;
+    return errno;
 }
 
 bool syncFolderOf(const std::string& path)

@@ -134,6 +134,7 @@ private:
     int m_fd = -1;
     int m_error = 0;
     std::optional<std::uint64_t> m_length;  // nullopt: unknown, ask the system
+    std::optional<FileIdentity> m_identity;  // taken when the file was opened
     std::string m_path;
     WritePolicy m_policy;
     bool m_locked = false;
@@ -167,6 +168,9 @@ private:
 [[nodiscard]] File createNewFile(const std::string& path);
 // Removes a file; false with errno's text in why on failure.
 [[nodiscard]] bool removeFile(const std::string& path, std::string* why = nullptr);
+// Renames a file, never over another one. 0 when done, else the errno value: EEXIST when a file
+// named `to` exists (a case-insensitive file system may report a file that differs only in case).
+[[nodiscard]] int renameNoReplace(const std::string& from, const std::string& to);
 // Flushes a folder's entries, so that a file created or removed in it survives a power cut.
 [[nodiscard]] bool syncFolderOf(const std::string& path);
 

@@ -2,10 +2,6 @@
 
 namespace corvane::tags {
 
-namespace {
-
-constexpr char32_t kReplacement = 0xFFFD;
-
 void appendUtf8(std::string& out, char32_t cp)
 {
     if (cp < 0x80) {
@@ -25,13 +21,6 @@ void appendUtf8(std::string& out, char32_t cp)
     }
 }
 
-struct Utf8Char {
-    char32_t cp = kReplacement;
-    std::size_t length = 0;  // 0: no well-formed sequence starts here
-};
-
-// The character whose UTF-8 sequence starts at text[at]. Overlong forms, surrogates, code points
-// past U+10FFFF and cut-off sequences are not well-formed.
 Utf8Char decodeUtf8At(std::string_view text, std::size_t at)
 {
     const auto lead = static_cast<unsigned char>(text[at]);
@@ -64,6 +53,10 @@ Utf8Char decodeUtf8At(std::string_view text, std::size_t at)
         return {};
     return {cp, extra + 1};
 }
+
+namespace {
+
+constexpr char32_t kReplacement = 0xFFFD;
 
 // Decodes one character at text[i], advancing i; a malformed sequence yields U+FFFD and
 // consumes one byte, so decoding always makes progress.

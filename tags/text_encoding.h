@@ -31,6 +31,17 @@ enum class TextEncoding : std::uint8_t { Latin1 = 0, Utf16Bom = 1, Utf16Be = 2, 
 // The text with every malformed UTF-8 sequence replaced by U+FFFD, so it can be stored as UTF-8.
 [[nodiscard]] std::string sanitizeUtf8(std::string_view text);
 
+// One character of a UTF-8 text: its code point and the length of its sequence.
+struct Utf8Char {
+    char32_t cp = 0xFFFD;
+    std::size_t length = 0;  // 0: no well-formed sequence starts here
+};
+// The character whose UTF-8 sequence starts at text[at] (at < text.size()). Overlong forms,
+// surrogates, code points past U+10FFFF and cut-off sequences are not well-formed.
+[[nodiscard]] Utf8Char decodeUtf8At(std::string_view text, std::size_t at);
+// Appends the UTF-8 form of a code point (at most U+10FFFF, not a surrogate).
+void appendUtf8(std::string& out, char32_t cp);
+
 // Length in bytes of the well-formed UTF-8 sequence that starts at text[at] (at < text.size()),
 // or 0 when none does (a stray byte, an overlong form, a surrogate, a cut-off sequence).
 [[nodiscard]] std::size_t utf8SequenceLength(std::string_view text, std::size_t at);
