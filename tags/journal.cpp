@@ -5,6 +5,7 @@
 #include <atomic>
 #include <cstring>
 #include <filesystem>
+#include <sys/stat.h>
 #include <zlib.h>
 
 #include "tags/block_mover.h"
@@ -814,8 +815,10 @@ std::string describe(const Recovery& recovery)
 
 std::optional<Recovery> recoverFileJournal(const std::string& path)
 {
+    // Asked before every file a run writes, and almost never there: one stat says so.
     const std::string journal = journalPathFor(path);
-    if (File::open(journal, OpenMode::Read).isOpen() == false) return std::nullopt;
+    struct stat st {};
+    if (::stat(journal.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return std::nullopt;
     return recoverJournal(journal);
 }
 
