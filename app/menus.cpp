@@ -47,8 +47,9 @@ void addSetDataItems(QMenu& setData, const ColumnLayout& layout,
     }
     for (const int physical : order) {
         const tags::Column field = layout[static_cast<std::size_t>(physical)].field;
-        if (field == tags::Column::Filename) continue;  // a file name is not a tag value
-        const std::string_view name = tags::ColumnTable[static_cast<std::size_t>(field)].name;
+        const auto& column = tags::ColumnTable[static_cast<std::size_t>(field)];
+        if (column.frameId.empty()) continue;  // a file name or a cover is not a text to set
+        const std::string_view name = column.name;
         QAction* action =
             setData.addAction(fromUtf8(name));
         action->setData(setDataCommand(physical));

@@ -115,7 +115,7 @@ void BatchFrame::setData(int column)
     const ColumnLayout& layout = list.columnLayout();
     if (column < 0 || column >= static_cast<int>(layout.size())) return;
     const tags::Column field = layout[static_cast<std::size_t>(column)].field;
-    if (field == tags::Column::Filename) return;
+    if (tags::ColumnTable[static_cast<std::size_t>(field)].frameId.empty()) return;
     const std::vector<int> rows = list.selectedRows();
     const std::string start = list.cellText(rows.front(), column).toStdString();
 

@@ -1,6 +1,7 @@
 #pragma once
 // The real peer reader as an oracle: Debian's python3-mutagen, run as /usr/bin/python3.
 
+#include <cstdint>
 #include <map>
 #include <string>
 #include <string_view>
@@ -40,5 +41,20 @@ struct MutagenTag {
     [[nodiscard]] bool has(std::string_view key) const;
 };
 [[nodiscard]] MutagenTag mutagenTag(const std::string& path);
+
+// An attached picture as mutagen reads or writes it.
+struct MutagenPicture {
+    int type = 3;
+    std::string mime;
+    std::string description;
+    std::vector<std::uint8_t> data;
+    friend bool operator==(const MutagenPicture&, const MutagenPicture&) = default;
+};
+// The APIC frames of a file in tag order; fails the current test when mutagen raises.
+[[nodiscard]] std::vector<MutagenPicture> mutagenPictures(const std::string& path);
+// Adds the pictures (up to about 60 KB each: they go on the command line) to the file's tag,
+// creating one, and saves it as 2.3 or 2.4 (version 3 or 4).
+void mutagenAddPictures(const std::string& path, const std::vector<MutagenPicture>& pictures,
+                        int version);
 
 }  // namespace corvane::test
