@@ -28,8 +28,8 @@ struct RunFile {
     [[nodiscard]] bool anotherFollows() const { return index + 1 < count; }
 };
 
-// The per-file work of an operation on one file opened for update. The file is closed by the
-// driver afterwards.
+// The per-file work of an operation on one file opened for update (or, for a run that only
+// reads, for reading). The file is closed by the driver afterwards.
 using FileWork = std::function<FileOutcome(tags::FileIo& file, const RunFile& run)>;
 
 class RunObserver {
@@ -54,11 +54,14 @@ struct RunReport {
 
 // Runs work over paths, one file open at a time. A file the access test refuses is NotWritable
 // and not opened; one that does not open, or whose close reports an error after a write, is
-// Failed with the system's reason.
+// Failed with the system's reason. A run that only reads its files (OpenMode::Read) takes
+// read-only files too.
 [[nodiscard]] RunReport runFiles(std::span<const std::string> paths, const FileWork& work,
-                                 RunObserver& observer);
+                                 RunObserver& observer,
+                                 tags::OpenMode mode = tags::OpenMode::Update);
 
 // The same steps for a single file, without an observer.
-[[nodiscard]] FileOutcome runFile(const std::string& path, const FileWork& work);
+[[nodiscard]] FileOutcome runFile(const std::string& path, const FileWork& work,
+                                  tags::OpenMode mode = tags::OpenMode::Update);
 
 }  // namespace corvane::batch

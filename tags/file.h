@@ -76,6 +76,8 @@ public:
 
 enum class OpenMode { Read, Update };
 
+struct WholeFileWrite;
+
 class File final : public FileIo {
 public:
     File() = default;
@@ -118,6 +120,8 @@ public:
 
 private:
     friend File createNewFile(const std::string& path);
+    friend WholeFileWrite writeWholeFile(const std::string& path,
+                                         std::span<const std::uint8_t> bytes, bool replace);
     void noteWritten(std::uint64_t end);
 
     int m_fd = -1;
@@ -141,6 +145,19 @@ enum class Access { ReadWrite, ReadOnly, Missing };
 // opened for reading and writing or has no write permission bit at all, so a file marked
 // read-only is refused even for root.
 [[nodiscard]] Access testAccess(const std::string& path);
+
+// Writing a whole new file, such as a picture taken out of a tag.
+struct WholeFileWrite {
+    bool ok = false;
+    bool exists = false;  // the file was there and was left alone
+    std::string reason;   // why it failed
+};
+// Writes bytes as the file at path, with the permissions the user gives new files. The bytes go
+// to a file beside it first, which then becomes path in one step, so that nobody ever sees half
+// of it: without replace only when path does not exist (an existing file is never touched, not
+// even one that appears meanwhile), with replace in place of what is there.
+[[nodiscard]] WholeFileWrite writeWholeFile(const std::string& path,
+                                            std::span<const std::uint8_t> bytes, bool replace);
 
 // The user-readable text of an errno value.
 [[nodiscard]] std::string errorString(int err);

@@ -13,20 +13,8 @@ namespace corvane::tags {
 namespace {
 
 using test::Bytes;
+using test::apicBody;
 using test::bytesOf;
-
-// An APIC body with an ISO-8859-1 description.
-Bytes apicBody(std::uint8_t type, std::string_view mime, std::string_view description, const Bytes& image)
-{
-    Bytes body{0};
-    test::append(body, mime);
-    body.push_back(0);
-    body.push_back(type);
-    test::append(body, description);
-    body.push_back(0);
-    test::append(body, image);
-    return body;
-}
 
 std::shared_ptr<const PictureData> picture(std::uint8_t type, Bytes image, std::string description = {})
 {

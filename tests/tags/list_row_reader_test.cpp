@@ -253,11 +253,7 @@ tag.save(sys.argv[1], v2_version=3, padding=lambda info: 1000)
 TEST_F(ListRowReader, CoverShowsThePixelSizeOfTheFrontCoverElseOfTheFirstPicture)
 {
     const auto apic = [](std::uint8_t type, const Bytes& image) {
-        Bytes body{0};
-        test::append(body, "image/x");
-        body.insert(body.end(), {0, type, 'd', 0});
-        test::append(body, image);
-        return test::frame("APIC", body);
+        return test::frame("APIC", test::apicBody(type, "image/x", "d", image));
     };
     const Bytes title = test::textFrame("TIT2", "T");
     struct Case {
