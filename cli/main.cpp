@@ -20,7 +20,7 @@ struct CommandEntry {
     Command run;
 };
 
-constexpr std::array<CommandEntry, 8> kCommands{{
+constexpr std::array<CommandEntry, 9> kCommands{{
     {"show", corvane::cli::runShow},
     {"list", corvane::cli::runList},
     {"set", corvane::cli::runSet},
@@ -29,6 +29,7 @@ constexpr std::array<CommandEntry, 8> kCommands{{
     {"sync", corvane::cli::runSync},
     {"number", corvane::cli::runNumber},
     {"convert", corvane::cli::runConvert},
+    {"picture", corvane::cli::runPicture},
 }};
 
 }  // namespace

@@ -18,6 +18,7 @@
 #include "cli/arguments.h"
 #include "cli/commands.h"
 #include "cli/progress.h"
+#include "cli/write_commands.h"
 #include "tags/text_rules.h"
 
 namespace corvane::cli {
@@ -56,32 +57,6 @@ public:
 private:
     Progress m_progress;
 };
-
-int runOverFiles(const std::vector<std::string>& files, const batch::FileWork& work)
-{
-    StderrObserver observer(files.size());
-    return batch::runFiles(files, work, observer).anyFailed() ? kExitFileFailed : kExitOk;
-}
-
-// Parses the arguments of a writing command; prints its help or a usage error. Returns nullopt
-// with exitStatus set when the command is to stop.
-std::optional<ParsedArguments> parseOrStop(std::string_view command,
-                                           std::span<const std::string> args,
-                                           std::span<const OptionSpec> options, int& exitStatus)
-{
-    std::string error;
-    auto parsed = parseArguments(args, options, error);
-    if (!parsed) {
-        exitStatus = usageError(command, error);
-        return std::nullopt;
-    }
-    if (parsed->help) {
-        std::cout << commandUsage(command);
-        exitStatus = kExitOk;
-        return std::nullopt;
-    }
-    return parsed;
-}
 
 batch::TagChoice choiceOf(const ParsedArguments& parsed)
 {
@@ -133,8 +108,34 @@ bool looksLikeAssignment(std::string_view operand)
                        });
 }
 
-// The --id3v2-version of a command that may create a tag: 3 (the default) or 4; nullopt, after a
-// usage error, for anything else.
+}  // namespace
+
+int runOverFiles(const std::vector<std::string>& files, const batch::FileWork& work,
+                 tags::OpenMode mode)
+{
+    StderrObserver observer(files.size());
+    return batch::runFiles(files, work, observer, mode).anyFailed() ? kExitFileFailed : kExitOk;
+}
+
+std::optional<ParsedArguments> parseOrStop(std::string_view command,
+                                           std::span<const std::string> args,
+                                           std::span<const OptionSpec> options, int& exitStatus,
+                                           std::string_view helpTopic)
+{
+    std::string error;
+    auto parsed = parseArguments(args, options, error);
+    if (!parsed) {
+        exitStatus = usageError(command, error);
+        return std::nullopt;
+    }
+    if (parsed->help) {
+        std::cout << commandUsage(helpTopic.empty() ? command : helpTopic);
+        exitStatus = kExitOk;
+        return std::nullopt;
+    }
+    return parsed;
+}
+
 std::optional<std::uint8_t> newTagVersion(std::string_view command, const ParsedArguments& parsed)
 {
     const auto text = parsed.value("--id3v2-version");
@@ -149,8 +150,6 @@ bool isDecimal(std::string_view text)
     return !text.empty() &&
            std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
 }
-
-}  // namespace
 
 int runSet(std::span<const std::string> args)
 {

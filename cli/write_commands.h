@@ -1,0 +1,38 @@
+#pragma once
+// What the commands that run over files share: the run with one stderr line per failed file, the
+// parse that answers --help, and the options several of them take.
+
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "batch/run_driver.h"
+#include "cli/arguments.h"
+
+namespace corvane::cli {
+
+// Runs work over files in the order given, every file even after one failed; kExitFileFailed
+// when any failed. A run that only reads opens the files for reading.
+[[nodiscard]] int runOverFiles(const std::vector<std::string>& files, const batch::FileWork& work,
+                               tags::OpenMode mode = tags::OpenMode::Update);
+
+// Parses the arguments of a command; prints its help (helpTopic's, when given) or a usage error.
+// Returns nullopt with exitStatus set when the command is to stop.
+[[nodiscard]] std::optional<ParsedArguments> parseOrStop(std::string_view command,
+                                                         std::span<const std::string> args,
+                                                         std::span<const OptionSpec> options,
+                                                         int& exitStatus,
+                                                         std::string_view helpTopic = {});
+
+// The --id3v2-version of a command that may create a tag: 3 (the default) or 4; nullopt, after a
+// usage error, for anything else.
+[[nodiscard]] std::optional<std::uint8_t> newTagVersion(std::string_view command,
+                                                        const ParsedArguments& parsed);
+
+// True for a non-empty run of decimal digits.
+[[nodiscard]] bool isDecimal(std::string_view text);
+
+}  // namespace corvane::cli
