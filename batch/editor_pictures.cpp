@@ -25,6 +25,16 @@ void EditorPictures::revert()
     for (std::size_t i = 0; i < m_listing.pictures.size(); ++i) m_entries.push_back({i, nullptr, read[i]});
 }
 
+bool EditorPictures::reload()
+{
+    tags::File file = tags::File::open(m_path, tags::OpenMode::Read);
+    auto listing = file.isOpen() ? tags::listPictures(file) : tags::PictureListing{};
+    const bool ok = file.isOpen() && listing.status != tags::TagRead::Failed;
+    m_entries.clear();
+    load(m_path, std::move(listing));
+    return ok;
+}
+
 EditorPictures::Shown EditorPictures::shown(std::size_t index) const
 {
     const Entry& entry = m_entries.at(index);
@@ -71,8 +81,19 @@ std::shared_ptr<const std::vector<std::uint8_t>> EditorPictures::image(std::size
     return entry.image;
 }
 
+bool EditorPictures::isDescribed(std::string_view description, std::optional<std::size_t> except) const
+{
+    for (std::size_t i = 0; i < m_entries.size(); ++i) {
+        if (i != except && shown(i).description == description) return true;
+    }
+    return false;
+}
+
 void EditorPictures::add(tags::PictureData picture)
 {
+    picture.description = tags::uniquePictureDescription(
+        picture.description, picture.type,
+        [this](std::string_view d) { return isDescribed(d, std::nullopt); });
     m_entries.push_back({std::nullopt, std::make_shared<const tags::PictureData>(std::move(picture)), nullptr});
 }
 
@@ -84,15 +105,17 @@ void EditorPictures::replace(std::size_t index, tags::PictureData picture)
     m_entries.at(index).replacement = std::make_shared<const tags::PictureData>(std::move(picture));
 }
 
-bool EditorPictures::setTypeAndDescription(std::size_t index, std::uint8_t type, std::string description)
+EditorPictures::Retyped EditorPictures::setTypeAndDescription(std::size_t index, std::uint8_t type,
+                                                              std::string description)
 {
     const Shown old = shown(index);
-    if (old.type == type && old.description == description) return true;
+    if (old.type == type && old.description == description) return Retyped::Done;
+    if (isDescribed(description, index)) return Retyped::DescriptionTaken;
     const auto bytes = image(index);
-    if (!bytes) return false;
+    if (!bytes) return Retyped::Unreadable;
     tags::PictureData picture{type, old.mime, std::move(description), *bytes};
     m_entries.at(index).replacement = std::make_shared<const tags::PictureData>(std::move(picture));
-    return true;
+    return Retyped::Done;
 }
 
 void EditorPictures::remove(std::size_t index)

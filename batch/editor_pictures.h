@@ -29,6 +29,8 @@ public:
     void load(std::string path, tags::PictureListing listing);
     // Forgets every change (Revert).
     void revert();
+    // Lists the file's pictures again, after a save wrote the changes; false when it cannot.
+    bool reload();
 
     [[nodiscard]] std::size_t count() const { return m_entries.size(); }
     [[nodiscard]] Shown shown(std::size_t index) const;
@@ -38,13 +40,16 @@ public:
     // when it cannot be read.
     [[nodiscard]] std::shared_ptr<const std::vector<std::uint8_t>> image(std::size_t index);
 
-    // The changes; index is a picture's place in the list shown.
+    // The changes; index is a picture's place in the list shown. An added picture whose
+    // description another one has is described anew (see tags::uniquePictureDescription).
     void add(tags::PictureData picture);
     // The new image takes the place of the picture's, keeping its type and description.
     void replace(std::size_t index, tags::PictureData picture);
-    // False when the picture's image cannot be read to be written again with them.
-    [[nodiscard]] bool setTypeAndDescription(std::size_t index, std::uint8_t type,
-                                             std::string description);
+    enum class Retyped { Done, Unreadable, DescriptionTaken };
+    // Unreadable when the picture's image cannot be read to be written again with them;
+    // DescriptionTaken when another picture has the description (a tag holds one of each).
+    [[nodiscard]] Retyped setTypeAndDescription(std::size_t index, std::uint8_t type,
+                                                std::string description);
     void remove(std::size_t index);
 
     [[nodiscard]] bool isModified() const;
@@ -61,6 +66,7 @@ private:
     };
 
     [[nodiscard]] tags::PictureMatch matchOf(std::size_t origin) const;
+    [[nodiscard]] bool isDescribed(std::string_view description, std::optional<std::size_t> except) const;
 
     std::string m_path;
     tags::PictureListing m_listing;

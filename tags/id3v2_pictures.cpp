@@ -1,6 +1,7 @@
 #include "tags/id3v2_pictures.h"
 
 #include <algorithm>
+#include <set>
 
 #include "tags/id3v2_fields.h"
 #include "tags/text_encoding.h"
@@ -281,6 +282,50 @@ bool PictureMatch::matches(std::size_t at, const PictureInfo& picture) const
            (!imageSize || picture.imageSize == *imageSize);
 }
 
+std::string uniquePictureDescription(std::string_view wanted, std::uint8_t type,
+                                     const std::function<bool(std::string_view)>& taken)
+{
+    if (!taken(wanted)) return std::string(wanted);
+    const std::string base = wanted.empty() ? pictureTypeName(type) : std::string(wanted);
+    if (!taken(base)) return base;
+    for (int n = 2;; ++n) {
+        std::string numbered = base + " " + std::to_string(n);
+        if (!taken(numbered)) return numbered;
+    }
+}
+
+namespace {
+
+// The descriptions of the pictures a tag holds while its edits are worked out.
+class Descriptions {
+public:
+    explicit Descriptions(const std::vector<PictureInfo>& pictures)
+    {
+        for (const auto& picture : pictures) m_held.insert(picture.fields.description);
+    }
+    void release(const PictureInfo& picture)
+    {
+        const auto it = m_held.find(picture.fields.description);
+        if (it != m_held.end()) m_held.erase(it);
+    }
+    // The frame of a picture written now, under a description no other picture holds.
+    std::vector<std::uint8_t> frameOf(const PictureData& picture, std::uint8_t major)
+    {
+        const auto description = uniquePictureDescription(
+            picture.description, picture.type, [this](std::string_view d) { return m_held.contains(std::string(d)); });
+        m_held.insert(description);
+        if (description == picture.description) return encodePictureFrame(picture, major);
+        PictureData renamed = picture;
+        renamed.description = description;
+        return encodePictureFrame(renamed, major);
+    }
+
+private:
+    std::multiset<std::string> m_held;
+};
+
+}  // namespace
+
 ResolvedPictures resolvePictureEdits(const Id3v2Layout& layout, std::span<const PictureEdit> edits,
                                      std::uint8_t major, const std::vector<bool>& taken)
 {
@@ -289,6 +334,7 @@ ResolvedPictures resolvePictureEdits(const Id3v2Layout& layout, std::span<const 
     std::vector<bool> claimed(pictures.size(), false);
     for (std::size_t k = 0; k < pictures.size(); ++k)
         claimed[k] = pictures[k].frameIndex < taken.size() && taken[pictures[k].frameIndex];
+    Descriptions descriptions(pictures);
     for (const PictureEdit& edit : edits) {
         std::vector<std::size_t> matched;
         if (edit.action != PictureAction::Add) {
@@ -301,20 +347,21 @@ ResolvedPictures resolvePictureEdits(const Id3v2Layout& layout, std::span<const 
             resolved.changes.clear();
             return resolved;
         }
+        for (const std::size_t k : matched) {
+            descriptions.release(pictures[k]);
+            claimed[k] = true;
+        }
         const bool writes = edit.action != PictureAction::Remove && edit.picture != nullptr;
         std::size_t first = 0;
         if (writes && (edit.action == PictureAction::Add || matched.empty())) {
-            resolved.changes.push_back({std::nullopt, false, encodePictureFrame(*edit.picture, major)});
+            resolved.changes.push_back({std::nullopt, false, descriptions.frameOf(*edit.picture, major)});
         } else if (writes) {
             resolved.changes.push_back({pictures[matched.front()].frameIndex, false,
-                                        encodePictureFrame(*edit.picture, major)});
-            claimed[matched.front()] = true;
+                                        descriptions.frameOf(*edit.picture, major)});
             first = 1;
         }
-        for (std::size_t m = first; m < matched.size(); ++m) {
+        for (std::size_t m = first; m < matched.size(); ++m)
             resolved.changes.push_back({pictures[matched[m]].frameIndex, true, {}});
-            claimed[matched[m]] = true;
-        }
     }
     return resolved;
 }

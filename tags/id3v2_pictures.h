@@ -8,6 +8,7 @@
 // type, description and size.
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <span>
@@ -41,6 +42,13 @@ struct PictureFields {
 [[nodiscard]] std::optional<PictureFields> parsePictureHead(std::span<const std::uint8_t> head,
                                                             std::uint64_t bodySize,
                                                             std::uint8_t major);
+
+// A tag holds one picture of each description. The description a new picture gets so that it
+// is the only one with it: the one wanted when nobody has it, else (for an empty one) the type's
+// name ("Back cover"), else that with a number ("Back cover 2").
+[[nodiscard]] std::string uniquePictureDescription(
+    std::string_view wanted, std::uint8_t type,
+    const std::function<bool(std::string_view description)>& taken);
 
 // A picture to write: its image and what the frame says about it.
 struct PictureData {
@@ -135,7 +143,9 @@ struct PictureEdit {
 };
 
 // What the edits do to the frames of a tag, each picture touched by the first edit that matches
-// it: a frame to drop, a frame to put in the place of another, or a new frame (no target).
+// it: a frame to drop, a frame to put in the place of another, or a new frame (no target). A
+// picture written with a description another picture of the tag keeps is described anew (see
+// uniquePictureDescription).
 struct PictureFrameChange {
     std::optional<std::size_t> target;
     bool removal = false;

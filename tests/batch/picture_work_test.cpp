@@ -170,8 +170,11 @@ TEST_F(PictureWork, EditorChangesBecomeEditsThatAStaleFileRefuses)
     EXPECT_EQ(pictures.coverIndex(), 0u);
     EXPECT_EQ(*pictures.image(1), m_png);
     pictures.remove(0);
-    ASSERT_TRUE(pictures.setTypeAndDescription(0, 8, "artist"));
-    pictures.add(*tags::pictureFromImage(m_jpeg, 3, "new"));
+    using Retyped = EditorPictures::Retyped;
+    ASSERT_EQ(pictures.setTypeAndDescription(0, 8, "artist"), Retyped::Done);
+    pictures.add(*tags::pictureFromImage(m_jpeg, 3, "artist"));  // described anew: "artist" is taken
+    EXPECT_EQ(pictures.shown(1).description, "artist 2");
+    EXPECT_EQ(pictures.setTypeAndDescription(1, 3, "artist"), Retyped::DescriptionTaken);
     ASSERT_TRUE(pictures.isModified());
 
     UpdateAllPlan plan;

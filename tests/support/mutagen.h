@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <map>
+#include <ostream>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -49,6 +50,12 @@ struct MutagenPicture {
     std::string description;
     std::vector<std::uint8_t> data;
     friend bool operator==(const MutagenPicture&, const MutagenPicture&) = default;
+    // For test failures: the fields and the data's size.
+    friend void PrintTo(const MutagenPicture& p, std::ostream* out)
+    {
+        *out << "{" << p.type << ", " << p.mime << ", \"" << p.description << "\", " << p.data.size()
+             << " bytes}";
+    }
 };
 // The APIC frames of a file in tag order; fails the current test when mutagen raises.
 [[nodiscard]] std::vector<MutagenPicture> mutagenPictures(const std::string& path);

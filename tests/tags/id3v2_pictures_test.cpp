@@ -195,6 +195,25 @@ TEST_F(Id3v2Pictures, RemoveByTypeBySizeOrPosition)
     }
 }
 
+TEST_F(Id3v2Pictures, APictureWrittenUnderADescriptionAnotherKeepsIsDescribedAnew)
+{
+    // The back cover has no description, and neither has the front cover set beside it.
+    const Bytes back = test::frame("APIC", apicBody(4, "image/png", "", m_back));
+    put(test::mp3(test::tag({back}), m_audio));
+    ASSERT_TRUE(write({edit(PictureAction::Set, ofType(3), picture(3, m_front)),
+                       edit(PictureAction::Add, {}, picture(3, m_front))})
+                    .ok());
+    const auto list = listing();
+    ASSERT_EQ(list.pictures.size(), 3u);
+    EXPECT_EQ(list.pictures[0].fields.description, "");
+    EXPECT_EQ(list.pictures[1].fields.description, "Front cover");
+    EXPECT_EQ(list.pictures[2].fields.description, "Front cover 2");
+    // A replaced picture gives its description up to the one in its place.
+    put(test::mp3(test::tag({back}), m_audio));
+    ASSERT_TRUE(write({edit(PictureAction::Set, ofType(4), picture(4, m_back))}).ok());
+    EXPECT_EQ(listing().pictures[0].fields.description, "");
+}
+
 TEST_F(Id3v2Pictures, ARequiredEditThatMatchesNothingLeavesTheFileAlone)
 {
     const Bytes before = test::mp3(test::tag({m_frontFrame}), m_audio);
