@@ -108,6 +108,10 @@ std::unique_ptr<QMenu> buildActionMenu(const ColumnLayout& layout,
                                   : QStringLiteral("Compact ID3v2 Tags"),
                CommandId::CompactId3v2);
     menu->addSeparator();
+    addCommand(*menu, QStringLiteral("Set Cover..."), CommandId::SetCover);
+    addCommand(*menu, QStringLiteral("Remove Pictures..."), CommandId::RemovePictures);
+    addCommand(*menu, QStringLiteral("Extract Covers..."), CommandId::ExtractCovers);
+    menu->addSeparator();
     menu->setDefaultAction(addCommand(*menu, QStringLiteral("Properties"), CommandId::Properties));
     return menu;
 }

@@ -1,21 +1,25 @@
 #include "batchui/batch_frame.h"
 
+#include <QFile>
 #include <algorithm>
 #include <utility>
 
 #include "batch/compact_remove.h"
 #include "batch/convert_tags.h"
+#include "batch/picture_work.h"
 #include "batch/set_data.h"
 #include "batch/sync_tags.h"
 #include "batch/track_numbering.h"
 #include "batchui/auto_track_dialog.h"
 #include "batchui/convert_dialog.h"
+#include "batchui/picture_dialogs.h"
 #include "batchui/run_prompts.h"
 #include "batchui/run_rows.h"
 #include "batchui/set_value_dialog.h"
 #include "batchui/sync_tags_dialog.h"
 #include "gui/command_ids.h"
 #include "gui/display_text.h"
+#include "gui/prompt.h"
 #include "gui/wait_cursor.h"
 #include "tags/field_catalogue.h"
 #include "tags/id3v1.h"
@@ -63,6 +67,12 @@ void BatchFrame::runOperation(int id)
         compactTags();
     } else if (id == commandNumber(CommandId::ConvertId3v2)) {
         convertTags();
+    } else if (id == commandNumber(CommandId::SetCover)) {
+        setCover();
+    } else if (id == commandNumber(CommandId::RemovePictures)) {
+        removePictures();
+    } else if (id == commandNumber(CommandId::ExtractCovers)) {
+        extractCovers();
     }
 }
 
@@ -90,7 +100,7 @@ void BatchFrame::updateWrittenRow(int row, int column, const std::string& text,
 }
 
 void BatchFrame::runRows(const std::vector<int>& rows, const batch::FileWork& work,
-                         const AfterFile& afterFile, bool readingFirst)
+                         const AfterFile& afterFile, bool readingFirst, tags::OpenMode mode)
 {
     const RunRows& list = m_context.rows;
     std::vector<std::string> names;
@@ -100,13 +110,14 @@ void BatchFrame::runRows(const std::vector<int>& rows, const batch::FileWork& wo
         paths.push_back(list.currentFolder() + names.back());
     }
     RunPrompts prompts(&m_context.window, m_context.prompter, std::move(names),
-                       RunPrompts::Form::Setting);
+                       mode == tags::OpenMode::Read ? RunPrompts::Form::Extracting
+                                                    : RunPrompts::Form::Setting);
     prompts.setProgress(readingFirst ? RunPrompts::Progress::ReadingName
                                      : RunPrompts::Progress::PathWhenAccessible,
                         m_context.showProgress);
     prompts.setAfterFile(afterFile);
     const WaitCursor wait;
-    (void)batch::runFiles(paths, work, prompts);  // the prompts told the user about every failure
+    (void)batch::runFiles(paths, work, prompts, mode);  // the prompts told the user about every failure
 }
 
 void BatchFrame::setData(int column)
@@ -222,6 +233,89 @@ void BatchFrame::convertTags()
     });
     // A 2.2 tag's frames, and its dates in either direction, read differently once converted.
     m_context.rows.refreshSelectedRows();
+}
+
+void BatchFrame::setCover()
+{
+    const QString image = m_context.prompter.askPath(&m_context.window, PathQuestion::OpenImage,
+                                                     QStringLiteral("Set Cover"),
+                                                     displayName(m_context.rows.currentFolder()));
+    if (image.isEmpty()) return;
+    auto read = batch::readImageFile(QFile::encodeName(image).toStdString(), tags::kFrontCoverType);
+    if (!read.picture) {
+        m_context.prompter.stop(&m_context.window, QStringLiteral("%1 cannot be the cover: %2.")
+                                                       .arg(image, fromUtf8(read.reason)));
+        return;
+    }
+    auto options = batch::setCoverOptions(std::make_shared<const tags::PictureData>(std::move(*read.picture)));
+    options.compact = m_context.compact;
+    runRows(m_context.rows.selectedRows(), [&options](tags::FileIo& file, const batch::RunFile&) {
+        return batch::writePicture(file, options);
+    });
+    // The Cover column and the rows' tags show the files as they are now.
+    m_context.rows.refreshSelectedRows();
+}
+
+void BatchFrame::removePictures()
+{
+    RemovePicturesDialog dialog(&m_context.window);
+    if (dialog.exec() != QDialog::Accepted) return;
+    const tags::PictureMatch match = dialog.match();
+    const bool compact = m_context.compact;
+    runRows(m_context.rows.selectedRows(), [&match, compact](tags::FileIo& file, const batch::RunFile&) {
+        return batch::removePictures(file, match, compact);
+    });
+    m_context.rows.refreshSelectedRows();
+}
+
+void BatchFrame::extractCovers()
+{
+    RunRows& list = m_context.rows;
+    const std::vector<int> rows = list.selectedRows();
+    std::vector<std::string> paths;
+    for (const int row : rows) paths.push_back(list.currentFolder() + list.rowName(row));
+    ExtractCoversDialog dialog(list.currentFolder(), batch::sharedAlbum(paths), m_context.prompter,
+                               &m_context.window);
+    if (dialog.exec() != QDialog::Accepted) return;
+    list.focusRows();
+    batch::ExtractOptions options = dialog.options();
+    std::vector<int> inTheWay;
+    QStringList names;
+    int extracted = 0;
+    const auto extractRows = [&](const std::vector<int>& which) {
+        batch::PictureExtraction extraction(options);
+        std::vector<batch::ExtractResult> results(which.size());
+        runRows(
+            which,
+            [&](tags::FileIo& file, const batch::RunFile& run) {
+                results[run.index] = extraction.extract(file, run.path);
+                return results[run.index].outcome;
+            },
+            {}, false, tags::OpenMode::Read);
+        inTheWay.clear();
+        names.clear();
+        for (std::size_t i = 0; i < results.size(); ++i) {
+            if (results[i].outcome.isWritten()) ++extracted;
+            if (!results[i].targetExists) continue;
+            inTheWay.push_back(which[i]);
+            names << displayName(results[i].target);
+        }
+    };
+    extractRows(rows);
+    // Files in the way are replaced only when the user says so, all of them at once.
+    if (!inTheWay.empty()) {
+        constexpr int kNamesShown = 10;
+        QString question = QStringLiteral("These files exist already:\n") +
+                           names.mid(0, kNamesShown).join(QLatin1Char('\n'));
+        if (names.size() > kNamesShown)
+            question += QStringLiteral("\n... and %1 more").arg(names.size() - kNamesShown);
+        question += QStringLiteral("\nWould you like to replace them?");
+        if (m_context.prompter.yesNo(&m_context.window, question)) {
+            options.overwrite = true;
+            extractRows(std::vector<int>(inTheWay));
+        }
+    }
+    m_context.showProgress(QStringLiteral("%1 of %2 covers extracted").arg(extracted).arg(rows.size()));
 }
 
 }  // namespace corvane

@@ -12,6 +12,7 @@
 #include "batch/file_work.h"
 #include "batch/run_driver.h"
 #include "batch/tag_choice.h"
+#include "tags/file.h"
 
 class QWidget;
 
@@ -37,7 +38,7 @@ public:
 
     // Runs the operation of an Action command on the selected rows, of which there is at least
     // one: Set Data (3001..3013), Synchronise Tags, Auto Track Numbering, Convert ID3v2 Version,
-    // Compact ID3v2 Tags.
+    // Compact ID3v2 Tags, Set Cover, Remove Pictures, Extract Covers.
     // Other IDs do nothing.
     void runOperation(int id);
 
@@ -54,12 +55,18 @@ private:
     void synchroniseTags();
     void compactTags();
     void convertTags();
+    void setCover();
+    void removePictures();
+    void extractCovers();
 
     // Runs work over `rows` (list order) through the batch core's run driver, with the wait
     // cursor, the access and failure prompts, and the progress text: the full path once a file
     // passed the access test, or, with readingFirst, "Reading File: " and the name before it.
+    // A run that only reads (Extract Covers) opens the files for reading and words its failures
+    // for what it does.
     void runRows(const std::vector<int>& rows, const batch::FileWork& work,
-                 const AfterFile& afterFile = {}, bool readingFirst = false);
+                 const AfterFile& afterFile = {}, bool readingFirst = false,
+                 tags::OpenMode mode = tags::OpenMode::Update);
     // The tag-presence bits of each row, in the same order.
     [[nodiscard]] std::vector<int> presencesOf(const std::vector<int>& rows) const;
     // After a write into the file of `row`: when a tag that the list shows was written, `text`

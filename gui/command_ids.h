@@ -27,7 +27,10 @@ enum class CommandId : int {
     AutoTrackNumbering = 3103,
     ConvertId3v2 = 3104,
     CompactId3v2 = 3106,
-    ActionLast = 3107,
+    SetCover = 3110,
+    RemovePictures = 3111,
+    ExtractCovers = 3112,
+    ActionLast = 3112,
 };
 
 [[nodiscard]] constexpr int commandNumber(CommandId id)

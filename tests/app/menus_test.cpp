@@ -213,7 +213,9 @@ TEST_F(ActionMenu, CompactItemNamesOneTagOnlyForExactlyOneSelectedRow)
     open(defaultColumnLayout());
     const QStringList rest{"Synchronise Tags", "Auto Track No", "-", "Convert ID3v2 Version..."};
     const auto expected = [&](const QString& compact) {
-        return QStringList{"Set Data >", "-"} + rest + QStringList{compact, "-", "Properties"};
+        return QStringList{"Set Data >", "-"} + rest +
+               QStringList{compact, "-", "Set Cover...", "Remove Pictures...", "Extract Covers...",
+                           "-", "Properties"};
     };
     EXPECT_EQ(itemTexts(*m_window->actionMenu()), expected("Compact ID3v2 Tags"));
     m_window->fileList().selectRow(0);
@@ -221,7 +223,8 @@ TEST_F(ActionMenu, CompactItemNamesOneTagOnlyForExactlyOneSelectedRow)
     m_window->runCommand(1004);
     const std::unique_ptr<QMenu> menu = m_window->actionMenu();
     EXPECT_EQ(itemTexts(*menu), expected("Compact ID3v2 Tags"));
-    EXPECT_EQ(itemCommands(*menu), (std::vector<int>{0, 0, 3102, 3103, 0, 3104, 3106, 0, 3000}));
+    EXPECT_EQ(itemCommands(*menu),
+              (std::vector<int>{0, 0, 3102, 3103, 0, 3104, 3106, 0, 3110, 3111, 3112, 0, 3000}));
     ASSERT_NE(menu->defaultAction(), nullptr);
     EXPECT_EQ(menu->defaultAction()->text(), "Properties");
     EXPECT_TRUE(menu->actions().constLast()->isEnabled());
@@ -232,7 +235,8 @@ TEST_F(ActionMenu, FilenameOnlyLayoutHasNoSetDataAndNoItsSeparator)
     open({{Column::Filename, 150}});
     EXPECT_EQ(itemTexts(*m_window->actionMenu()),
               (QStringList{"Synchronise Tags", "Auto Track No", "-", "Convert ID3v2 Version...",
-                           "Compact ID3v2 Tags", "-", "Properties"}));
+                           "Compact ID3v2 Tags", "-", "Set Cover...", "Remove Pictures...",
+                           "Extract Covers...", "-", "Properties"}));
 }
 
 TEST_F(ActionMenu, SetDataFollowsTheHeaderOrderButSendsPhysicalColumns)
@@ -259,7 +263,8 @@ TEST_F(ActionMenu, RightClickOpensAtTheMouseAndAnItemWithoutSelectionShowsTheMes
     open(defaultColumnLayout());
     m_window->show();
     FileList& list = m_window->fileList();
-    const QPoint local(20, list.viewport()->height() - 4);
+    // Near the top, so that the whole popup fits below the mouse on the screen.
+    const QPoint local(20, 4);
     const QPoint global = list.viewport()->mapToGlobal(local);
     PopupDriver driver([](QMenu& menu) { choose(menu, QStringLiteral("Synchronise Tags")); });
     QContextMenuEvent click(QContextMenuEvent::Mouse, local, global);
