@@ -20,6 +20,10 @@ constexpr std::size_t kFormatBytes = 8;
 
 bool isPictureFrame(const FrameRef& ref) { return ref.id() == kPictureFrameId; }
 
+// A text of a picture frame ends at a zero byte, so no text written there may hold one: it would
+// end the text early and turn the rest into the image.
+std::string_view untilZero(std::string_view text) { return text.substr(0, text.find('\0')); }
+
 // The fields of a whole decoded body, with the image as a part of it.
 struct DecodedPicture {
     PictureFields fields;
@@ -156,9 +160,10 @@ std::optional<PictureData> pictureFromImage(std::vector<std::uint8_t> image, std
 
 std::vector<std::uint8_t> encodePictureFrame(const PictureData& picture, std::uint8_t major)
 {
-    const auto encoding = textEncodingFor({picture.description}, major);
-    const std::string mime = utf8ToLatin1(picture.mime);
-    const std::string description = encodeText(picture.description, encoding);
+    const auto wanted = untilZero(picture.description);
+    const auto encoding = textEncodingFor({wanted}, major);
+    const std::string mime = utf8ToLatin1(untilZero(picture.mime));
+    const std::string description = encodeText(wanted, encoding);
     const std::string_view end = terminator(encoding);
     const std::size_t bodySize =
         1 + mime.size() + 1 + 1 + description.size() + end.size() + picture.image.size();
@@ -312,9 +317,10 @@ public:
     std::vector<std::uint8_t> frameOf(const PictureData& picture, std::uint8_t major)
     {
         const auto description = uniquePictureDescription(
-            picture.description, picture.type, [this](std::string_view d) { return m_held.contains(std::string(d)); });
+            untilZero(picture.description), picture.type,
+            [this](std::string_view d) { return m_held.contains(std::string(d)); });
         m_held.insert(description);
-        if (description == picture.description) return encodePictureFrame(picture, major);
+        if (description == untilZero(picture.description)) return encodePictureFrame(picture, major);
         PictureData renamed = picture;
         renamed.description = description;
         return encodePictureFrame(renamed, major);

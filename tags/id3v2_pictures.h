@@ -65,7 +65,8 @@ struct PictureData {
                                                           std::string description = {});
 
 // The frame (header and body) of a picture in a tag of version major (3 or 4). The description
-// is ISO-8859-1 when it can be, else UTF-16 in 2.3 and UTF-8 in 2.4.
+// is ISO-8859-1 when it can be, else UTF-16 in 2.3 and UTF-8 in 2.4; it and the MIME type end
+// at a zero character, as the frame's texts do.
 [[nodiscard]] std::vector<std::uint8_t> encodePictureFrame(const PictureData& picture,
                                                            std::uint8_t major);
 

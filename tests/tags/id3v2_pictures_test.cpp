@@ -127,6 +127,12 @@ TEST_F(Id3v2Pictures, PictureFramesRoundTripInEveryVersion)
     EXPECT_FALSE(cut);
     EXPECT_EQ(parsePictureHead(std::span(pic).first(6), 6, 2)->imageOffset, 6u);
     EXPECT_FALSE(pictureFromImage(bytesOf("GIF89a...."), 3));
+    // A zero character ends a text in the frame: the description is cut there, the image whole.
+    const auto zero = encodePictureFrame({3, "image/png", std::string("a\0b", 3), m_back}, 3);
+    const auto head = parsePictureHead(std::span(zero).subspan(10), zero.size() - 10, 3);
+    ASSERT_TRUE(head);
+    EXPECT_EQ(head->description, "a");
+    EXPECT_EQ(zero.size() - 10 - head->imageOffset, m_back.size());
 }
 
 TEST_F(Id3v2Pictures, ListingReadsNoImageDataAndReadsAPictureOnDemand)
