@@ -74,7 +74,7 @@ QLayout* lineRow(QWidget* parent)
 AboutDialog::AboutDialog(QWidget* parent) : QDialog(parent)
 {
     initResources();
-    setWindowTitle(QStringLiteral("Dialog"));
+    setWindowTitle(QStringLiteral("About Corvane"));
 
     auto* banner = addLabel(this, QStringLiteral("bannerLabel"));
     banner->setPixmap(bannerPixmap(devicePixelRatioF()));

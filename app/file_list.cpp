@@ -1,5 +1,7 @@
 #include "app/file_list.h"
 
+#include "app/file_list_delegate.h"
+#include "app/folder_scan.h"
 #include "gui/command_ids.h"
 #include "gui/display_text.h"
 #include "gui/wait_cursor.h"
@@ -7,12 +9,9 @@
 
 #include <QContextMenuEvent>
 #include <QHeaderView>
-#include <QKeyEvent>
 #include <QMouseEvent>
 
 #include <algorithm>
-#include <filesystem>
-#include <system_error>
 
 namespace corvane {
 
@@ -22,12 +21,35 @@ const QString kReadingFile = QStringLiteral("Reading File: ");
 // Progress texts are shown at most this often; a folder of thousands of files is read faster
 // than anyone could read the names.
 constexpr qint64 kProgressIntervalMs = 50;
+// How often a scan looks for rows while its threads are reading.
+constexpr int kScanPollMs = 15;
+// How often rows changed by a run are painted.
+constexpr int kRepaintIntervalMs = 100;
+
+// The text a header click sorts a row by: what the row shows in the column (the name's own bytes
+// for the Filename column).
+std::string shownKeyText(const FileRow& row, tags::Column field, int column)
+{
+    if (field == tags::Column::Filename)
+        return row.name;
+    const auto at = static_cast<std::size_t>(column);
+    return at < row.cells.size() ? row.cells[at].toStdString() : std::string();
+}
+
+QString scanProgressText(const FolderScan::Progress& progress, const std::string& lastName)
+{
+    QString text = QStringLiteral("Reading File ") + QString::number(progress.taken);
+    if (progress.listingDone)
+        text += QStringLiteral(" of ") + QString::number(progress.listed);
+    return text + QStringLiteral(": ") + displayName(lastName);
+}
 
 }  // namespace
 
 FileList::FileList(QWidget* parent) : QTableView(parent), m_model(new FileListModel(this))
 {
     setModel(m_model);
+    setItemDelegate(new FileListDelegate(*m_model, this));
     setSelectionBehavior(QAbstractItemView::SelectRows);
     setSelectionMode(QAbstractItemView::ExtendedSelection);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
@@ -49,7 +71,15 @@ FileList::FileList(QWidget* parent) : QTableView(parent), m_model(new FileListMo
     connect(m_model, &QAbstractItemModel::rowsInserted, this, &FileList::updateCountText);
     connect(m_model, &QAbstractItemModel::rowsRemoved, this, &FileList::updateCountText);
     m_progressClock.start();
+
+    m_scanTimer.setSingleShot(true);
+    connect(&m_scanTimer, &QTimer::timeout, this, &FileList::takeScannedRows);
+    m_repaintTimer.setSingleShot(true);
+    m_repaintTimer.setInterval(kRepaintIntervalMs);
+    connect(&m_repaintTimer, &QTimer::timeout, this, &FileList::showChangedRows);
 }
+
+FileList::~FileList() = default;
 
 void FileList::setUpHeader()
 {
@@ -99,41 +129,106 @@ int FileList::selectedCount() const
 
 void FileList::clearFileList()
 {
+    m_scan.reset();
+    m_scanTimer.stop();
+    m_changedFirst = m_changedLast = -1;
     m_model->clear();
 }
 
 void FileList::scanFolder()
 {
+    m_scan.reset();
     if (m_folder.empty()) {
-        showProgress({});
+        finishScan();
         return;
     }
-    WaitCursor wait;
-    m_model->beginFill();
-    std::error_code ec;
-    // A folder that cannot be read lists nothing; browsing stays silent about it.
-    for (std::filesystem::directory_iterator it(m_folder, ec), end; !ec && it != end;
-         it.increment(ec)) {
-        const std::string name = it->path().filename().native();
-        if (tags::isMp3FileName(name))
-            addFileRow(name);
-    }
-    sortRows();
-    m_model->endFill();
-    showProgress({});
+    m_scan = std::make_unique<FolderScan>(m_folder, columnLayout(), m_view, m_sortColumn);
+    m_scanSortColumn = m_sortColumn;
+    m_scanTimer.start(0);
 }
 
-void FileList::addFileRow(const std::string& name)
+void FileList::selectFiles(const std::vector<std::string>& names)
 {
-    showProgress(kReadingFile + displayName(name));
-    m_model->appendRow(readFileRow(m_folder, name, columnLayout(), m_view, m_sortColumn));
+    QItemSelection rows;
+    QModelIndex first;
+    for (int r = 0; r < rowCount(); ++r) {
+        if (std::find(names.begin(), names.end(), row(r).name) == names.end())
+            continue;
+        const QModelIndex index = m_model->index(r, 0);
+        rows.select(index, index);
+        if (!first.isValid() || row(r).name == names.front())
+            first = index;
+    }
+    if (!first.isValid())
+        return;
+    selectionModel()->setCurrentIndex(first, QItemSelectionModel::NoUpdate);
+    selectionModel()->select(rows, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    scrollTo(first);
 }
 
 void FileList::refreshFileList()
 {
-    WaitCursor wait;
     clearFileList();
     scanFolder();
+}
+
+void FileList::takeScannedRows()
+{
+    // A run holding the rows takes them up again when it lets go (releaseRows).
+    if (!m_scan || m_holds > 0)
+        return;
+    std::vector<FileRow> rows = m_scan->takeRows(kRowsPerTurn);
+    const bool more = rows.size() == kRowsPerTurn;
+    const FolderScan::Progress progress = m_scan->progress();
+    if (!rows.empty()) {
+        emit progressTextChanged(scanProgressText(progress, rows.back().name));
+        if (m_scanSortColumn != m_sortColumn) {
+            // The user sorted by another column while the folder was read.
+            for (FileRow& row : rows)
+                setKeyFromShownText(row);
+        }
+        m_model->appendRows(std::move(rows));
+    }
+    if (progress.isDone())
+        finishScan(false);
+    else
+        m_scanTimer.start(more ? 0 : kScanPollMs);
+}
+
+void FileList::stopScan()
+{
+    if (m_scan)
+        finishScan(true);
+}
+
+void FileList::finishScan(bool stopped)
+{
+    FolderScan::Progress progress;
+    if (m_scan) {
+        progress = m_scan->progress();
+        m_scan.reset();
+        m_scanTimer.stop();
+        m_model->sortRows(m_sortAscending, true);
+    }
+    if (!m_selectAfterScan.empty()) {
+        selectFiles(m_selectAfterScan);
+        m_selectAfterScan.clear();
+    }
+    showScanEnd(stopped, progress.taken, progress.listed);
+    updateCountText();
+    emit scanFinished();
+}
+
+void FileList::showScanEnd(bool stopped, std::size_t rowsRead, std::size_t rowsListed)
+{
+    if (!stopped) {
+        emit progressTextChanged({});
+        return;
+    }
+    QString text = QStringLiteral("Reading stopped after ") + QString::number(rowsRead);
+    if (rowsListed > rowsRead)
+        text += QStringLiteral(" of ") + QString::number(rowsListed);
+    emit progressTextChanged(text + QStringLiteral(" files"));
 }
 
 void FileList::refreshSelectedRows()
@@ -163,9 +258,33 @@ void FileList::updateRow(int index, int column, const QString& text, int presenc
     const int presence = row(index).presence | presenceBits;
     if (presence != row(index).presence)
         m_model->setPresence(index, presence);
-    // A run holds the event loop: the row is painted now or not until the run is over.
-    if (isVisible())
-        viewport()->repaint();
+    // A run writes files faster than a list can be painted: the changes are shown together.
+    m_changedFirst = m_changedFirst < 0 ? index : std::min(m_changedFirst, index);
+    m_changedLast = std::max(m_changedLast, index);
+    if (!m_repaintTimer.isActive())
+        m_repaintTimer.start();
+}
+
+void FileList::showChangedRows()
+{
+    m_repaintTimer.stop();
+    if (m_changedFirst >= 0)
+        m_model->rowsChanged(m_changedFirst, std::min(m_changedLast, rowCount() - 1));
+    m_changedFirst = m_changedLast = -1;
+}
+
+void FileList::holdRows()
+{
+    ++m_holds;
+}
+
+void FileList::releaseRows()
+{
+    if (m_holds == 0 || --m_holds > 0)
+        return;
+    showChangedRows();
+    if (m_scan)
+        m_scanTimer.start(0);
 }
 
 QString FileList::cellText(int index, int column) const
@@ -205,7 +324,6 @@ void FileList::selectNoRows()
 
 void FileList::applyColumnLayout(const ColumnLayout& layout)
 {
-    WaitCursor wait;
     clearFileList();
     m_model->setColumnLayout(layout);
     if (m_sortColumn >= static_cast<int>(layout.size()))
@@ -278,16 +396,14 @@ void FileList::sortByHeader(int column)
 void FileList::rebuildKeysFromShownText()
 {
     const tags::Column field = columnLayout()[static_cast<std::size_t>(m_sortColumn)].field;
-    for (int r = 0; r < rowCount(); ++r) {
-        const FileRow& fileRow = row(r);
-        if (field == tags::Column::Filename) {
-            m_model->setRowKey(r, field, fileRow.name);
-        } else {
-            const auto column = static_cast<std::size_t>(m_sortColumn);
-            const QString shown = column < fileRow.cells.size() ? fileRow.cells[column] : QString();
-            m_model->setRowKey(r, field, shown.toStdString());
-        }
-    }
+    for (int r = 0; r < rowCount(); ++r)
+        m_model->setRowKey(r, field, shownKeyText(row(r), field, m_sortColumn));
+}
+
+void FileList::setKeyFromShownText(FileRow& fileRow) const
+{
+    const tags::Column field = columnLayout()[static_cast<std::size_t>(m_sortColumn)].field;
+    setSortKey(fileRow, field, shownKeyText(fileRow, field, m_sortColumn));
 }
 
 void FileList::onSectionMoved(int column, int /*oldPosition*/, int newPosition)
@@ -334,23 +450,6 @@ void FileList::showProgress(const QString& text)
         m_progressClock.restart();
         emit progressTextChanged(text);
     }
-}
-
-void FileList::keyPressEvent(QKeyEvent* event)
-{
-    if (event->key() == Qt::Key_A && (event->modifiers() & Qt::ControlModifier)) {
-        selectAllRows();
-    } else if (event->key() == Qt::Key_Escape) {
-        selectNoRows();
-    } else if (event->key() == Qt::Key_F5) {
-        refreshFileList();
-    } else if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
-        emit commandRequested(commandNumber(CommandId::Properties));
-    } else {
-        QTableView::keyPressEvent(event);
-        return;
-    }
-    event->accept();
 }
 
 void FileList::mouseDoubleClickEvent(QMouseEvent* event)

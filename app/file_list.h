@@ -1,8 +1,8 @@
 #pragma once
 // The right-hand pane of the main window: the MP3 files of the current folder, one row per file
 // and one column per layout entry, showing the values of one tag (the tag view). It reads the
-// folder, sorts, keeps the selection, and tells the window what to show in the status bar. A
-// batch run sees it as its RunRows.
+// folder in the background, sorts, keeps the selection, and tells the window what to show in the
+// status bar. A batch run sees it as its RunRows.
 
 #include "app/file_list_model.h"
 #include "batchui/run_rows.h"
@@ -10,17 +10,27 @@
 
 #include <QElapsedTimer>
 #include <QTableView>
+#include <QTimer>
 
+#include <cstddef>
+#include <memory>
 #include <string>
 #include <vector>
 
 namespace corvane {
+
+class FolderScan;
 
 class FileList : public QTableView, public RunRows {
     Q_OBJECT
 
 public:
     explicit FileList(QWidget* parent = nullptr);
+    ~FileList() override;
+
+    // Rows a scan adds to the list in one turn of the event loop at most, so that a folder of
+    // thousands of files never holds the window for long.
+    static constexpr std::size_t kRowsPerTurn = 1000;
 
     // --- state -----------------------------------------------------------------------------
     // The folder whose files are listed: file-system bytes ending with "/", or empty when no
@@ -51,21 +61,36 @@ public:
     [[nodiscard]] std::vector<std::string> selectedFileNames() const;
     [[nodiscard]] int selectedCount() const;
 
-    // Empties the list.
+    // Empties the list, stopping a scan in progress.
     void clearFileList();
-    // Fills the emptied list with the current folder's "*.mp3" entries (the pattern matches
-    // without regard to case; a folder whose name matches is listed too), then sorts once.
+    // Starts filling the emptied list with the current folder's "*.mp3" entries (the pattern
+    // matches without regard to case; a folder whose name matches is listed too). The rows are
+    // read on worker threads and arrive in batches while the event loop runs; when the last one
+    // is in, the list is sorted once, in the order a reading one file after another would give.
     void scanFolder();
-    // Reads one file of the current folder and appends its row (unsorted).
-    void addFileRow(const std::string& name);
-    // Empties the list and reads the folder again, under the wait cursor.
+    // Empties the list and reads the folder again.
     void refreshFileList();
+    [[nodiscard]] bool isScanning() const { return m_scan != nullptr; }
+    // Ends a scan in progress at once (Esc): the rows already shown stay and are sorted.
+    void stopScan();
+    // Called once by every scan when it ends (an empty folder path included): sorts the rows,
+    // selects the files asked for with selectFilesAfterScan, says in the status bar whether the
+    // reading was stopped, shows the count, then reports scanFinished.
+    void finishScan(bool stopped = false);
+    // The rows of these names (in the folder being read) are selected when the next scan
+    // ends; the first becomes the current row.
+    void selectFilesAfterScan(std::vector<std::string> names)
+    {
+        m_selectAfterScan = std::move(names);
+    }
     // Reads the file of every selected row again and sorts.
     void refreshSelectedRows() override;
     // After a batch write: shows text in one cell, merges presence bits into the row's image,
-    // and, when the column is the sort column, makes text the row's key; paints at once. Does
-    // not sort.
+    // and, when the column is the sort column, makes text the row's key. The change is painted
+    // within a tenth of a second, together with the others of a run. Does not sort.
     void updateRow(int row, int column, const QString& text, int presenceBits) override;
+    void holdRows() override;
+    void releaseRows() override;
     // Orders the rows by their keys in the current direction.
     void sortRows() override;
     void focusRows() override { setFocus(); }
@@ -90,24 +115,32 @@ public:
 signals:
     void countTextChanged(const QString& text);
     void progressTextChanged(const QString& text);
-    // Enter or a double-click: the Properties command.
+    // A scan has read its last row and the count is shown.
+    void scanFinished();
+    // A double-click: the Properties command. (The list's keys belong to the whole window.)
     void commandRequested(int id);
     // A right click; the position is global.
     void actionMenuRequested(const QPoint& globalPos);
 
 protected:
-    void keyPressEvent(QKeyEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
 
 private:
     void setUpHeader();
+    void takeScannedRows();
+    // The status texts once a scan has ended, by its last row or by a stop: the one place that
+    // says what a scan found.
+    void showScanEnd(bool stopped, std::size_t rowsRead, std::size_t rowsListed);
+    void showChangedRows();
     void rebuildColumns();
     void sortByHeader(int column);
     void onSectionMoved(int column, int oldPosition, int newPosition);
     void updateCountText();
     void showProgress(const QString& text);
     void rebuildKeysFromShownText();
+    void setKeyFromShownText(FileRow& row) const;
+    void selectFiles(const std::vector<std::string>& names);
 
     FileListModel* m_model;
     std::string m_folder;
@@ -115,7 +148,17 @@ private:
     int m_sortColumn = 0;
     bool m_sortAscending = true;
     bool m_rebuildingHeader = false;
+    std::vector<std::string> m_selectAfterScan;
     QElapsedTimer m_progressClock;
+
+    std::unique_ptr<FolderScan> m_scan;  // the scan in progress, if any
+    int m_scanSortColumn = 0;            // the sort column the scan's keys were made for
+    QTimer m_scanTimer;                  // the next turn that takes rows of the scan
+    int m_holds = 0;                     // runs holding the rows in place
+    // Rows changed by a run and not yet painted.
+    int m_changedFirst = -1;
+    int m_changedLast = -1;
+    QTimer m_repaintTimer;
 };
 
 }  // namespace corvane

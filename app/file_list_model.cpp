@@ -101,56 +101,37 @@ void FileListModel::setColumnWidth(int column, int width)
         m_layout[static_cast<std::size_t>(column)].width = width;
 }
 
-void FileListModel::beginFill()
+void FileListModel::appendRows(std::vector<FileRow> rows)
 {
-    if (m_filling)
+    if (rows.empty())
         return;
-    beginResetModel();
-    m_filling = true;
-}
-
-void FileListModel::endFill()
-{
-    if (!m_filling)
-        return;
-    m_filling = false;
-    endResetModel();
-}
-
-void FileListModel::appendRow(FileRow row)
-{
-    if (m_filling) {
-        m_rows.push_back(std::move(row));
-        return;
-    }
-    const int at = rowCount();
-    beginInsertRows({}, at, at);
-    m_rows.push_back(std::move(row));
+    const int first = rowCount();
+    beginInsertRows({}, first, first + static_cast<int>(rows.size()) - 1);
+    m_rows.insert(m_rows.end(), std::make_move_iterator(rows.begin()),
+                  std::make_move_iterator(rows.end()));
     endInsertRows();
 }
 
 void FileListModel::clear()
 {
-    if (m_filling) {
-        m_rows.clear();
-        return;
-    }
     beginResetModel();
     m_rows.clear();
     endResetModel();
 }
 
-void FileListModel::emitRowChanged(int index)
+void FileListModel::rowsChanged(int first, int last)
 {
-    if (m_filling || columnCount() == 0)
+    if (columnCount() == 0 || first > last || first < 0 || last >= rowCount())
         return;
-    emit dataChanged(this->index(index, 0), this->index(index, columnCount() - 1));
+    emit dataChanged(index(first, 0), index(last, columnCount() - 1));
 }
 
 void FileListModel::replaceRow(int index, FileRow row)
 {
-    m_rows[static_cast<std::size_t>(index)] = std::move(row);
-    emitRowChanged(index);
+    FileRow& old = m_rows[static_cast<std::size_t>(index)];
+    row.listingOrder = old.listingOrder;
+    old = std::move(row);
+    rowsChanged(index, index);
 }
 
 void FileListModel::setCellText(int index, int column, const QString& text)
@@ -160,13 +141,11 @@ void FileListModel::setCellText(int index, int column, const QString& text)
         return;
     r.cells.resize(m_layout.size());
     r.cells[static_cast<std::size_t>(column)] = text;
-    emitRowChanged(index);
 }
 
 void FileListModel::setPresence(int index, int presence)
 {
     m_rows[static_cast<std::size_t>(index)].presence = presence & kPresenceBits;
-    emitRowChanged(index);
 }
 
 void FileListModel::setRowKey(int index, tags::Column sortField, std::string_view text)
@@ -174,28 +153,22 @@ void FileListModel::setRowKey(int index, tags::Column sortField, std::string_vie
     setSortKey(m_rows[static_cast<std::size_t>(index)], sortField, text);
 }
 
-void FileListModel::sortRows(bool ascending)
+void FileListModel::sortRows(bool ascending, bool byListing)
 {
     if (m_rows.size() < 2)
         return;
     std::vector<int> order(m_rows.size());
     std::iota(order.begin(), order.end(), 0);
     std::stable_sort(order.begin(), order.end(), [&](int a, int b) {
-        const int c = compareRows(m_rows[static_cast<std::size_t>(a)],
-                                  m_rows[static_cast<std::size_t>(b)]);
+        const FileRow& rowA = m_rows[static_cast<std::size_t>(a)];
+        const FileRow& rowB = m_rows[static_cast<std::size_t>(b)];
+        const int c = compareRows(rowA, rowB);
+        if (c == 0 && byListing)
+            return rowA.listingOrder < rowB.listingOrder;
         return ascending ? c < 0 : c > 0;
     });
     if (std::is_sorted(order.begin(), order.end()))
         return;
-
-    if (m_filling) {
-        std::vector<FileRow> sorted;
-        sorted.reserve(m_rows.size());
-        for (int from : order)
-            sorted.push_back(std::move(m_rows[static_cast<std::size_t>(from)]));
-        m_rows = std::move(sorted);
-        return;
-    }
 
     emit layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
     std::vector<int> newRowOf(m_rows.size());

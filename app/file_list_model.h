@@ -31,36 +31,34 @@ public:
     // Records a width the user gave a column; the rows stay.
     void setColumnWidth(int column, int width);
 
-    // A fill appends many rows under one reset, so a folder of thousands of files costs the
-    // views one update instead of one per row. Rows appended outside a fill are inserted singly.
-    void beginFill();
-    void endFill();
-    void appendRow(FileRow row);
+    // Appends rows in one insertion, so a batch of thousands costs the views one update.
+    void appendRows(std::vector<FileRow> rows);
     void clear();
 
     [[nodiscard]] const FileRow& row(int index) const { return m_rows[static_cast<std::size_t>(index)]; }
     [[nodiscard]] const std::vector<FileRow>& rows() const { return m_rows; }
-    // Replaces a row's texts, image and key in place.
+    // Replaces a row's texts, image and key in place; it keeps its place in the listing.
     void replaceRow(int index, FileRow row);
-    // Changes one shown text; the key is the caller's business (see setRowKey).
+    // These three change a row without telling the views; rowsChanged does, once for many.
     void setCellText(int index, int column, const QString& text);
     void setPresence(int index, int presence);
     void setRowKey(int index, tags::Column sortField, std::string_view text);
+    // Tells the views that the rows first..last changed.
+    void rowsChanged(int first, int last);
 
-    // Orders the rows by compareRows (stable), keeping selections and current items on the
-    // rows they were on.
-    void sortRows(bool ascending);
+    // Orders the rows by compareRows, keeping selections and current items on the rows they
+    // were on. Rows with equal keys keep their present order, or, with byListing, the order of
+    // the folder's listing, which makes the order after a scan the same however it was read.
+    void sortRows(bool ascending, bool byListing = false);
 
     // The image of a presence value (0..3).
     [[nodiscard]] const QIcon& presenceIcon(int presence) const;
 
 private:
-    void emitRowChanged(int index);
 
     ColumnLayout m_layout;
     std::vector<FileRow> m_rows;
     std::array<QIcon, kPresenceBits + 1> m_icons;  // by presence bits
-    bool m_filling = false;
 };
 
 }  // namespace corvane

@@ -26,6 +26,9 @@ struct FileRow {
     int numericKey = 0;
     std::string textKey;
     std::vector<QString> cells;  // display text of each layout column, in physical order
+    // The row's place in the folder's listing: rows with equal keys keep this order after a
+    // scan, however the threads that read them finished.
+    std::size_t listingOrder = 0;
 };
 
 // The C atoi rule: leading blanks, an optional sign, decimal digits up to the first other

@@ -1,23 +1,22 @@
 #include "app/main_window.h"
 
-#include "app/about_dialog.h"
 #include "app/column_chooser_dialog.h"
 #include "app/file_list.h"
 #include "app/folder_tree.h"
 #include "app/menus.h"
+#include "app/mount_watcher.h"
 #include "batchui/batch_frame.h"
+#include "batchui/run_progress_dialog.h"
 #include "batchui/update_all_run.h"
 #include "controls/menubar.h"
 #include "editor/tag_editor_dialog.h"
 #include "gui/prompt.h"
 #include "gui/resources.h"
 
-#include <QGuiApplication>
 #include <QHeaderView>
 #include <QLabel>
 #include <QMenu>
 #include <QMouseEvent>
-#include <QScreen>
 #include <QSettings>
 #include <QStatusBar>
 
@@ -43,41 +42,59 @@ int firstTreeWidth(std::uint32_t divider, int windowWidth)
     return static_cast<int>(divider > limit ? limit : divider);
 }
 
-QRect initialWindowRect(QSize stored, const QRect& available)
-{
-    const int x = (available.width() - stored.width()) / 2;
-    const int y = (available.height() - stored.height()) / 2;
-    if (x < 0 || y < 0)
-        return available;
-    return {available.x() + x, available.y() + y, stored.width(), stored.height()};
-}
-
-MainWindow::MainWindow(QSettings& store, Prompter& prompter, QWidget* parent)
-    : QWidget(parent), m_store(store), m_prompter(prompter), m_settings(AppSettings::load(store))
+MainWindow::MainWindow(QSettings& store, Prompter& prompter, const StartTarget& start,
+                       QWidget* parent)
+    : QWidget(parent), m_store(store), m_prompter(prompter), m_settings(AppSettings::load(store)),
+      m_startNote(start.note)
 {
     initResources();
     setWindowIcon(QIcon(QStringLiteral(":/icons/corvane.svg")));
     // A press on the window's own area between and around the panes drags the divider.
     setCursor(Qt::SizeHorCursor);
     createPanes();
-    const QScreen* screen = QGuiApplication::primaryScreen();
-    placeWindow(screen != nullptr ? screen->availableGeometry() : QRect(0, 0, 1024, 768));
+    placeWindow(currentScreens());
     restoreListSettings();
     updateCaption();
     createMenus();
-    m_tree->buildTree(systemVolumes());
-    if (m_settings.currentFolder.empty())
+    createKeys();
+    m_tree->buildTree(m_mounts->volumes());
+    openStartFolder(start);
+    m_list->setFocus();
+}
+
+void MainWindow::openStartFolder(const StartTarget& start)
+{
+    const std::string& folder = start.folder.empty() ? m_settings.currentFolder : start.folder;
+    m_list->selectFilesAfterScan(start.files);
+    // From here on: the scans before this one (the column layout's, of no folder) are not it.
+    connect(m_list, &FileList::scanFinished, this, &MainWindow::showStartNote);
+    if (folder.empty())
         m_tree->setCurrentItem(m_tree->computerItem());
     else
-        m_tree->selectFolderPath(m_settings.currentFolder);
-    m_list->setFocus();
+        m_tree->selectFolderPath(folder);
 }
 
 MainWindow::~MainWindow()
 {
+    saveSettingsOnce();
     m_list->clearFileList();
+}
+
+// Written when the window closes (however: the close button, Ctrl+Q, the session ending), while
+// it still knows its state on screen; a window destroyed without closing writes them then.
+void MainWindow::saveSettingsOnce()
+{
+    if (m_settingsSaved)
+        return;
+    m_settingsSaved = true;
     m_list->readColumnWidths();
     currentSettings().save(m_store);
+}
+
+void MainWindow::closeEvent(QCloseEvent* event)
+{
+    saveSettingsOnce();
+    QWidget::closeEvent(event);
 }
 
 void MainWindow::createPanes()
@@ -90,8 +107,11 @@ void MainWindow::createPanes()
     m_list->setGeometry(0, 0, kInitialTreeWidth, kInitialTreeWidth);
     m_list->setCursor(Qt::ArrowCursor);
     setTabOrder(m_tree, m_list);
+    m_runProgress = new RunProgressDialog(this);
 
     connect(m_tree, &FolderTree::folderSelected, this, &MainWindow::showFolder);
+    m_mounts = new MountWatcher(kMountTable, this);
+    connect(m_mounts, &MountWatcher::volumesChanged, m_tree, &FolderTree::setVolumes);
     connect(m_list, &FileList::countTextChanged, m_countLabel, &QLabel::setText);
     connect(m_list, &FileList::progressTextChanged, this, &MainWindow::setProgressText);
     connect(m_list, &FileList::commandRequested, this, &MainWindow::runCommand);
@@ -111,31 +131,24 @@ void MainWindow::createStatusBar()
     m_statusBar->addWidget(m_progressLabel, 1);
 }
 
-void MainWindow::createMenus()
+// What the command line asked for and could not be shown, once the first folder is read (the
+// end of a scan clears the progress text, so the note must come after it).
+void MainWindow::showStartNote()
 {
-    // The bar must know the window's real width before the bands go in: a band takes the first
-    // row with room for it, and rows are not wrapped again later.
-    auto* bar = new Menubar(this);
-    bar->fitToParent(width());
-    bar->addBandTextItem(0, QStringLiteral("&Action"), commandNumber(CommandId::ActionMenu));
-    bar->addBandTextItem(0, QStringLiteral("&View"), commandNumber(CommandId::ViewMenu));
-    bar->addBandTextItem(0, QStringLiteral("&About"), commandNumber(CommandId::About));
-    const QSize pictureSize(16, 16);
-    bar->addBandPictureItem(1, QIcon(QStringLiteral(":/icons/select-all.svg")), pictureSize,
-                            commandNumber(CommandId::SelectAllRows));
-    bar->addBandPictureItem(1, QIcon(QStringLiteral(":/icons/select-invert.svg")), pictureSize,
-                            commandNumber(CommandId::InvertRowSelection));
-    bar->addBandPictureItem(1, QIcon(QStringLiteral(":/icons/select-none.svg")), pictureSize,
-                            commandNumber(CommandId::SelectNoRows));
-    connect(bar, &Menubar::commandTriggered, this, &MainWindow::runCommand);
-    connect(bar, &Menubar::heightChanged, this, &MainWindow::layoutPanes);
-    bar->setCursor(Qt::ArrowCursor);
-    bar->show();
-    m_menubar = bar;
-    layoutPanes();
+    if (m_startNote.isEmpty())
+        return;
+    setProgressText(m_startNote);
+    m_startNote.clear();
+}
 
-    m_viewMenu = buildViewMenu(m_list->tagView(), this);
-    connect(m_list, &FileList::actionMenuRequested, this, &MainWindow::openActionMenu);
+// F5: the list is read again; with the tree focused, the volumes and every opened folder too.
+void MainWindow::refreshFolders()
+{
+    if (m_tree->hasFocus()) {
+        m_mounts->check();
+        m_tree->refresh();
+    }
+    m_list->refreshFileList();
 }
 
 void MainWindow::restoreListSettings()
@@ -145,12 +158,13 @@ void MainWindow::restoreListSettings()
     m_list->setSortOrder(m_settings.sortColumn, m_settings.sortAscending);
 }
 
-void MainWindow::placeWindow(const QRect& available)
+void MainWindow::placeWindow(const std::vector<ScreenArea>& screens)
 {
-    const QRect rect = initialWindowRect({m_settings.width, m_settings.height}, available);
-    move(rect.topLeft());
-    resize(rect.size());
-    m_firstTreeWidth = firstTreeWidth(m_settings.divider, rect.width());
+    const WindowPlacement placement = windowPlacement(m_settings, screens);
+    setGeometry(placement.rect);
+    setWindowState(placement.maximized ? windowState() | Qt::WindowMaximized
+                                       : windowState() & ~Qt::WindowMaximized);
+    m_firstTreeWidth = firstTreeWidth(m_settings.divider, placement.rect.width());
     layoutPanes();
 }
 
@@ -269,8 +283,8 @@ void MainWindow::runCommand(int id)
     case CommandId::SelectNoRows: m_list->selectNoRows(); break;
     case CommandId::ViewId3v1: switchView(TagView::Id3v1); break;
     case CommandId::ViewId3v2: switchView(TagView::Id3v2); break;
-    case CommandId::ActionMenu: openActionMenu(m_menubar->buttonAnchor(0, 0)); break;
-    case CommandId::ViewMenu: openViewMenu(m_menubar->buttonAnchor(0, 1)); break;
+    case CommandId::ActionMenu: openBarMenu(kActionButton); break;
+    case CommandId::ViewMenu: openBarMenu(kViewButton); break;
     case CommandId::About: showAbout(); break;
     case CommandId::SelectColumns: chooseColumnLayout(); break;
     default: break;
@@ -287,7 +301,7 @@ void MainWindow::runActionCommand(int id)
     } else if (id == commandNumber(CommandId::Properties)) {
         openEditor();
     } else {
-        BatchFrame frame({*this, *m_list, m_prompter, m_settings.compact,
+        BatchFrame frame({*this, *m_list, m_prompter, *m_runProgress, m_settings.compact,
                           [this](const QString& text) { setProgressText(text); }});
         frame.runOperation(id);
     }
@@ -307,7 +321,7 @@ void MainWindow::openEditor()
                                          m_prompter);
         };
         updateAll.writeAll = [this](QWidget* parent, const batch::UpdateAllJob& job) {
-            writeUpdateAll(parent, m_prompter, job);
+            writeUpdateAll(parent, m_prompter, *m_runProgress, job);
         };
         editor.setUpdateAllHandler(std::move(updateAll));
         // When no file could be read the user has been told, and there is nothing to show.
@@ -328,37 +342,6 @@ void MainWindow::switchView(TagView view)
     updateCaption();
     m_list->clearFileList();
     m_list->scanFolder();
-}
-
-std::unique_ptr<QMenu> MainWindow::actionMenu()
-{
-    return buildActionMenu(m_list->columnLayout(), columnDisplayOrder(), m_list->selectedCount(),
-                           this);
-}
-
-void MainWindow::openActionMenu(const QPoint& globalPos)
-{
-    // Built afresh and owned here, so its items follow the layout, the header order and the
-    // selection, and the chosen item outlives the popup's event loop.
-    const std::unique_ptr<QMenu> menu = actionMenu();
-    const int id = menuCommand(menu->exec(globalPos));
-    if (id != 0)
-        runCommand(id);
-}
-
-void MainWindow::openViewMenu(const QPoint& globalPos)
-{
-    const int id = menuCommand(m_viewMenu->exec(globalPos));
-    if (id != 0)
-        runCommand(id);
-    // Choosing the view already shown clears its mark by itself, and nothing else changes.
-    showViewInMenu(*m_viewMenu, m_list->tagView());
-}
-
-void MainWindow::showAbout()
-{
-    AboutDialog dialog(this);
-    dialog.exec();
 }
 
 std::vector<int> MainWindow::columnDisplayOrder() const
@@ -417,9 +400,6 @@ int MainWindow::sortColumn() const
 void MainWindow::setProgressText(const QString& text)
 {
     m_progressLabel->setText(text);
-    // Reading and writing hold the event loop, so the text is painted now or not at all.
-    if (m_statusBar->isVisible())
-        m_statusBar->repaint();
 }
 
 QString MainWindow::countText() const
@@ -435,8 +415,16 @@ QString MainWindow::progressText() const
 AppSettings MainWindow::currentSettings() const
 {
     AppSettings s = m_settings;
-    s.width = width();
-    s.height = height();
+    // A maximised window keeps the place it comes back to when it is restored; that, and the
+    // state, is what the next start shows.
+    const QRect normal = (isMaximized() || isFullScreen()) && normalGeometry().isValid()
+                             ? normalGeometry()
+                             : geometry();
+    s.width = normal.width();
+    s.height = normal.height();
+    s.position = normal.topLeft();
+    s.maximized = isMaximized();
+    s.scalePercent = scalePercentOf(devicePixelRatioF());
     s.divider = static_cast<std::uint32_t>(m_tree->width());
     s.view = m_list->tagView();
     s.currentFolder = m_list->currentFolder();

@@ -3,15 +3,20 @@
 // the file list on the right with a draggable divider between them, and the status bar. It owns
 // the settings and is the single place every command arrives (runCommand).
 
+#include "app/command_line.h"
+#include "app/window_placement.h"
 #include "gui/app_settings.h"
 #include "gui/command_ids.h"
 
 #include <QWidget>
 
+#include <functional>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
+class QKeySequence;
 class QLabel;
 class QMenu;
 class QSettings;
@@ -22,16 +27,21 @@ namespace corvane {
 class FileList;
 class FolderTree;
 class Menubar;
+class MountWatcher;
 class Prompter;
+class RunProgressDialog;
 
 class MainWindow : public QWidget {
     Q_OBJECT
 
 public:
     // Reads the settings from store (before any pane exists), builds the panes and selects the
-    // saved folder, which fills the list. The settings are written back to store, once, when the
-    // window is destroyed. Both store and prompter must outlive the window.
-    MainWindow(QSettings& store, Prompter& prompter, QWidget* parent = nullptr);
+    // start folder (the saved one unless start names one), which fills the list and selects
+    // start's files; start's note goes to the status bar once the folder is read. The settings
+    // are written back to store, once, when the window closes or is destroyed. Both store and
+    // prompter must outlive the window.
+    MainWindow(QSettings& store, Prompter& prompter, const StartTarget& start = {},
+               QWidget* parent = nullptr);
     ~MainWindow() override;
 
     // Every command of the program, by its number (CommandId).
@@ -43,9 +53,9 @@ public:
     // Places the panes for the present size. The first call after construction gives the tree
     // the stored divider width; later ones keep the tree's present width.
     void layoutPanes();
-    // Size and position for the stored size inside an available screen area: centred, or the
-    // whole area when the window would not fit.
-    void placeWindow(const QRect& available);
+    // Size, position and maximised state from the stored ones among these screens (see
+    // windowPlacement); the window shows maximised when placed so before it is shown.
+    void placeWindow(const std::vector<ScreenArea>& screens);
 
     // --- menus -----------------------------------------------------------------------------
     // The bar of buttons along the top (band 0: Action, View, About; band 1: the selection
@@ -57,11 +67,17 @@ public:
     [[nodiscard]] std::unique_ptr<QMenu> actionMenu();
     // Open a popup at a global point and run the chosen item's command, if any.
     void openActionMenu(const QPoint& globalPos);
-    void openViewMenu(const QPoint& globalPos);
+    // Opens the popup of a button of the bar's first band (kActionButton, kViewButton) below it.
+    // Left and Right go on to the other button's popup, as in any menu bar.
+    void openBarMenu(int button);
+    static constexpr int kActionButton = 0;
+    static constexpr int kViewButton = 1;
 
     // --- what the editor and the batch operations use --------------------------------------
     [[nodiscard]] FileList& fileList() const { return *m_list; }
     [[nodiscard]] FolderTree& folderTree() const { return *m_tree; }
+    // Tells the tree when volumes are mounted and unmounted.
+    [[nodiscard]] MountWatcher& mountWatcher() const { return *m_mounts; }
     [[nodiscard]] AppSettings& settings() { return m_settings; }
     // The listed folder: file-system bytes ending with "/", or empty.
     [[nodiscard]] const std::string& currentFolder() const;
@@ -75,6 +91,7 @@ public:
     [[nodiscard]] AppSettings currentSettings() const;
 
 protected:
+    void closeEvent(QCloseEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
@@ -84,6 +101,14 @@ private:
     void createPanes();
     void createStatusBar();
     void createMenus();
+    void createKeys();
+    void addKey(const QList<QKeySequence>& keys, const std::function<void()>& run);
+    // The command of the item chosen in popup (0 for none) and the step a MenuKeySteps saw.
+    std::pair<int, int> execBarPopup(QMenu& popup, const QPoint& globalPos);
+    void refreshFolders();
+    void openStartFolder(const StartTarget& start);
+    void showStartNote();
+    void saveSettingsOnce();
     void showAbout();
     void openEditor();
     void chooseColumnLayout();
@@ -104,20 +129,22 @@ private:
     Menubar* m_menubar = nullptr;  // made once the window knows its width; until then no height
     std::unique_ptr<QMenu> m_viewMenu;
     FolderTree* m_tree = nullptr;
+    MountWatcher* m_mounts = nullptr;
     FileList* m_list = nullptr;
     QStatusBar* m_statusBar = nullptr;
     QLabel* m_countLabel = nullptr;
     QLabel* m_progressLabel = nullptr;
+    RunProgressDialog* m_runProgress = nullptr;  // the one progress dialog of every batch run
     int m_firstTreeWidth = 0;  // the stored divider, for the first layout only
     bool m_dragging = false;
     int m_grabOffset = 0;
+    bool m_settingsSaved = false;
+    QString m_startNote;  // shown when the first scan ends
 };
 
 // The tree width of the first layout: the stored divider, lowered to width - 100 when larger
 // (compared as unsigned numbers, as stored); 0 keeps the tree's own width.
 [[nodiscard]] int firstTreeWidth(std::uint32_t divider, int windowWidth);
-// The window rectangle for a stored size inside an available area (see placeWindow).
-[[nodiscard]] QRect initialWindowRect(QSize stored, const QRect& available);
 
 // The narrowest the tree and the list become when the divider is dragged.
 inline constexpr int kMinTreeWidth = 80;

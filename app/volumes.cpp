@@ -219,9 +219,9 @@ std::string volumeCaption(const Volume& volume)
     return name + " (" + volume.mountPath + ")";
 }
 
-std::vector<Volume> systemVolumes()
+std::vector<Volume> volumesOfTable(const std::string& tablePath)
 {
-    std::ifstream table("/proc/self/mounts");
+    std::ifstream table(tablePath);
     std::stringstream text;
     text << table.rdbuf();
     std::vector<MountEntry> mounts = parseMountTable(text.str());
@@ -233,14 +233,14 @@ std::vector<Volume> systemVolumes()
     return volumesFromMounts(mounts, labels);
 }
 
-int volumeOfPath(std::string_view path, const std::vector<Volume>& volumes)
+int longestFolderOf(std::string_view path, const std::vector<std::string>& folders)
 {
     const std::string full = withSlash(std::string(path));
     int best = -1;
-    for (int i = 0; i < static_cast<int>(volumes.size()); ++i) {
-        const std::string& mount = volumes[static_cast<std::size_t>(i)].mountPath;
-        if (startsWith(full, mount) &&
-            (best < 0 || mount.size() > volumes[static_cast<std::size_t>(best)].mountPath.size()))
+    for (int i = 0; i < static_cast<int>(folders.size()); ++i) {
+        const std::string& folder = folders[static_cast<std::size_t>(i)];
+        if (!folder.empty() && startsWith(full, folder) &&
+            (best < 0 || folder.size() > folders[static_cast<std::size_t>(best)].size()))
             best = i;
     }
     return best;

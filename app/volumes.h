@@ -22,6 +22,8 @@ struct Volume {
     std::string mountPath;  // ends with "/"; "/" for the root file system
     VolumeKind kind = VolumeKind::Local;
     std::string label;      // the file system's label, or empty
+
+    friend bool operator==(const Volume&, const Volume&) = default;
 };
 
 // Entries of a mount table in /proc/self/mounts form; malformed lines are left out.
@@ -38,13 +40,17 @@ struct Volume {
 // The tree caption: "Local Disk (/)", "MUSIC (/media/usb/)", "Network Drive (/mnt/nas/)".
 [[nodiscard]] std::string volumeCaption(const Volume& volume);
 
-// The volumes of this machine, from /proc/self/mounts and /dev/disk/by-label; never empty
-// (the root file system is always there).
-[[nodiscard]] std::vector<Volume> systemVolumes();
+// The kernel's table of this process's mounts.
+inline constexpr const char* kMountTable = "/proc/self/mounts";
 
-// The index of the volume whose mount path is the longest one that begins path (on a component
+// The volumes of a mount table file (kMountTable on this machine), with the labels of
+// /dev/disk/by-label; never empty (the root file system is always there, also when the table
+// cannot be read).
+[[nodiscard]] std::vector<Volume> volumesOfTable(const std::string& tablePath = kMountTable);
+
+// The index of the longest of folders (each ending with "/") that begins path (on a component
 // boundary), or -1.
-[[nodiscard]] int volumeOfPath(std::string_view path, const std::vector<Volume>& volumes);
+[[nodiscard]] int longestFolderOf(std::string_view path, const std::vector<std::string>& folders);
 
 // The non-empty components of a path split at "/".
 [[nodiscard]] std::vector<std::string> pathComponents(std::string_view path);

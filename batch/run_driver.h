@@ -4,9 +4,10 @@
 // the checked close, and one outcome. What the user sees of a run (the progress text, the
 // prompts, the lines on stderr) and whether it goes on after a file belong to the observer.
 //
-// The driver keeps no state between files and touches nothing but the files, so a run can later
-// move off the GUI thread: the observer is told about every step in order and can end the run
-// between files (a Cancel button), and the work returns everything the front end shows as data.
+// The driver keeps no state between files and touches nothing but the files, so the desktop
+// program runs it on a worker thread: the observer is told about every step in order and can end
+// the run between files (Cancel, Ctrl+C), and the work returns everything the front end shows as
+// data.
 
 #include <cstddef>
 #include <functional>
@@ -16,8 +17,11 @@
 
 #include "batch/file_work.h"
 #include "tags/file.h"
+#include "tags/journal.h"
 
 namespace corvane::batch {
+
+class UndoRecorder;
 
 // One file of a run, as the observer and the work see it.
 struct RunFile {
@@ -42,6 +46,13 @@ public:
     virtual void accessGranted(const RunFile& file);
     // The file's outcome. False ends the run after this file.
     [[nodiscard]] virtual bool finishFile(const RunFile& file, const FileOutcome& outcome);
+    // A journal of an earlier, interrupted write was found beside the file before it was opened,
+    // and recovery did what recovery says.
+    virtual void recovered(const RunFile& file, const tags::Recovery& recovery);
+    // How the run's writes treat their journal (the unsafe and the durable ways are choices).
+    [[nodiscard]] virtual tags::WritePolicy writePolicy() const;
+    // Where the run notes what undoes it; nullptr for a run that is not to be undone.
+    [[nodiscard]] virtual UndoRecorder* undoRecorder();
 };
 
 struct RunReport {
@@ -50,18 +61,22 @@ struct RunReport {
     std::vector<FileOutcome> outcomes;
 
     [[nodiscard]] bool anyFailed() const;
+    // Files with the outcome Written: what a run that was ended early still changed.
+    [[nodiscard]] std::size_t writtenCount() const;
 };
 
-// Runs work over paths, one file open at a time. A file the access test refuses is NotWritable
-// and not opened; one that does not open, or whose close reports an error after a write, is
-// Failed with the system's reason. A run that only reads its files (OpenMode::Read) takes
-// read-only files too.
+// Runs work over paths, one file open at a time. A file the access test refuses is not opened:
+// NotWritable when it is read-only or missing, Failed with the real reason when it is no regular
+// file or its path cannot be followed (a name too long, a folder that may not be searched). One
+// that does not open, or whose close reports an error after a write, is Failed with the system's
+// reason. A run that only reads its files (OpenMode::Read) takes read-only files too, and neither
+// locks them nor records an undo for them.
 [[nodiscard]] RunReport runFiles(std::span<const std::string> paths, const FileWork& work,
                                  RunObserver& observer,
                                  tags::OpenMode mode = tags::OpenMode::Update);
 
 // The same steps for a single file, without an observer.
 [[nodiscard]] FileOutcome runFile(const std::string& path, const FileWork& work,
-                                  tags::OpenMode mode = tags::OpenMode::Update);
+                                  tags::WritePolicy policy = {}, UndoRecorder* undo = nullptr);
 
 }  // namespace corvane::batch

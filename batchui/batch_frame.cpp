@@ -11,8 +11,10 @@
 #include "batch/sync_tags.h"
 #include "batch/track_numbering.h"
 #include "batchui/auto_track_dialog.h"
+#include "batchui/background_run.h"
 #include "batchui/convert_dialog.h"
 #include "batchui/picture_dialogs.h"
+#include "batchui/run_progress_dialog.h"
 #include "batchui/run_prompts.h"
 #include "batchui/run_rows.h"
 #include "batchui/set_value_dialog.h"
@@ -20,7 +22,6 @@
 #include "gui/command_ids.h"
 #include "gui/display_text.h"
 #include "gui/prompt.h"
-#include "gui/wait_cursor.h"
 #include "tags/field_catalogue.h"
 #include "tags/id3v1.h"
 #include "tags/list_row_reader.h"
@@ -56,6 +57,8 @@ BatchFrame::BatchFrame(BatchContext context) : m_context(std::move(context)) {}
 
 void BatchFrame::runOperation(int id)
 {
+    // From the first look at the selection to the last row brought up to date.
+    const RowsHold hold(m_context.rows);
     if (id >= commandNumber(CommandId::SetDataFirst) &&
         id <= commandNumber(CommandId::SetDataLast)) {
         setData(id - commandNumber(CommandId::SetDataFirst));
@@ -116,8 +119,15 @@ void BatchFrame::runRows(const std::vector<int>& rows, const batch::FileWork& wo
                                      : RunPrompts::Progress::PathWhenAccessible,
                         m_context.showProgress);
     prompts.setAfterFile(afterFile);
-    const WaitCursor wait;
-    (void)batch::runFiles(paths, work, prompts, mode);  // the prompts told the user about every failure
+    // The prompts told the user about every failure.
+    const batch::RunReport report = runInBackground(m_context.progress, paths, work, prompts, mode);
+    prompts.showLastProgress();
+    if (m_context.progress.isCancelled()) {
+        m_context.showProgress(QStringLiteral("Cancelled: ") +
+                               QString::number(report.writtenCount()) +
+                               QStringLiteral(" of ") + QString::number(paths.size()) +
+                               QStringLiteral(" files written"));
+    }
 }
 
 void BatchFrame::setData(int column)

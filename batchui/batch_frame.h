@@ -19,6 +19,7 @@ class QWidget;
 namespace corvane {
 
 class Prompter;
+class RunProgressDialog;
 class RunRows;
 
 // What a run borrows from the main window; every part must outlive the frame.
@@ -26,9 +27,9 @@ struct BatchContext {
     QWidget& window;  // parent of the dialogs and prompts
     RunRows& rows;
     Prompter& prompter;
-    bool compact = true;  // the Compact setting, passed to the ID3v2 writes
-    // Shows a text in the status bar's progress part and paints it at once: a run holds the event
-    // loop, so a text painted later would never be seen.
+    RunProgressDialog& progress;  // shown while a run's files are written
+    bool compact = true;          // the Compact setting, passed to the ID3v2 writes
+    // Shows a text in the status bar's progress part.
     std::function<void(const QString&)> showProgress;
 };
 
@@ -38,8 +39,9 @@ public:
 
     // Runs the operation of an Action command on the selected rows, of which there is at least
     // one: Set Data (3001..3013), Synchronise Tags, Auto Track Numbering, Convert ID3v2 Version,
-    // Compact ID3v2 Tags, Set Cover, Remove Pictures, Extract Covers.
-    // Other IDs do nothing.
+    // Compact ID3v2 Tags, Set Cover, Remove Pictures, Extract Covers. Other IDs do nothing. The
+    // files are written off the GUI thread with the progress dialog; the rows stay in place
+    // meanwhile (RunRows::holdRows).
     void runOperation(int id);
 
     // The starting TagChoice for the selected rows, by the tags their images show; a field without
@@ -59,11 +61,12 @@ private:
     void removePictures();
     void extractCovers();
 
-    // Runs work over `rows` (list order) through the batch core's run driver, with the wait
-    // cursor, the access and failure prompts, and the progress text: the full path once a file
-    // passed the access test, or, with readingFirst, "Reading File: " and the name before it.
-    // A run that only reads (Extract Covers) opens the files for reading and words its failures
-    // for what it does.
+    // Runs work over `rows` (list order) through the batch core's run driver off the GUI thread,
+    // with the progress dialog, the access and failure prompts, and the progress text: the full
+    // path once a file passed the access test, or, with readingFirst, "Reading File: " and the
+    // name before it. A run cancelled in the dialog says in the status bar how many files were
+    // written. A run that only reads (Extract Covers) opens the files for reading and words its
+    // failures for what it does.
     void runRows(const std::vector<int>& rows, const batch::FileWork& work,
                  const AfterFile& afterFile = {}, bool readingFirst = false,
                  tags::OpenMode mode = tags::OpenMode::Update);

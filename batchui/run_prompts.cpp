@@ -14,6 +14,7 @@ const QString kContinueSetting =
     QStringLiteral("\nWould you like to continue setting remaining file tags?");
 const QString kContinueUpdating =
     QStringLiteral("\nWould you like to continue with the remaining file(s)?");
+constexpr qint64 kProgressIntervalMs = 100;
 
 }  // namespace
 
@@ -39,15 +40,31 @@ QString RunPrompts::nameOf(const batch::RunFile& file) const
     return displayName(m_names.at(file.index));
 }
 
+void RunPrompts::showProgress(const QString& text)
+{
+    m_lastProgress = text;
+    m_lastShown = false;
+    if (m_progressClock.isValid() && m_progressClock.elapsed() < kProgressIntervalMs) return;
+    m_progressClock.start();
+    showLastProgress();
+}
+
+void RunPrompts::showLastProgress()
+{
+    if (m_lastShown || !m_showProgress) return;
+    m_showProgress(m_lastProgress);
+    m_lastShown = true;
+}
+
 bool RunPrompts::startFile(const batch::RunFile& file)
 {
-    if (m_progressWhen == Progress::ReadingName) m_showProgress(kReadingFile + nameOf(file));
+    if (m_progressWhen == Progress::ReadingName) showProgress(kReadingFile + nameOf(file));
     return true;
 }
 
 void RunPrompts::accessGranted(const batch::RunFile& file)
 {
-    if (m_progressWhen == Progress::PathWhenAccessible) m_showProgress(displayName(file.path));
+    if (m_progressWhen == Progress::PathWhenAccessible) showProgress(displayName(file.path));
 }
 
 bool RunPrompts::finishFile(const batch::RunFile& file, const batch::FileOutcome& outcome)
@@ -69,6 +86,7 @@ bool RunPrompts::finishFile(const batch::RunFile& file, const batch::FileOutcome
 bool RunPrompts::askToGoOn(const QString& message, bool anotherFollows)
 {
     const ScopedCursor arrow(Qt::ArrowCursor);  // the run's wait cursor would sit over the buttons
+    showLastProgress();                         // the status bar names the file asked about
     if (m_form == Form::Updating) {
         return m_prompter.ask(m_parent, message + kContinueUpdating, PromptIcon::Warning,
                               PromptButtons::YesNo) == PromptAnswer::Yes;

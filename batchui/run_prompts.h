@@ -3,6 +3,7 @@
 // in the status bar, and, for a file that could not be written, the message naming it with the
 // question whether to go on. The files themselves go through the batch core's run driver.
 
+#include <QElapsedTimer>
 #include <QString>
 #include <functional>
 #include <string>
@@ -41,7 +42,10 @@ public:
     // parent and prompter must outlive the observer.
     RunPrompts(QWidget* parent, Prompter& prompter, std::vector<std::string> names, Form form);
 
+    // The progress text changes at most a few times a second, as a run goes faster than anyone
+    // reads; showLastProgress puts the last file's text up when the run is over.
     void setProgress(Progress when, ShowProgress show);
+    void showLastProgress();
     // Called with each file's outcome before any prompt about it (rows brought up to date).
     void setAfterFile(AfterFile afterFile);
 
@@ -52,6 +56,7 @@ public:
 private:
     [[nodiscard]] QString nameOf(const batch::RunFile& file) const;
     [[nodiscard]] bool askToGoOn(const QString& message, bool anotherFollows);
+    void showProgress(const QString& text);
 
     QWidget* m_parent;
     Prompter& m_prompter;
@@ -59,6 +64,9 @@ private:
     Form m_form;
     Progress m_progressWhen = Progress::None;
     ShowProgress m_showProgress;
+    QElapsedTimer m_progressClock;
+    QString m_lastProgress;  // the latest text, shown or not
+    bool m_lastShown = true;
     AfterFile m_afterFile;
 };
 

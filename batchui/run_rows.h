@@ -33,15 +33,31 @@ public:
     [[nodiscard]] virtual TagView tagView() const = 0;
 
     // After a write: shows text in one cell, merges presence bits into the row's image, makes
-    // text the row's key when the column is the sort column, and paints the list at once (a run
-    // holds the event loop). Does not sort.
+    // text the row's key when the column is the sort column. Does not sort.
     virtual void updateRow(int row, int column, const QString& text, int presenceBits) = 0;
+    // While a run holds the rows they stay where they are: the event loop runs during a run,
+    // and a folder still being read adds no row until the hold ends, so row numbers stay
+    // valid. Holds nest; each holdRows is matched by one releaseRows.
+    virtual void holdRows() = 0;
+    virtual void releaseRows() = 0;
     // Orders the rows by their keys again.
     virtual void sortRows() = 0;
     // Reads the file of every selected row again and sorts.
     virtual void refreshSelectedRows() = 0;
     // Gives the keyboard focus to the list.
     virtual void focusRows() = 0;
+};
+
+// Holds the rows for the length of a scope.
+class RowsHold {
+public:
+    explicit RowsHold(RunRows& rows) : m_rows(rows) { m_rows.holdRows(); }
+    ~RowsHold() { m_rows.releaseRows(); }
+    RowsHold(const RowsHold&) = delete;
+    RowsHold& operator=(const RowsHold&) = delete;
+
+private:
+    RunRows& m_rows;
 };
 
 }  // namespace corvane

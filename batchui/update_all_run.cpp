@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "batch/run_driver.h"
+#include "batchui/background_run.h"
 #include "batchui/field_select_dialog.h"
 #include "batchui/run_prompts.h"
 
@@ -16,14 +17,15 @@ bool chooseUpdateAllFields(QWidget* parent, const batch::EditorTexts& texts,
     return dialog.exec() == QDialog::Accepted;
 }
 
-void writeUpdateAll(QWidget* parent, Prompter& prompter, const batch::UpdateAllJob& job)
+void writeUpdateAll(QWidget* parent, Prompter& prompter, RunProgressDialog& progress,
+                    const batch::UpdateAllJob& job)
 {
     std::vector<std::string> paths;
     for (const std::string& name : job.names) paths.push_back(job.folder + name);
     // Every refusal asks, also for the last file: the editor says "Update Complete" either way.
     RunPrompts prompts(parent, prompter, job.names, RunPrompts::Form::Updating);
-    (void)batch::runFiles(
-        paths,
+    (void)runInBackground(
+        progress, paths,
         [&job](tags::FileIo& file, const batch::RunFile&) {
             return batch::updateAllFile(file, job.plan);
         },

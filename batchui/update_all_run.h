@@ -12,15 +12,18 @@ class QWidget;
 namespace corvane {
 
 class Prompter;
+class RunProgressDialog;
 
 // Shows the field chooser over texts with selection; true when it ended with "Update" (the
 // choice is then in selection).
 [[nodiscard]] bool chooseUpdateAllFields(QWidget* parent, const batch::EditorTexts& texts,
                                          batch::FieldSelection& selection, Prompter& prompter);
 
-// Writes the job's plan into every file of its list, in order, asking through prompter whether
-// to go on when a file cannot be written or a write fails, also after the last file. The status
-// bar and the list are left alone; the editor says "Update Complete" afterwards.
-void writeUpdateAll(QWidget* parent, Prompter& prompter, const batch::UpdateAllJob& job);
+// Writes the job's plan into every file of its list, in order, off the GUI thread with the
+// progress dialog, asking through prompter whether to go on when a file cannot be written or a
+// write fails, also after the last file. The status bar and the list are left alone; the editor
+// says "Update Complete" afterwards, also after a Cancel.
+void writeUpdateAll(QWidget* parent, Prompter& prompter, RunProgressDialog& progress,
+                    const batch::UpdateAllJob& job);
 
 }  // namespace corvane

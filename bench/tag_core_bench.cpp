@@ -6,7 +6,7 @@
 //
 // Usage: tag_core_bench [folder [which]]
 //   folder: where the files are made (default: a new folder in the system's temporary folder);
-//   which: "scan", "padding" or "move" to run one group only.
+//   which: "scan", "padding", "move" or "journal" to run one group only.
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -292,9 +292,12 @@ std::uint64_t fileSize(const std::string& path)
 
 // ---- Jobs -----------------------------------------------------------------------------------
 
-void runTagJob(const std::string& path, const corvane::tags::SlotList& list, bool compact)
+// withJournal false runs a write the old way, as --unsafe-in-place does.
+void runTagJob(const std::string& path, const corvane::tags::SlotList& list, bool compact,
+               bool withJournal = true)
 {
     auto file = corvane::tags::File::open(path, corvane::tags::OpenMode::Update);
+    file.setWritePolicy({withJournal, false, std::nullopt});
     const auto result = corvane::tags::writeId3v2(file, list, compact);
     if (!result.ok()) {
         std::fprintf(stderr, "write failed: %s\n", corvane::tags::describe(result).c_str());
@@ -432,6 +435,74 @@ std::vector<Figure> moveFigures(const fs::path& folder)
     return figures;
 }
 
+// The cost of the journal: each write with it against the same write without it (the old way,
+// --unsafe-in-place), the two taking turns so that they meet the same page cache.
+struct JournalFigure {
+    std::string name;
+    double withJournal;
+    double without;
+    double goal;
+};
+
+void print(const JournalFigure& f)
+{
+    const double ratio = f.withJournal / f.without;
+    std::printf("%-44s %10.4f ms %10.4f ms %7.2fx   goal %.1fx %s\n", f.name.c_str(),
+                f.withJournal * 1e3, f.without * 1e3, ratio, f.goal, ratio <= f.goal ? "met" : "MISSED");
+}
+
+std::vector<JournalFigure> journalFigures(const fs::path& folder)
+{
+    const auto path = (folder / "journal.mp3").string();
+    const Bytes head = tag(typicalFrames(2, false, "Short"), 0);
+    const Bytes sound = audio(kBigAudio, 9);
+    const Bytes tail = trailer("Big");
+    writeWhole(path, {&head, &sound, &tail});
+    const std::string longTitle(200, 'L');
+    std::vector<double> grow[2], compact[2];
+    for (int run = 0; run < kRuns; ++run) {
+        for (const bool journal : {true, false}) {
+            grow[journal].push_back(seconds([&] { runTagJob(path, title(longTitle), false, journal); }));
+            compact[journal].push_back(seconds([&] { runTagJob(path, title("Short"), true, journal); }));
+        }
+    }
+    // Removal, with the tag put back untimed between runs.
+    std::vector<double> removal[2];
+    for (int run = 0; run < kRuns; ++run) {
+        for (const bool journal : {true, false}) {
+            removal[journal].push_back(seconds([&] {
+                auto file = corvane::tags::File::open(path, corvane::tags::OpenMode::Update);
+                file.setWritePolicy({journal, false, std::nullopt});
+                if (!corvane::tags::removeId3v2(file).ok()) std::exit(2);
+            }));
+            runTagJob(path, title("Short"), true, false);
+        }
+    }
+    // A thousand writes that fit in the padding, one file after another.
+    std::vector<std::string> padded;
+    const Bytes paddedHead = tag(typicalFrames(1, false, "Short"), 4096);
+    const Bytes small = audio(64 * 1024, 10);
+    for (int i = 0; i < 1000; ++i) {
+        padded.push_back((folder / ("padded-" + std::to_string(i) + ".mp3")).string());
+        writeWhole(padded.back(), {&paddedHead, &small, &tail});
+    }
+    std::vector<double> batch[2];
+    for (int run = 0; run < kRuns; ++run) {
+        for (const bool journal : {true, false}) {
+            batch[journal].push_back(seconds([&] {
+                for (const auto& p : padded)
+                    runTagJob(p, title(run % 2 ? "Short" : "A considerably longer title"), false, journal);
+            }));
+        }
+    }
+    return {
+        {"growth, 50 MB: journal vs without", median(grow[1]), median(grow[0]), 1.3},
+        {"compaction, 50 MB: journal vs without", median(compact[1]), median(compact[0]), 1.3},
+        {"removal, 50 MB: journal vs without", median(removal[1]), median(removal[0]), 1.3},
+        {"1,000 writes in the padding: journal vs w/o", median(batch[1]), median(batch[0]), 1.5},
+    };
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
@@ -460,6 +531,10 @@ int main(int argc, char** argv)
     }
     if (wanted("move")) {
         for (const auto& f : moveFigures(folder.path())) print(f);
+    }
+    if (wanted("journal")) {
+        std::printf("\n%-44s %13s %13s %8s\n", "job (journal: crash safety)", "with", "without", "ratio");
+        for (const auto& f : journalFigures(folder.path())) print(f);
     }
     return 0;
 }

@@ -107,9 +107,16 @@ constexpr std::string_view kProgramUsage =
     "                                        consecutive track numbers in the order given\n"
     "  convert --to 2.3|2.4 FILE...          rewrite the ID3v2 tag in another version\n"
     "  picture list|add|extract|remove ...   the pictures of the ID3v2 tag\n"
+    "  recover DIR|FILE...                   finish writes that were cut short (a folder with\n"
+    "                                        everything below it)\n"
+    "  undo [--list]                         put back the tags the last change replaced\n"
     "\n"
     "set, sync and number create new ID3v2 tags as version 2.3; --id3v2-version 2.4 makes\n"
     "them 2.4. Existing tags keep their version; only convert changes it.\n"
+    "Every write keeps a journal beside the file until it is complete, so that a write cut\n"
+    "short by a crash is finished by the next corvane-tag (or Corvane) that meets the file.\n"
+    "The writing commands take --durable (flush at every step, for power cuts) and\n"
+    "--unsafe-in-place (no journal, as in a folder where none can be written).\n"
     "\n"
     "'corvane-tag COMMAND --help' describes one command.\n"
     "Exit status: 0 when every file was handled, 1 when a file could not be read or written\n"
@@ -120,7 +127,7 @@ struct CommandHelp {
     std::string_view text;
 };
 
-constexpr std::array<CommandHelp, 9> kCommandUsage{{
+constexpr std::array<CommandHelp, 11> kCommandUsage{{
     {"show",
      "Usage: corvane-tag show [--json] FILE...\n"
      "Shows the ID3v1 trailer, the ID3v2 frames and the MP3 specifics of each file, as the tag\n"
@@ -197,6 +204,18 @@ constexpr std::array<CommandHelp, 9> kCommandUsage{{
      "conductor, band, composer, lyricist, recording-location, during-recording,\n"
      "during-performance, screen-capture, fish, illustration, band-logo, publisher-logo, or\n"
      "a number. A 2.2 tag fails with \"ID3v2.2 tag: convert it first\".\n"},
+    {"undo",
+     "Usage: corvane-tag undo [--list]\n"
+     "Puts back the tags (and names) of every file of the last change, by corvane-tag or\n"
+     "Corvane, that still is as the change left it; a file changed since is named and left.\n"
+     "The undo is a change itself, so a second undo takes it back. The last 20 changes are kept\n"
+     "(within 500 MB) in $XDG_STATE_HOME/corvane (~/.local/state/corvane by default).\n"
+     "  --list   show the changes kept, newest first: number, time, files, what it did\n"},
+    {"recover",
+     "Usage: corvane-tag recover DIR|FILE...\n"
+     "Finishes every write that was cut short (by a crash, a kill, a power cut with --durable)\n"
+     "and left its journal beside the file: of each FILE, or of every file in DIR and the\n"
+     "folders below it. A journal that does not match its file is left alone and named.\n"},
 }};
 
 }  // namespace

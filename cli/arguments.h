@@ -12,6 +12,8 @@ namespace corvane::cli {
 inline constexpr int kExitOk = 0;
 inline constexpr int kExitFileFailed = 1;
 inline constexpr int kExitUsage = 2;
+inline constexpr int kExitOutputFailed = 2;  // the output of show or list could not be written
+inline constexpr int kExitInterrupted = 130;  // Ctrl+C ended a run between two files
 
 struct OptionSpec {
     std::string_view name;  // "--v1"

@@ -18,6 +18,8 @@ int runCompact(std::span<const std::string> args);
 int runSync(std::span<const std::string> args);
 int runNumber(std::span<const std::string> args);
 int runConvert(std::span<const std::string> args);
+int runRecover(std::span<const std::string> args);
+int runUndo(std::span<const std::string> args);
 int runPicture(std::span<const std::string> args);
 
 // One picture as `show` and `picture list` print it: type, description, MIME type, byte size and

@@ -8,11 +8,10 @@ namespace corvane::cli {
 
 namespace {
 
-constexpr std::string_view kReplacement = "\xEF\xBF\xBD";
+constexpr std::string_view kHex = "0123456789abcdef";
 
 void appendEscaped(std::string& out, char c)
 {
-    static constexpr char kHex[] = "0123456789abcdef";
     switch (c) {
         case '"':
             out += "\\\"";
@@ -58,8 +57,12 @@ std::string jsonString(std::string_view text)
     for (std::size_t i = 0; i < text.size();) {
         const std::size_t length = tags::utf8SequenceLength(text, i);
         if (length == 0) {
-            out += kReplacement;
-            ++i;
+            // The byte's own surrogate escape (U+DC80..U+DCFF), as Python's "surrogateescape"
+            // decodes it, so that a caller can get the exact bytes of a file name back.
+            const auto byte = static_cast<std::uint8_t>(text[i++]);
+            out += "\\udc";
+            out += kHex[byte >> 4];
+            out += kHex[byte & 0x0F];
         } else if (length == 1) {
             appendEscaped(out, text[i++]);
         } else {

@@ -12,8 +12,10 @@
 
 #include "cli/arguments.h"
 #include "cli/commands.h"
+#include "cli/terminal_text.h"
 #include "tags/field_catalogue.h"
 #include "tags/file.h"
+#include "tags/journal.h"
 #include "tags/list_row_reader.h"
 #include "tags/text_rules.h"
 
@@ -86,10 +88,15 @@ std::optional<std::vector<std::string>> mp3Names(const std::string& folder, std:
     return names;
 }
 
-// A cell as one TAB-separated field: TABs and line breaks inside a value would split the line.
+// A cell as one TAB-separated field: TABs and line breaks inside a value would split the line,
+// and no other control character reaches the terminal raw.
 void appendCell(std::string& line, std::string_view cell)
 {
-    for (const char c : cell) line += (c == '\t' || c == '\n' || c == '\r') ? ' ' : c;
+    std::string spaced(cell);
+    for (char& c : spaced) {
+        if (c == '\t' || c == '\n' || c == '\r') c = ' ';
+    }
+    line += escapeControls(spaced);
 }
 
 }  // namespace
@@ -112,6 +119,9 @@ int runList(std::span<const std::string> args)
     if (parsed->operands.size() != 1) return usageError("list", "give exactly one folder");
 
     std::string folder = parsed->operands.front();
+    // Writes of files here that were cut short are finished before the files are read.
+    for (const auto& recovery : tags::recoverJournalsIn(folder, false))
+        reportFileError(recovery.file, tags::describe(recovery));
     const auto names = mp3Names(folder, error);
     if (!names) {
         reportFileError(folder, error);
@@ -137,9 +147,10 @@ int runList(std::span<const std::string> args)
             appendCell(line, cell);
         }
         line += '\n';
-        std::fwrite(line.data(), 1, line.size(), stdout);
+        // Once the output is lost, reading more files is of no use (main reports it).
+        if (std::fwrite(line.data(), 1, line.size(), stdout) != line.size()) break;
     }
-    return std::fflush(stdout) == 0 ? kExitOk : kExitFileFailed;
+    return kExitOk;
 }
 
 }  // namespace corvane::cli

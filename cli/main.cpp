@@ -2,7 +2,9 @@
 // and batch operations.
 
 #include <array>
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <iostream>
 #include <span>
 #include <string>
@@ -20,7 +22,7 @@ struct CommandEntry {
     Command run;
 };
 
-constexpr std::array<CommandEntry, 9> kCommands{{
+constexpr std::array<CommandEntry, 11> kCommands{{
     {"show", corvane::cli::runShow},
     {"list", corvane::cli::runList},
     {"set", corvane::cli::runSet},
@@ -29,15 +31,27 @@ constexpr std::array<CommandEntry, 9> kCommands{{
     {"sync", corvane::cli::runSync},
     {"number", corvane::cli::runNumber},
     {"convert", corvane::cli::runConvert},
+    {"recover", corvane::cli::runRecover},
+    {"undo", corvane::cli::runUndo},
     {"picture", corvane::cli::runPicture},
 }};
 
-}  // namespace
+// The output of show, list and the help texts goes to stdout; a write that failed there (a full
+// disk, a closed descriptor) must not pass for success.
+int finishOutput(int status)
+{
+    errno = 0;
+    const bool flushed = std::fflush(stdout) == 0;
+    if (flushed && std::ferror(stdout) == 0) return status;
+    const int err = errno;
+    std::fprintf(stderr, "corvane-tag: the output could not be written%s%s\n", err != 0 ? ": " : "",
+                 err != 0 ? std::strerror(err) : "");
+    return corvane::cli::kExitOutputFailed;
+}
 
-int main(int argc, char** argv)
+int runCommand(const std::vector<std::string>& args)
 {
     using namespace corvane::cli;
-    const std::vector<std::string> args(argv + 1, argv + argc);
     if (args.empty()) {
         std::fputs(programUsage().data(), stderr);
         return kExitUsage;
@@ -58,4 +72,11 @@ int main(int argc, char** argv)
         if (command.name == name) return command.run(std::span<const std::string>(args).subspan(1));
     }
     return usageError("", "unknown command \"" + name + "\"");
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    return finishOutput(runCommand(std::vector<std::string>(argv + 1, argv + argc)));
 }

@@ -10,6 +10,7 @@
 #include "cli/arguments.h"
 #include "cli/commands.h"
 #include "cli/json_writer.h"
+#include "cli/terminal_text.h"
 #include "cli/write_commands.h"
 #include "tags/field_catalogue.h"
 #include "tags/text_rules.h"
@@ -60,7 +61,7 @@ int listPictures(std::span<const std::string> args)
             else std::cout << ", \"pictures\": " << picturesJson(listing.pictures);
             std::cout << "}";
         } else if (error.empty()) {
-            std::cout << path << "\n";
+            std::cout << escapeControls(path) << "\n";
             for (const auto& picture : listing.pictures) std::cout << "  " << pictureLine(picture) << "\n";
         }
         first = false;
@@ -72,8 +73,8 @@ int listPictures(std::span<const std::string> args)
 
 int addPicture(std::span<const std::string> args)
 {
-    static constexpr std::array<OptionSpec, 4> kSpecs{
-        {{"--type", true}, {"--desc", true}, {"--compact", false}, {"--id3v2-version", true}}};
+    static constexpr auto kSpecs = withWriteOptions(std::array<OptionSpec, 4>{
+        {{"--type", true}, {"--desc", true}, {"--compact", false}, {"--id3v2-version", true}}});
     int exitStatus = kExitOk;
     const auto parsed = parseOrStop("picture add", args, kSpecs, exitStatus, "picture");
     if (!parsed) return exitStatus;
@@ -90,9 +91,10 @@ int addPicture(std::span<const std::string> args)
     options.compact = parsed->has("--compact");
     options.newTagMajor = *version;
     const std::vector<std::string> files(parsed->operands.begin() + 1, parsed->operands.end());
-    return runOverFiles(files, [&options](tags::FileIo& file, const batch::RunFile&) {
-        return batch::writePicture(file, options);
-    });
+    return runOverFiles(
+        files,
+        [&options](tags::FileIo& file, const batch::RunFile&) { return batch::writePicture(file, options); },
+        *parsed, "picture add");
 }
 
 int extractPictures(std::span<const std::string> args)
@@ -126,13 +128,13 @@ int extractPictures(std::span<const std::string> args)
                 return batch::FileOutcome::failed(result.target + " exists; it was left as it is");
             return result.outcome;
         },
-        tags::OpenMode::Read);
+        *parsed, "picture extract", tags::OpenMode::Read);
 }
 
 int removePictures(std::span<const std::string> args)
 {
-    static constexpr std::array<OptionSpec, 3> kSpecs{
-        {{"--type", true}, {"--larger-than", true}, {"--compact", false}}};
+    static constexpr auto kSpecs = withWriteOptions(std::array<OptionSpec, 3>{
+        {{"--type", true}, {"--larger-than", true}, {"--compact", false}}});
     int exitStatus = kExitOk;
     const auto parsed = parseOrStop("picture remove", args, kSpecs, exitStatus, "picture");
     if (!parsed) return exitStatus;
@@ -147,17 +149,23 @@ int removePictures(std::span<const std::string> args)
     }
     if (parsed->operands.empty()) return usageError("picture remove", "no file given");
     const bool compact = parsed->has("--compact");
-    return runOverFiles(parsed->operands, [&match, compact](tags::FileIo& file, const batch::RunFile&) {
-        return batch::removePictures(file, match, compact);
-    });
+    return runOverFiles(
+        parsed->operands,
+        [&match, compact](tags::FileIo& file, const batch::RunFile&) {
+            return batch::removePictures(file, match, compact);
+        },
+        *parsed, "picture remove");
 }
 
 }  // namespace
 
 std::string pictureLine(const tags::PictureInfo& picture)
 {
-    std::string line = tags::pictureTypeName(picture.fields.type) + ", \"" + picture.fields.description +
-                       "\", " + picture.fields.mime + ", " + std::to_string(picture.imageSize) + " bytes";
+    // Description and MIME type come from the file; none of their bytes may work on the terminal.
+    std::string line = tags::pictureTypeName(picture.fields.type) + ", \"" +
+                       escapeControls(picture.fields.description) + "\", " +
+                       escapeControls(picture.fields.mime) + ", " + std::to_string(picture.imageSize) +
+                       " bytes";
     if (picture.pixels)
         line += ", " + std::to_string(picture.pixels->width) + "x" + std::to_string(picture.pixels->height);
     return line;

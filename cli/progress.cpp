@@ -1,5 +1,7 @@
 #include "cli/progress.h"
 
+#include "cli/terminal_text.h"
+
 #include <unistd.h>
 
 #include <cstdio>
@@ -21,8 +23,8 @@ void Progress::show(std::size_t index, std::string_view path)
     if (m_shown && now - m_last < kInterval) return;
     m_last = now;
     m_shown = true;
-    std::fprintf(stderr, "\r\033[K[%zu/%zu] %.*s", index + 1, m_total,
-                 static_cast<int>(path.size()), path.data());
+    const std::string name = escapeControls(path);
+    std::fprintf(stderr, "\r\033[K[%zu/%zu] %s", index + 1, m_total, name.c_str());
     std::fflush(stderr);
 }
 

@@ -11,6 +11,7 @@
 #include "cli/arguments.h"
 #include "cli/commands.h"
 #include "cli/json_writer.h"
+#include "cli/terminal_text.h"
 #include "tags/field_catalogue.h"
 #include "tags/slot_list.h"
 
@@ -139,11 +140,13 @@ std::string jsonObject(const std::string& path, const LoadedFile& loaded)
 std::string textBlock(const std::string& path, const LoadedFile& loaded)
 {
     const auto& record = loaded.record;
-    std::string out = path + "\n";
+    // Names and values come from the files; none of their bytes may work on the terminal.
+    std::string out = escapeControls(path) + "\n";
     if (loaded.hasV1) {
         out += "  ID3v1:\n";
         for (const auto& field : kV1Fields)
-            out += "    " + std::string(field.label) + ": " + record[field.slot].text() + "\n";
+            out += "    " + std::string(field.label) + ": " +
+                   escapeControls(record[field.slot].text()) + "\n";
         const int genre = genreByte(record);
         out += "    Genre: " + std::string(tags::genreName(genre)) + " (" + std::to_string(genre) +
                ")\n";
@@ -156,7 +159,8 @@ std::string textBlock(const std::string& path, const LoadedFile& loaded)
         for (const int s : frameSlots()) {
             const auto& slot = record.slotList()[static_cast<std::size_t>(s)];
             if (slot.hasValue())
-                out += "    " + slot.key + " " + fieldLabel(slot.key) + ": " + slot.text() + "\n";
+                out += "    " + slot.key + " " + fieldLabel(slot.key) + ": " +
+                       escapeControls(slot.text()) + "\n";
         }
         for (const auto& picture : loaded.pictures) out += "    APIC Picture: " + pictureLine(picture) + "\n";
     } else if (loaded.unsupportedV2) {
@@ -166,7 +170,7 @@ std::string textBlock(const std::string& path, const LoadedFile& loaded)
     }
     out += "  MP3 Specifics:\n";
     for (const auto& line : loaded.specifics) {
-        if (!line.empty()) out += "    " + line + "\n";
+        if (!line.empty()) out += "    " + escapeControls(line) + "\n";
     }
     return out;
 }
@@ -203,8 +207,7 @@ int runShow(std::span<const std::string> args)
         first = false;
     }
     if (json) std::cout << "\n]\n";
-    std::cout.flush();
-    return status;
+    return status;  // main flushes the output and reports a failed write
 }
 
 }  // namespace corvane::cli

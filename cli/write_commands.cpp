@@ -4,7 +4,9 @@
 #include <algorithm>
 #include <array>
 #include <charconv>
+#include <ctime>
 #include <cstdio>
+#include <filesystem>
 #include <iostream>
 
 #include "batch/compact_remove.h"
@@ -15,18 +17,23 @@
 #include "batch/set_data.h"
 #include "batch/sync_tags.h"
 #include "batch/track_numbering.h"
+#include "batch/undo_store.h"
 #include "cli/arguments.h"
 #include "cli/commands.h"
+#include "cli/interrupt.h"
 #include "cli/progress.h"
+#include "cli/terminal_text.h"
 #include "cli/write_commands.h"
+#include "tags/journal.h"
 #include "tags/text_rules.h"
 
 namespace corvane::cli {
 
 void reportFileError(std::string_view path, std::string_view reason)
 {
-    std::fprintf(stderr, "corvane-tag: %.*s: %.*s\n", static_cast<int>(path.size()), path.data(),
-                 static_cast<int>(reason.size()), reason.data());
+    const std::string name = escapeControls(path);
+    std::fprintf(stderr, "corvane-tag: %s: %.*s\n", name.c_str(), static_cast<int>(reason.size()),
+                 reason.data());
 }
 
 namespace {
@@ -35,10 +42,22 @@ namespace {
 // handled even after one failed.
 class StderrObserver final : public batch::RunObserver {
 public:
-    explicit StderrObserver(std::size_t count) : m_progress(count) {}
+    StderrObserver(std::size_t count, tags::WritePolicy policy, batch::UndoRecorder* undo)
+        : m_progress(count), m_policy(policy), m_undo(undo)
+    {
+    }
+
+    [[nodiscard]] tags::WritePolicy writePolicy() const override { return m_policy; }
+    [[nodiscard]] batch::UndoRecorder* undoRecorder() override { return m_undo; }
+    void recovered(const batch::RunFile& file, const tags::Recovery& recovery) override
+    {
+        m_progress.clear();
+        reportFileError(file.path, tags::describe(recovery));
+    }
 
     bool startFile(const batch::RunFile& file) override
     {
+        if (InterruptCatcher::interrupted()) return false;
         m_progress.show(file.index, file.path);
         return true;
     }
@@ -56,6 +75,8 @@ public:
 
 private:
     Progress m_progress;
+    tags::WritePolicy m_policy;
+    batch::UndoRecorder* m_undo;
 };
 
 batch::TagChoice choiceOf(const ParsedArguments& parsed)
@@ -108,13 +129,47 @@ bool looksLikeAssignment(std::string_view operand)
                        });
 }
 
+tags::WritePolicy policyOf(const ParsedArguments& parsed)
+{
+    tags::WritePolicy policy;
+    policy.journal = !parsed.has("--unsafe-in-place");
+    policy.durable = parsed.has("--durable");
+    return policy;
+}
+
 }  // namespace
 
 int runOverFiles(const std::vector<std::string>& files, const batch::FileWork& work,
-                 tags::OpenMode mode)
+                 const ParsedArguments& parsed, const std::string& label, tags::OpenMode mode)
 {
-    StderrObserver observer(files.size());
-    return batch::runFiles(files, work, observer, mode).anyFailed() ? kExitFileFailed : kExitOk;
+    batch::UndoStore store(batch::UndoStore::defaultFolder());
+    std::optional<batch::UndoRecorder> undo;
+    std::uint64_t bytes = 0;
+    // A run that only reads changes nothing there would be to undo.
+    const bool writes = mode == tags::OpenMode::Update;
+    if (writes && batch::fitsUndoRecord(files, &bytes)) {
+        undo.emplace(store, label);
+    } else if (writes) {
+        reportFileError(label, "the change is too large to be undone (" +
+                                   std::to_string(bytes >> 20) + " MB of tags); going on without undo");
+    }
+    const InterruptCatcher catcher;
+    batch::RunReport report;
+    {
+        StderrObserver observer(files.size(), policyOf(parsed), undo ? &*undo : nullptr);
+        report = batch::runFiles(files, work, observer, mode);
+    }
+    // The files written before a Ctrl+C are a change like any other.
+    std::string why;
+    if (undo && !undo->commit(&why)) reportFileError(label, "the change cannot be undone: " + why);
+    if (report.outcomes.size() < files.size()) {
+        std::fprintf(stderr,
+                     "corvane-tag: stopped by Ctrl+C after %zu of %zu files; the others were not "
+                     "touched\n",
+                     report.outcomes.size(), files.size());
+        return kExitInterrupted;
+    }
+    return report.anyFailed() ? kExitFileFailed : kExitOk;
 }
 
 std::optional<ParsedArguments> parseOrStop(std::string_view command,
@@ -153,8 +208,8 @@ bool isDecimal(std::string_view text)
 
 int runSet(std::span<const std::string> args)
 {
-    static constexpr std::array<OptionSpec, 4> kSpecs{
-        {{"--v1", false}, {"--v2", false}, {"--compact", false}, {"--id3v2-version", true}}};
+    static constexpr auto kSpecs = withWriteOptions(std::array<OptionSpec, 4>{
+        {{"--v1", false}, {"--v2", false}, {"--compact", false}, {"--id3v2-version", true}}});
     int exitStatus = kExitOk;
     const auto parsed = parseOrStop("set", args, kSpecs, exitStatus);
     if (!parsed) return exitStatus;
@@ -194,14 +249,18 @@ int runSet(std::span<const std::string> args)
     const std::vector<std::string> files(
         parsed->operands.begin() + static_cast<std::ptrdiff_t>(first), parsed->operands.end());
     if (files.empty()) return usageError("set", "no file given");
-    return runOverFiles(files, [&options](tags::FileIo& file, const batch::RunFile&) {
-        return batch::setData(file, options, batch::tagPresence(file));
-    });
+    return runOverFiles(
+        files,
+        [&options](tags::FileIo& file, const batch::RunFile&) {
+            return batch::setData(file, options, batch::tagPresence(file));
+        },
+        *parsed, "set");
 }
 
 int runRemove(std::span<const std::string> args)
 {
-    static constexpr std::array<OptionSpec, 2> kSpecs{{{"--v1", false}, {"--v2", false}}};
+    static constexpr auto kSpecs =
+        withWriteOptions(std::array<OptionSpec, 2>{{{"--v1", false}, {"--v2", false}}});
     int exitStatus = kExitOk;
     const auto parsed = parseOrStop("remove", args, kSpecs, exitStatus);
     if (!parsed) return exitStatus;
@@ -209,30 +268,32 @@ int runRemove(std::span<const std::string> args)
     const bool both = !parsed->has("--v1") && !parsed->has("--v2");
     const bool v1 = both || parsed->has("--v1");
     const bool v2 = both || parsed->has("--v2");
-    return runOverFiles(parsed->operands, [v1, v2](tags::FileIo& file, const batch::RunFile&) {
-        return batch::removeTags(file, v1, v2);
-    });
+    return runOverFiles(
+        parsed->operands,
+        [v1, v2](tags::FileIo& file, const batch::RunFile&) { return batch::removeTags(file, v1, v2); },
+        *parsed, "remove");
 }
 
 int runCompact(std::span<const std::string> args)
 {
     int exitStatus = kExitOk;
-    const auto parsed = parseOrStop("compact", args, {}, exitStatus);
+    const auto parsed = parseOrStop("compact", args, kWriteOptions, exitStatus);
     if (!parsed) return exitStatus;
     if (parsed->operands.empty()) return usageError("compact", "no file given");
-    return runOverFiles(parsed->operands, [](tags::FileIo& file, const batch::RunFile&) {
-        return batch::compactId3v2(file);
-    });
+    return runOverFiles(
+        parsed->operands,
+        [](tags::FileIo& file, const batch::RunFile&) { return batch::compactId3v2(file); },
+        *parsed, "compact");
 }
 
 int runSync(std::span<const std::string> args)
 {
-    static constexpr std::array<OptionSpec, 6> kSpecs{{{"--to-v2", false},
-                                                       {"--to-v1", false},
-                                                       {"--keep", false},
-                                                       {"--no-intelligent", false},
-                                                       {"--compact", false},
-                                                       {"--id3v2-version", true}}};
+    static constexpr auto kSpecs = withWriteOptions(std::array<OptionSpec, 6>{{{"--to-v2", false},
+                                                                               {"--to-v1", false},
+                                                                               {"--keep", false},
+                                                                               {"--no-intelligent", false},
+                                                                               {"--compact", false},
+                                                                               {"--id3v2-version", true}}});
     int exitStatus = kExitOk;
     const auto parsed = parseOrStop("sync", args, kSpecs, exitStatus);
     if (!parsed) return exitStatus;
@@ -248,19 +309,22 @@ int runSync(std::span<const std::string> args)
     options.intelligent = !parsed->has("--no-intelligent");
     options.compact = parsed->has("--compact");
     options.newTagMajor = *version;
-    return runOverFiles(parsed->operands, [&options](tags::FileIo& file, const batch::RunFile&) {
-        return batch::synchroniseTags(file, options);
-    });
+    return runOverFiles(
+        parsed->operands,
+        [&options](tags::FileIo& file, const batch::RunFile&) {
+            return batch::synchroniseTags(file, options);
+        },
+        *parsed, "sync");
 }
 
 int runNumber(std::span<const std::string> args)
 {
-    static constexpr std::array<OptionSpec, 6> kSpecs{{{"--start", true},
-                                                       {"--zeros", true},
-                                                       {"--v1", false},
-                                                       {"--v2", false},
-                                                       {"--compact", false},
-                                                       {"--id3v2-version", true}}};
+    static constexpr auto kSpecs = withWriteOptions(std::array<OptionSpec, 6>{{{"--start", true},
+                                                                               {"--zeros", true},
+                                                                               {"--v1", false},
+                                                                               {"--v2", false},
+                                                                               {"--compact", false},
+                                                                               {"--id3v2-version", true}}});
     int exitStatus = kExitOk;
     const auto parsed = parseOrStop("number", args, kSpecs, exitStatus);
     if (!parsed) return exitStatus;
@@ -288,15 +352,18 @@ int runNumber(std::span<const std::string> args)
     const bool compact = parsed->has("--compact");
     const int width = batch::trackWidth(zeros, start, parsed->operands.size());
     // A file that fails still uses up its number, so the others keep their places.
-    return runOverFiles(parsed->operands, [&](tags::FileIo& file, const batch::RunFile& run) {
-        const auto text = batch::trackText(start + static_cast<std::int64_t>(run.index), width);
-        return batch::writeTrack(file, text, choice, batch::tagPresence(file), compact, *version);
-    });
+    return runOverFiles(
+        parsed->operands,
+        [&](tags::FileIo& file, const batch::RunFile& run) {
+            const auto text = batch::trackText(start + static_cast<std::int64_t>(run.index), width);
+            return batch::writeTrack(file, text, choice, batch::tagPresence(file), compact, *version);
+        },
+        *parsed, "number");
 }
 
 int runConvert(std::span<const std::string> args)
 {
-    static constexpr std::array<OptionSpec, 1> kSpecs{{{"--to", true}}};
+    static constexpr auto kSpecs = withWriteOptions(std::array<OptionSpec, 1>{{{"--to", true}}});
     int exitStatus = kExitOk;
     const auto parsed = parseOrStop("convert", args, kSpecs, exitStatus);
     if (!parsed) return exitStatus;
@@ -305,9 +372,68 @@ int runConvert(std::span<const std::string> args)
         return usageError("convert", "give the version to convert to: --to 2.3 or --to 2.4");
     if (parsed->operands.empty()) return usageError("convert", "no file given");
     const std::uint8_t target = *to == "2.3" ? 3 : 4;
-    return runOverFiles(parsed->operands, [target](tags::FileIo& file, const batch::RunFile&) {
-        return batch::convertTags(file, target);
-    });
+    return runOverFiles(
+        parsed->operands,
+        [target](tags::FileIo& file, const batch::RunFile&) { return batch::convertTags(file, target); },
+        *parsed, "convert");
+}
+
+int runUndo(std::span<const std::string> args)
+{
+    static constexpr auto kSpecs = withWriteOptions(std::array<OptionSpec, 1>{{{"--list", false}}});
+    int exitStatus = kExitOk;
+    const auto parsed = parseOrStop("undo", args, kSpecs, exitStatus);
+    if (!parsed) return exitStatus;
+    if (!parsed->operands.empty()) return usageError("undo", "undo takes no files");
+    batch::UndoStore store(batch::UndoStore::defaultFolder());
+    if (parsed->has("--list")) {
+        for (const auto& change : store.changes()) {
+            const auto time = static_cast<std::time_t>(change.time);
+            std::tm local{};
+            char when[32] = "";
+            if (::localtime_r(&time, &local)) std::strftime(when, sizeof when, "%Y-%m-%d %H:%M:%S", &local);
+            std::cout << change.id << '\t' << when << '\t' << change.entries.size() << '\t'
+                      << change.label << '\n';
+        }
+        return kExitOk;
+    }
+    const auto change = store.last();
+    if (!change) {
+        reportFileError("undo", "there is no change to undo");
+        return kExitFileFailed;
+    }
+    std::vector<std::string> files;
+    for (const auto& entry : change->entries) files.push_back(entry.path);
+    // The undo is a change of its own, so that it can be undone in turn.
+    return runOverFiles(
+        files,
+        [&change](tags::FileIo& file, const batch::RunFile& run) {
+            return batch::undoFile(file, change->entries[run.index]);
+        },
+        *parsed, batch::undoLabel(change->label));
+}
+
+int runRecover(std::span<const std::string> args)
+{
+    int exitStatus = kExitOk;
+    const auto parsed = parseOrStop("recover", args, {}, exitStatus);
+    if (!parsed) return exitStatus;
+    if (parsed->operands.empty()) return usageError("recover", "no folder or file given");
+    bool failed = false;
+    const auto report = [&failed](const tags::Recovery& recovery) {
+        reportFileError(recovery.file, tags::describe(recovery));
+        failed = failed || recovery.status == tags::RecoveryStatus::Failed ||
+                 recovery.status == tags::RecoveryStatus::Mismatched;
+    };
+    for (const auto& operand : parsed->operands) {
+        std::error_code ec;
+        if (std::filesystem::is_directory(operand, ec)) {
+            for (const auto& recovery : tags::recoverJournalsIn(operand, true)) report(recovery);
+        } else if (const auto recovery = tags::recoverFileJournal(operand)) {
+            report(*recovery);
+        }
+    }
+    return failed ? kExitFileFailed : kExitOk;
 }
 
 }  // namespace corvane::cli

@@ -2,6 +2,8 @@
 // What the commands that run over files share: the run with one stderr line per failed file, the
 // parse that answers --help, and the options several of them take.
 
+#include <algorithm>
+#include <array>
 #include <cstdint>
 #include <optional>
 #include <span>
@@ -14,9 +16,27 @@
 
 namespace corvane::cli {
 
-// Runs work over files in the order given, every file even after one failed; kExitFileFailed
-// when any failed. A run that only reads opens the files for reading.
+// The options every writing command takes: how its writes treat the journal beside the file.
+inline constexpr std::array<OptionSpec, 2> kWriteOptions{
+    {{"--unsafe-in-place", false}, {"--durable", false}}};
+
+// A writing command's own options with the common ones.
+template <std::size_t N>
+constexpr std::array<OptionSpec, N + kWriteOptions.size()> withWriteOptions(
+    const std::array<OptionSpec, N>& own)
+{
+    std::array<OptionSpec, N + kWriteOptions.size()> all{};
+    std::copy(own.begin(), own.end(), all.begin());
+    std::copy(kWriteOptions.begin(), kWriteOptions.end(), all.begin() + N);
+    return all;
+}
+
+// Runs work over the files in the order given, every file even after one failed, as one change
+// labelled label that `corvane-tag undo` can take back (when its old tags fit the undo record;
+// otherwise the run says so and goes on without). kExitFileFailed when any failed. A run that
+// only reads opens the files for reading and records nothing to undo.
 [[nodiscard]] int runOverFiles(const std::vector<std::string>& files, const batch::FileWork& work,
+                               const ParsedArguments& parsed, const std::string& label,
                                tags::OpenMode mode = tags::OpenMode::Update);
 
 // Parses the arguments of a command; prints its help (helpTopic's, when given) or a usage error.

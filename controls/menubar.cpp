@@ -41,6 +41,11 @@ Toolbar* Menubar::band(int index) const
     return index >= 0 && index < bandCount() ? m_bands[static_cast<std::size_t>(index)] : nullptr;
 }
 
+void Menubar::setButtonToolTip(int band, int button, const QString& text)
+{
+    if (Toolbar* bar = this->band(band)) bar->setItemToolTip(button, text);
+}
+
 void Menubar::addBandTextItem(int band, const QString& caption, int command)
 {
     addToBand(band, [&](Toolbar& bar) { bar.addTextItem(caption, command); });

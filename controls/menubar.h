@@ -56,6 +56,9 @@ public:
     // As above, showing icon at size (device-independent pixels).
     void addBandPictureItem(int band, const QIcon& icon, const QSize& size, int command);
 
+    // The tooltip of a button (by band and its index in the band).
+    void setButtonToolTip(int band, int button, const QString& text);
+
     // Makes the bar parentWidth wide at (0, 0), keeping its height. Bands keep their places;
     // only the last band of each row gains or loses free space. Does nothing when the width is
     // already right.

@@ -1,10 +1,10 @@
 #include "controls/toolbar.h"
 
-#include <QApplication>
-#include <QFontDatabase>
+#include <QHelpEvent>
 #include <QMouseEvent>
 #include <QPaintEvent>
 #include <QPainter>
+#include <QToolTip>
 
 #include "controls/pixel_lines.h"
 
@@ -12,26 +12,14 @@ namespace corvane {
 
 namespace {
 
-constexpr qreal kFontPointSize = 8.5;
-
 // Offsets of an item's content inside its frame; the pressed look shifts it by one pixel.
 constexpr int kTextLeft = 8;
 constexpr int kPictureInset = 3;
 
 }  // namespace
 
-QFont toolbarFont()
-{
-    static const QString kPreferred = QStringLiteral("Tahoma");
-    QFont font =
-        QFontDatabase::families().contains(kPreferred) ? QFont(kPreferred) : QApplication::font();
-    font.setPointSizeF(kFontPointSize);
-    return font;
-}
-
 Toolbar::Toolbar(QWidget* parent) : QWidget(parent)
 {
-    setFont(toolbarFont());
     setMouseTracking(true);
     setAttribute(Qt::WA_OpaquePaintEvent);
     setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
@@ -64,6 +52,28 @@ void Toolbar::appendItem(ToolbarItem item)
     resize(m_layout.barWidth(), m_layout.barHeight());
     updateGeometry();
     update();
+}
+
+void Toolbar::setItemToolTip(int index, const QString& text)
+{
+    if (index >= 0 && index < m_layout.itemCount()) m_layout.item(index).toolTip = text;
+}
+
+bool Toolbar::event(QEvent* event)
+{
+    if (event->type() != QEvent::ToolTip) return QWidget::event(event);
+    const auto* help = static_cast<QHelpEvent*>(event);
+    const QPoint at = help->pos();
+    const int index = at.y() < m_layout.barHeight() ? m_layout.hitTest(at.x()) : -1;
+    if (index < 0 || m_layout.item(index).toolTip.isEmpty()) {
+        QToolTip::hideText();
+        event->ignore();
+        return true;
+    }
+    // Tied to the item's rectangle, so the tip goes when the pointer moves to another button.
+    QToolTip::showText(help->globalPos(), m_layout.item(index).toolTip, this,
+                       m_layout.itemRect(index));
+    return true;
 }
 
 void Toolbar::setBarHeight(int height)

@@ -1,7 +1,9 @@
 #pragma once
 // A flat bar of buttons, each a text caption with an underlined access letter or a picture,
 // painted by hand with a grip at its left end. A click counts only when the left button is
-// released on the item it went down on. The menu bar uses one Toolbar per band.
+// released on the item it went down on. The menu bar uses one Toolbar per band. Captions are
+// measured and drawn in the font the bar inherits (the application's), like the rest of the
+// desktop.
 
 #include <QColor>
 #include <QFont>
@@ -12,9 +14,6 @@
 #include "controls/toolbar_layout.h"
 
 namespace corvane {
-
-// "Tahoma" at 8.5 points when the font is installed, else the application font at 8.5 points.
-[[nodiscard]] QFont toolbarFont();
 
 class Toolbar : public QWidget {
     Q_OBJECT
@@ -31,6 +30,9 @@ public:
     void addPictureItem(const QPixmap& picture, const QColor& transparentColour, int command);
     // Appends a picture button showing icon at size (device-independent pixels).
     void addPictureItem(const QIcon& icon, const QSize& size, int command);
+
+    // The tooltip shown over item index (empty for none).
+    void setItemToolTip(int index, const QString& text);
 
     // Gives the bar another height (the bands of a row share one); the items stay centred.
     void setBarHeight(int height);
@@ -51,6 +53,7 @@ signals:
     void gripHovered();
 
 protected:
+    bool event(QEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;

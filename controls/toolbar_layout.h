@@ -21,6 +21,7 @@ struct ToolbarItem {
     int underlineWidth = 0;  // 0 when nothing is underlined
     QPixmap picture;         // picture items
     int command = 0;
+    QString toolTip;  // empty for none
     int width = 0;
     int height = 0;
 };
@@ -65,6 +66,7 @@ public:
     [[nodiscard]] int tallestItem() const;
     [[nodiscard]] int itemCount() const { return static_cast<int>(m_items.size()); }
     [[nodiscard]] const ToolbarItem& item(int index) const { return m_items.at(index); }
+    [[nodiscard]] ToolbarItem& item(int index) { return m_items.at(index); }
 
     // Left edge of item index (index == itemCount() gives the right end of the last item).
     [[nodiscard]] int itemLeft(int index) const;

@@ -22,6 +22,10 @@ const QString kSortColumn = QStringLiteral("SortColumn");
 // The historical spelling of the value name is kept so existing stores keep working.
 const QString kSortAscending = QStringLiteral("SortAssending");
 const QString kUpdateAll = QStringLiteral("UpdateAll");
+const QString kLeft = QStringLiteral("Left");
+const QString kTop = QStringLiteral("Top");
+const QString kScale = QStringLiteral("Scale");
+const QString kMaximized = QStringLiteral("Maximized");
 
 constexpr std::uint32_t kTrue = 255;
 
@@ -91,6 +95,19 @@ void readSize(QSettings& store, const QString& key, int& size)
         size = static_cast<int>(*v);
 }
 
+// The corner is kept only when both coordinates are there; they are signed, since a screen
+// left of or above the primary one has negative coordinates.
+void readPosition(QSettings& store, AppSettings& s)
+{
+    const auto left = readDword(store, kLeft);
+    const auto top = readDword(store, kTop);
+    if (left && top)
+        s.position = QPoint(static_cast<std::int32_t>(*left), static_cast<std::int32_t>(*top));
+    if (const auto scale = readDword(store, kScale); scale && *scale <= 10000)
+        s.scalePercent = static_cast<int>(*scale);
+    readFlag(store, kMaximized, s.maximized);
+}
+
 ColumnSpec readColumn(QSettings& store, int position)
 {
     ColumnSpec entry{static_cast<tags::Column>(position), 150};
@@ -149,6 +166,7 @@ AppSettings AppSettings::load(QSettings& store)
     AppSettings s;
     readSize(store, kWidth, s.width);
     readSize(store, kHeight, s.height);
+    readPosition(store, s);
     if (const auto v = readDword(store, kDivider))
         s.divider = *v;
     readFlag(store, kExpanded, s.expanded);
@@ -174,6 +192,12 @@ void AppSettings::save(QSettings& store) const
     store.setValue(kCurPath, QByteArray::fromStdString(currentFolder));
     store.setValue(kWidth, width);
     store.setValue(kHeight, height);
+    if (position) {
+        store.setValue(kLeft, position->x());
+        store.setValue(kTop, position->y());
+    }
+    store.setValue(kScale, scalePercent);
+    store.setValue(kMaximized, maximized ? kTrue : 0u);
     store.setValue(kDivider, divider);
     store.setValue(kExpanded, expanded ? kTrue : 0u);
     store.setValue(kCompact, compact ? kTrue : 0u);

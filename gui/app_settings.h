@@ -6,7 +6,9 @@
 #include "batch/field_selection.h"
 
 #include <QByteArray>
+#include <QPoint>
 #include <cstdint>
+#include <optional>
 #include <string>
 
 class QSettings;
@@ -14,13 +16,18 @@ class QSettings;
 namespace corvane {
 
 struct AppSettings {
-    int width = 800;   // window size in pixels
+    int width = 800;   // window size in pixels (the size it comes back to when maximised)
     int height = 640;
+    // Where that window was on the desktop (its top-left corner), and the scale factor of its
+    // screen in percent; both absent in a store written before they were kept.
+    std::optional<QPoint> position;
+    int scalePercent = 0;  // 0: not known
+    bool maximized = false;
     // Tree pane width for the first layout only; 0 keeps the tree's own width (180 pixels).
     std::uint32_t divider = 0;
     bool expanded = true;  // the tag editor's expanded layout
     bool compact = true;   // whether ID3v2 writes compact the tag
-    TagView view = TagView::Id3v1;
+    TagView view = TagView::Id3v2;  // most files carry only an ID3v2 tag
     std::string currentFolder;  // bytes of the folder path, ending with "/", or empty
     ColumnLayout columns = defaultColumnLayout();  // in display order as stored
     int sortColumn = 0;                            // index into columns

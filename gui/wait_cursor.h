@@ -1,6 +1,7 @@
 #pragma once
-// The wait cursor for the length of a scope: scans, saves and batch runs are synchronous, so the
-// user sees the hourglass until the work returns, whichever way it returns.
+// The wait cursor for the length of a scope: work that holds the GUI thread (a save, the rows read
+// again after an edit, the first moment of a batch run before its dialog shows) shows the
+// hourglass until it returns, whichever way it returns.
 
 #include <QApplication>
 

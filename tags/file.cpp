@@ -7,6 +7,7 @@
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -47,22 +48,43 @@ File& File::operator=(File&& other) noexcept
     return *this;
 }
 
+namespace {
+
+// Whether path names something that exists but is neither a regular file nor a folder.
+bool isSpecialFile(const std::string& path)
+{
+    struct stat st {};
+    return ::stat(path.c_str(), &st) == 0 && !S_ISREG(st.st_mode) && !S_ISDIR(st.st_mode);
+}
+
+}  // namespace
+
 File File::open(const std::string& path, OpenMode mode)
 {
     File file;
-    const int flags = (mode == OpenMode::Read ? O_RDONLY : O_RDWR) | O_CLOEXEC;
+    // Opening a named pipe waits for a writer and a device may wait for its hardware: the open
+    // must not block before the type check can refuse them. O_NOCTTY keeps a terminal device
+    // from becoming ours.
+    const int flags =
+        (mode == OpenMode::Read ? O_RDONLY : O_RDWR) | O_CLOEXEC | O_NONBLOCK | O_NOCTTY;
     do {
         file.m_fd = ::open(path.c_str(), flags);
     } while (file.m_fd < 0 && errno == EINTR);
     if (file.m_fd < 0) {
-        file.m_error = errno;
+        // A socket does not open at all (ENXIO); say what it is rather than what open says.
+        file.m_error = isSpecialFile(path) ? kNotRegularFile : errno;
         return file;
     }
-    // A directory opens for reading but is no file to tag.
     struct stat st {};
     if (::fstat(file.m_fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-        file.m_error = S_ISDIR(st.st_mode) ? EISDIR : EINVAL;
+        file.m_error = S_ISDIR(st.st_mode) ? EISDIR : kNotRegularFile;
         file.close();  // a file we only looked at
+        return file;
+    }
+    // Only the open had to be non-blocking; reads and writes of the file wait as usual.
+    if (::fcntl(file.m_fd, F_SETFL, flags & ~O_NONBLOCK) != 0) {
+        file.m_error = errno;
+        file.close();
         return file;
     }
     file.m_length = static_cast<std::uint64_t>(st.st_size);
@@ -81,6 +103,7 @@ bool File::close()
     }
     m_fd = -1;
     m_length.reset();
+    m_locked = false;  // the lock belonged to the open file, and went with it
     return closed;
 }
 
@@ -243,12 +266,18 @@ LockResult File::lockForWriting()
 {
     // An open-file-description lock belongs to this open file, not to the process, so two
     // writers in one process exclude each other too. Another writer's hold is waited out briefly.
+    if (m_locked) return LockResult::Locked;
     struct flock lock {};
     lock.l_type = F_WRLCK;
     lock.l_whence = SEEK_SET;
-    constexpr int kTries = 40;
+    constexpr int kTries = 20;
     for (int i = 0; i < kTries; ++i) {
-        if (::fcntl(m_fd, F_OFD_SETLK, &lock) == 0) return LockResult::Locked;
+        if (::fcntl(m_fd, F_OFD_SETLK, &lock) == 0) {
+            m_locked = true;
+            // The writer we waited for may have changed the length noted at the open.
+            if (i > 0) m_length.reset();
+            return LockResult::Locked;
+        }
         if (errno != EAGAIN && errno != EACCES && errno != EINTR) {
             m_error = errno;
             return LockResult::Failed;
@@ -264,6 +293,44 @@ void File::unlock()
     lock.l_type = F_UNLCK;
     lock.l_whence = SEEK_SET;
     (void)::fcntl(m_fd, F_OFD_SETLK, &lock);
+    m_locked = false;
+}
+
+std::optional<FileMapping> FileMapping::map(File& file, std::uint64_t offset, std::size_t size)
+{
+    void* data = ::mmap(nullptr, size, PROT_READ | PROT_WRITE, MAP_SHARED, file.m_fd,
+                        static_cast<off_t>(offset));
+    if (data == MAP_FAILED) {
+        file.m_error = errno;
+        return std::nullopt;
+    }
+    return FileMapping(static_cast<std::uint8_t*>(data), size);
+}
+
+FileMapping::FileMapping(FileMapping&& other) noexcept : m_data(other.m_data), m_size(other.m_size)
+{
+    other.m_data = nullptr;
+}
+
+FileMapping& FileMapping::operator=(FileMapping&& other) noexcept
+{
+    if (this != &other) {
+        if (m_data != nullptr) ::munmap(m_data, m_size);
+        m_data = other.m_data;
+        m_size = other.m_size;
+        other.m_data = nullptr;
+    }
+    return *this;
+}
+
+FileMapping::~FileMapping()
+{
+    if (m_data != nullptr) ::munmap(m_data, m_size);
+}
+
+bool FileMapping::sync()
+{
+    return ::msync(m_data, m_size, MS_SYNC) == 0;
 }
 
 File createNewFile(const std::string& path)
@@ -304,18 +371,41 @@ std::string File::errorText() const
     return errorString(m_error);
 }
 
-Access testAccess(const std::string& path)
+AccessTest testAccess(const std::string& path)
 {
     struct stat st {};
     if (::stat(path.c_str(), &st) != 0)
-        return Access::Missing;
+        return {errno == ENOENT ? Access::Missing : Access::Unreachable, errno};
+    if (!S_ISREG(st.st_mode))
+        return {Access::NotRegular, S_ISDIR(st.st_mode) ? EISDIR : kNotRegularFile};
     // Root passes access() on any file, so a file without a single write bit counts as
     // read-only too: the user marked it so on purpose.
     if ((st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0)
-        return Access::ReadOnly;
-    if (::access(path.c_str(), R_OK | W_OK) != 0)
-        return errno == ENOENT ? Access::Missing : Access::ReadOnly;
-    return Access::ReadWrite;
+        return {Access::ReadOnly, EACCES};
+    if (::access(path.c_str(), R_OK | W_OK) != 0) {
+        if (errno == ENOENT) return {Access::Missing, ENOENT};
+        return {Access::ReadOnly, errno};
+    }
+    return {Access::ReadWrite, 0};
+}
+
+std::string AccessTest::reason() const
+{
+    switch (access) {
+    case Access::ReadWrite: return {};
+    case Access::Missing: return "the file does not exist";
+    case Access::ReadOnly:
+        return error == EROFS ? "the file is on a read-only file system" : "the file is read-only";
+    case Access::NotRegular: return errorString(error);
+    case Access::Unreachable: break;
+    }
+    switch (error) {
+    case ENAMETOOLONG: return "the file name is too long";
+    case EACCES: return "a folder on the way to the file may not be searched (permission denied)";
+    case ENOTDIR: return "a part of the path that should be a folder is not one";
+    case ELOOP: return "too many symbolic links on the way to the file";
+    default: return errorString(error);
+    }
 }
 
 WholeFileWrite writeWholeFile(const std::string& path, std::span<const std::uint8_t> bytes,
@@ -362,6 +452,8 @@ std::string errorString(int err)
 {
     if (err == 0)
         return "Unknown error";
+    if (err == kNotRegularFile)
+        return "not a regular file";
     return std::strerror(err);
 }
 

@@ -16,7 +16,8 @@ struct WritePolicy {
     bool journal = true;   // false: rewrite in place without a journal beside the file
     bool durable = false;  // flush the journal and the file so that a write survives a power cut
     // Fault injection for crash trials: a journaled write stops dead, as a killed process would,
-    // leaving file and journal as they are, once this many blocks of its move are done.
+    // leaving file and journal as they are, once this many blocks of its move are done (a write
+    // that moves nothing stops at 0, with its journal written and the file not yet touched).
     std::optional<std::uint64_t> stopAfterBlocks;
 };
 
@@ -69,12 +70,17 @@ public:
         return reserve(offset + size);
     }
     // The advisory lock every write holds for its whole duration; InUse when another program
-    // holds it for longer than a short wait.
+    // holds it for longer than a short wait. Taking it again while held costs nothing.
     [[nodiscard]] virtual LockResult lockForWriting() { return LockResult::Locked; }
     virtual void unlock() {}
+    [[nodiscard]] virtual bool holdsLock() const { return false; }
 };
 
 enum class OpenMode { Read, Update };
+
+// The error() of a File that refused to open something other than a regular file or a folder
+// (named pipe, socket, device); errorString gives "not a regular file". Not an errno value.
+inline constexpr int kNotRegularFile = -1;
 
 struct WholeFileWrite;
 
@@ -87,11 +93,14 @@ public:
     File(const File&) = delete;
     File& operator=(const File&) = delete;
 
-    // Opens an existing file. On failure the result is not open and error() says why.
+    // Opens an existing regular file. On failure the result is not open and error() says why:
+    // EISDIR for a folder, kNotRegularFile for anything else that is not a regular file, which
+    // is refused without blocking and without a single byte read or written.
     [[nodiscard]] static File open(const std::string& path, OpenMode mode);
 
     [[nodiscard]] bool isOpen() const { return m_fd >= 0; }
-    [[nodiscard]] int error() const { return m_error; }  // errno of the last failure
+    // errno of the last failure, or kNotRegularFile
+    [[nodiscard]] int error() const { return m_error; }
     // Closes the file; false when the system reports a failure (error() says why), which for a
     // file we wrote may mean that data written earlier did not reach the disk. The file is
     // closed either way. A file that was only read may ignore the result; the destructor does.
@@ -117,9 +126,11 @@ public:
     [[nodiscard]] bool allocate(std::uint64_t offset, std::uint64_t size) override;
     [[nodiscard]] LockResult lockForWriting() override;
     void unlock() override;
+    [[nodiscard]] bool holdsLock() const override { return m_locked; }
 
 private:
     friend File createNewFile(const std::string& path);
+    friend class FileMapping;
     friend WholeFileWrite writeWholeFile(const std::string& path,
                                          std::span<const std::uint8_t> bytes, bool replace);
     void noteWritten(std::uint64_t end);
@@ -129,6 +140,30 @@ private:
     std::optional<std::uint64_t> m_length;  // nullopt: unknown, ask the system
     std::string m_path;
     WritePolicy m_policy;
+    bool m_locked = false;
+};
+
+// A stretch of an open file mapped into memory for writing. A store into it reaches the file's
+// pages at once, so what was stored survives the process being killed, and costs no system call:
+// the journal's progress and its copied blocks go through one. sync() flushes it to the disk.
+class FileMapping {
+public:
+    // offset must be a multiple of the page size; the file must already reach offset + size.
+    [[nodiscard]] static std::optional<FileMapping> map(File& file, std::uint64_t offset,
+                                                        std::size_t size);
+    FileMapping(FileMapping&& other) noexcept;
+    FileMapping& operator=(FileMapping&& other) noexcept;
+    FileMapping(const FileMapping&) = delete;
+    FileMapping& operator=(const FileMapping&) = delete;
+    ~FileMapping();
+
+    [[nodiscard]] std::span<std::uint8_t> bytes() { return {m_data, m_size}; }
+    [[nodiscard]] bool sync();
+
+private:
+    FileMapping(std::uint8_t* data, std::size_t size) : m_data(data), m_size(size) {}
+    std::uint8_t* m_data = nullptr;
+    std::size_t m_size = 0;
 };
 
 // Creates a new file for writing (failing when it exists), with owner-only permissions; the
@@ -139,12 +174,27 @@ private:
 // Flushes a folder's entries, so that a file created or removed in it survives a power cut.
 [[nodiscard]] bool syncFolderOf(const std::string& path);
 
-enum class Access { ReadWrite, ReadOnly, Missing };
+enum class Access {
+    ReadWrite,
+    ReadOnly,     // no write permission, or a read-only file system
+    Missing,      // nothing of that name, or a symbolic link to nothing
+    NotRegular,   // a folder, named pipe, socket or device (or a link to one): no tag file
+    Unreachable,  // the path itself fails: a name too long, a folder that may not be searched
+};
+
+struct AccessTest {
+    Access access = Access::Missing;
+    int error = 0;  // the errno (or kNotRegularFile) behind a refusal
+
+    [[nodiscard]] bool isWritable() const { return access == Access::ReadWrite; }
+    // Why the file may not be written, as a user-readable fragment; empty when it may.
+    [[nodiscard]] std::string reason() const;
+};
 
 // The read/write access test done before any write. A file is read-only when it cannot be
 // opened for reading and writing or has no write permission bit at all, so a file marked
-// read-only is refused even for root.
-[[nodiscard]] Access testAccess(const std::string& path);
+// read-only is refused even for root. Only regular files pass; nothing is opened.
+[[nodiscard]] AccessTest testAccess(const std::string& path);
 
 // Writing a whole new file, such as a picture taken out of a tag.
 struct WholeFileWrite {

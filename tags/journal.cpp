@@ -2,7 +2,9 @@
 
 #include <algorithm>
 #include <array>
+#include <atomic>
 #include <cstring>
+#include <filesystem>
 #include <zlib.h>
 
 #include "tags/block_mover.h"
@@ -22,6 +24,8 @@ constexpr std::uint64_t kNoSlot = ~std::uint64_t{0};
 constexpr std::size_t kPatchBuffer = 256 * 1024;
 
 enum class Phase : std::uint32_t { Moving = 0, Moved = 1, Patched = 2 };
+// blocks done, slot block, phase, and the CRC of those.
+constexpr std::size_t kProgressSize = 24;
 
 // ---- little-endian fields -------------------------------------------------------------------
 
@@ -92,6 +96,12 @@ struct Header {
     }
     [[nodiscard]] std::uint64_t progressOffset() const { return roundUp(kPage + patchBytes()); }
     [[nodiscard]] std::uint64_t slotOffset() const { return progressOffset() + kPage; }
+    // Where the progress is recorded: for copied blocks right after the slot, so that one write
+    // puts a block's bytes and the record that they are whole, in that order.
+    [[nodiscard]] std::uint64_t recordOffset() const
+    {
+        return copyBlocks ? slotOffset() + blockSize : progressOffset();
+    }
 };
 
 Bytes encodeHeader(const Header& h)
@@ -143,7 +153,6 @@ std::optional<Header> decodeHeader(std::span<const std::uint8_t> bytes)
 struct Progress {
     std::uint64_t blocksDone = 0;
     std::uint64_t slotBlock = kNoSlot;
-    std::uint32_t slotCrc = 0;
     Phase phase = Phase::Moving;
 };
 
@@ -152,7 +161,6 @@ Bytes encodeProgress(const Progress& p)
     Bytes out;
     put64(out, p.blocksDone);
     put64(out, p.slotBlock);
-    put32(out, p.slotCrc);
     put32(out, static_cast<std::uint32_t>(p.phase));
     put32(out, crcOf(out));
     return out;
@@ -164,10 +172,9 @@ std::optional<Progress> decodeProgress(std::span<const std::uint8_t> bytes)
     Progress p;
     p.blocksDone = r.u64();
     p.slotBlock = r.u64();
-    p.slotCrc = r.u32();
     const auto phase = r.u32();
     const auto crc = r.u32();
-    if (!r.ok() || crc != crcOf(bytes.first(28)) || phase > 2) return std::nullopt;
+    if (!r.ok() || crc != crcOf(bytes.first(kProgressSize - 4)) || phase > 2) return std::nullopt;
     p.phase = static_cast<Phase>(phase);
     return p;
 }
@@ -208,13 +215,51 @@ private:
     std::uint64_t m_from, m_end, m_to, m_n;
 };
 
-std::uint64_t blockSizeFor(const WriteSteps& steps) { (void)steps; return CopyChunkSize; }
+// Blocks of a move by at least CopyChunkSize are as large as the distance allows (up to a few
+// megabytes), so that no block overlaps its own source and fewer calls do the work. A shorter move
+// copies each block through the journal, in large blocks for the same reason.
+constexpr std::uint64_t kLargestBlock = CopyChunkSize;
+
+std::uint64_t distanceOf(const WriteSteps& steps)
+{
+    return steps.moveTo > steps.moveFrom ? steps.moveTo - steps.moveFrom : steps.moveFrom - steps.moveTo;
+}
+
+std::uint64_t blockSizeFor(const WriteSteps& steps)
+{
+    const std::uint64_t distance = distanceOf(steps);
+    return distance >= CopyChunkSize ? std::min(distance, kLargestBlock) : kLargestBlock;
+}
+
+bool copiesBlocks(const WriteSteps& steps)
+{
+    return steps.moves() && distanceOf(steps) < blockSizeFor(steps);
+}
 
 // ---- the journal file -----------------------------------------------------------------------
 
+// The journal file. The progress record, and the slot of a copied block, are written through a
+// mapping of the file: a store there is in the file's pages as soon as it is made, so it survives
+// a kill of the process, and it costs no system call, which a write per block would.
 class Journal {
 public:
-    Journal(File file, Header header) : m_file(std::move(file)), m_header(std::move(header)) {}
+    Journal(File file, Header header, FileMapping progress)
+        : m_file(std::move(file)), m_header(std::move(header)), m_progress(std::move(progress))
+    {
+    }
+
+    // The journal file must reach mappedEnd(header).
+    [[nodiscard]] static std::optional<Journal> open(File file, const Header& header)
+    {
+        const auto size = static_cast<std::size_t>(mappedEnd(header) - header.progressOffset());
+        auto mapping = FileMapping::map(file, header.progressOffset(), size);
+        if (!mapping) return std::nullopt;
+        return Journal(std::move(file), header, std::move(*mapping));
+    }
+    [[nodiscard]] static std::uint64_t mappedEnd(const Header& header)
+    {
+        return header.recordOffset() + kProgressSize;
+    }
 
     [[nodiscard]] const Header& header() const { return m_header; }
     [[nodiscard]] File& file() { return m_file; }
@@ -222,24 +267,44 @@ public:
     [[nodiscard]] bool writeProgress(const Progress& p)
     {
         const auto bytes = encodeProgress(p);
-        if (!m_file.writeAt(m_header.progressOffset(), bytes)) return false;
-        return !m_header.durable || m_file.sync();
+        std::atomic_thread_fence(std::memory_order_seq_cst);
+        std::copy(bytes.begin(), bytes.end(), at(m_header.recordOffset()));
+        return flush();
     }
-    [[nodiscard]] bool writeSlot(std::span<const std::uint8_t> bytes)
+    // A copied block: its source bytes go into the slot first, then the record saying that the
+    // slot holds block `index` and that the blocks before it are done. The fence keeps the
+    // compiler from moving the record's stores before the slot's.
+    // The block is read straight into the slot (slotForReading), which spares a copy of every
+    // block; slotFilled then records it.
+    [[nodiscard]] std::span<std::uint8_t> slotForReading(std::size_t n)
     {
-        if (!m_file.writeAt(m_header.slotOffset(), bytes)) return false;
-        return !m_header.durable || m_file.sync();
+        return {at(m_header.slotOffset()), n};
+    }
+    [[nodiscard]] bool slotFilled(std::uint64_t index)
+    {
+        if (m_header.durable && !m_progress.sync()) return false;
+        std::atomic_thread_fence(std::memory_order_seq_cst);
+        return writeProgress({index, index, Phase::Moving});
+    }
+    [[nodiscard]] std::span<const std::uint8_t> slot(std::size_t n)
+    {
+        return {at(m_header.slotOffset()), n};
     }
     [[nodiscard]] std::optional<Progress> readProgress()
     {
-        std::array<std::uint8_t, 32> bytes{};
-        if (!m_file.readExactAt(m_header.progressOffset(), bytes)) return std::nullopt;
-        return decodeProgress(bytes);
+        return decodeProgress(std::span<const std::uint8_t>(at(m_header.recordOffset()), kProgressSize));
     }
 
 private:
+    std::uint8_t* at(std::uint64_t offset)
+    {
+        return m_progress.bytes().data() + (offset - m_header.progressOffset());
+    }
+    bool flush() { return !m_header.durable || m_progress.sync(); }
+
     File m_file;
     Header m_header;
+    FileMapping m_progress;
 };
 
 std::string folderOf(const std::string& path)
@@ -260,14 +325,14 @@ WriteResult ioFailure(const FileIo& file) { return WriteResult::failure(WriteSta
 
 // Writes the journal of a write: the new bytes first, the progress, and the header last, so that
 // a header that reads back whole means a whole journal.
-std::optional<Journal> createJournal(FileIo& file, const WriteSteps& steps, bool copyBlocks,
-                                     WriteResult& failure)
+std::optional<Journal> createJournal(FileIo& file, const WriteSteps& steps, WriteResult& failure)
 {
     const std::string path = journalPathFor(file.path());
     File journalFile = createNewFile(path);
     if (!journalFile.isOpen()) {
         failure = journalFile.error() == EEXIST
-                      ? refused("an interrupted write of this file has to be recovered first")
+                      ? refused("the journal of an unfinished write lies beside the file (" +
+                                nameOf(path) + "); recover it or remove it first")
                       : refused("the journal beside the file cannot be created: " +
                                 errorString(journalFile.error()));
         return std::nullopt;
@@ -282,7 +347,7 @@ std::optional<Journal> createJournal(FileIo& file, const WriteSteps& steps, bool
     header.moveEnd = steps.moveEnd;
     header.moveTo = steps.moveTo;
     header.blockSize = static_cast<std::uint32_t>(blockSizeFor(steps));
-    header.copyBlocks = copyBlocks;
+    header.copyBlocks = copiesBlocks(steps);
     header.durable = file.writePolicy().durable;
 
     const auto fail = [&](const File& which) {
@@ -306,11 +371,27 @@ std::optional<Journal> createJournal(FileIo& file, const WriteSteps& steps, bool
         }
     }
     header.patchCrc = crc;
-    Journal journal(std::move(journalFile), header);
     const auto headerBytes = encodeHeader(header);
-    if (headerBytes.size() > kPage || !journal.writeProgress(Progress{}) ||
-        !journal.file().writeAt(0, headerBytes) || (header.durable && !journal.file().sync()))
-        return fail(journal.file());
+    // The mapped part is written with zeros rather than allocated: written pages hold their room
+    // as allocated ones do (a store through the mapping cannot fail for want of space), and a
+    // journal whose blocks were never written back is removed for nearly nothing, where freeing
+    // allocated blocks costs a millisecond or more on each write.
+    if (headerBytes.size() > kPage) return fail(journalFile);
+    const std::uint64_t mappedEnd = Journal::mappedEnd(header);
+    buffer.assign(static_cast<std::size_t>(std::min<std::uint64_t>(kPatchBuffer, mappedEnd - at)), 0);
+    for (; at < mappedEnd; at += buffer.size()) {
+        buffer.resize(static_cast<std::size_t>(std::min<std::uint64_t>(buffer.size(), mappedEnd - at)));
+        if (!journalFile.writeAt(at, buffer)) return fail(journalFile);
+    }
+    auto journal = Journal::open(std::move(journalFile), header);
+    if (!journal) {
+        failure = refused("the journal beside the file cannot be written");
+        (void)removeFile(path);
+        return std::nullopt;
+    }
+    if (!journal->writeProgress(Progress{}) || !journal->file().writeAt(0, headerBytes) ||
+        (header.durable && !journal->file().sync()))
+        return fail(journal->file());
     if (header.durable) (void)syncFolderOf(path);
     return journal;
 }
@@ -329,6 +410,8 @@ public:
 
     [[nodiscard]] WriteResult run()
     {
+        const auto stopAt = m_file.writePolicy().stopAfterBlocks;
+        if (m_journal && stopAt && *stopAt == 0 && !m_steps.moves()) return stopped();
         if (!claimRoom()) return fail();
         if (m_steps.moves()) {
             const auto moved = moveBlocks(0);
@@ -354,7 +437,7 @@ private:
     enum class MoveEnd { Done, Failed, Stopped };
 
     [[nodiscard]] bool durable() const { return m_journal && m_journal->header().durable; }
-    [[nodiscard]] bool copyBlocks() const { return m_blocks.distance() < blockSizeFor(m_steps); }
+    [[nodiscard]] bool copyBlocks() const { return copiesBlocks(m_steps); }
 
     [[nodiscard]] bool claimRoom()
     {
@@ -377,24 +460,23 @@ private:
         for (std::uint64_t i = first; i < m_blocks.count(); ++i) {
             if (m_journal && stopAt && i >= *stopAt) return MoveEnd::Stopped;
             const Range source = m_blocks.source(i);
-            m_buffer.resize(static_cast<std::size_t>(source.size()));
-            if (!m_file.readExactAt(source.from, m_buffer)) return MoveEnd::Failed;
-            if (m_journal && copyBlocks()) {
-                if (!m_journal->writeSlot(m_buffer)) return MoveEnd::Failed;
+            const auto size = static_cast<std::size_t>(source.size());
+            const bool viaSlot = m_journal && copyBlocks();
+            if (!viaSlot) m_buffer.resize(size);
+            const auto block = viaSlot ? m_journal->slotForReading(size) : std::span(m_buffer).first(size);
+            if (!m_file.readExactAt(source.from, block)) return MoveEnd::Failed;
+            if (viaSlot) {
+                if (!m_journal->slotFilled(i)) return MoveEnd::Failed;
                 m_progress.slotBlock = i;
-                m_progress.blocksDone = i;
-                m_progress.slotCrc = crcOf(m_buffer);
-                if (!m_journal->writeProgress(m_progress)) return MoveEnd::Failed;
             }
             m_inFlight = i;
-            if (!m_file.writeAt(m_blocks.destination(source), m_buffer)) return MoveEnd::Failed;
+            if (!m_file.writeAt(m_blocks.destination(source), block)) return MoveEnd::Failed;
             if (durable() && !m_file.sync()) return MoveEnd::Failed;
             m_done = i + 1;
             m_inFlight.reset();
-            if (m_journal && !copyBlocks()) {
-                m_progress.blocksDone = i + 1;
-                if (!m_journal->writeProgress(m_progress)) return MoveEnd::Failed;
-            }
+            // Recorded before the next block touches the slot or the sources.
+            m_progress.blocksDone = i + 1;
+            if (m_journal && !m_journal->writeProgress(m_progress)) return MoveEnd::Failed;
         }
         return MoveEnd::Done;
     }
@@ -423,8 +505,11 @@ private:
     void undo()
     {
         if (m_inFlight) {
-            // The buffer still holds the source of the block whose write failed.
-            (void)m_file.writeAt(m_blocks.source(*m_inFlight).from, m_buffer);
+            // The buffer (or the slot) still holds the source of the block whose write failed.
+            const Range source = m_blocks.source(*m_inFlight);
+            const auto size = static_cast<std::size_t>(source.size());
+            const bool viaSlot = m_journal && copyBlocks();
+            (void)m_file.writeAt(source.from, viaSlot ? m_journal->slotForReading(size) : std::span(m_buffer).first(size));
         }
         for (std::uint64_t i = m_done; i-- > 0;) {
             const Range source = m_blocks.source(i);
@@ -497,33 +582,28 @@ private:
         const Blocks blocks(h.moveFrom, h.moveEnd, h.moveTo, h.blockSize);
         std::uint64_t next = progress.blocksDone;
         Bytes buffer;
-        if (h.copyBlocks && progress.slotBlock != kNoSlot) {
+        if (h.copyBlocks && progress.slotBlock == progress.blocksDone) {
             // The block in the slot was being written when the write stopped: its own source may
-            // be gone, the slot has it. A slot that no longer matches was already being reused
-            // for the next block, so its block was done.
+            // be gone, the slot has it whole (its record came after it). When the block is done,
+            // the slot may already hold part of the next one, which starts over from its source.
             const Range source = blocks.source(progress.slotBlock);
-            buffer.resize(static_cast<std::size_t>(source.size()));
-            if (!m_journal.file().readExactAt(h.slotOffset(), buffer)) return m_journal.file().errorText();
-            if (crcOf(buffer) == progress.slotCrc &&
-                !m_file.writeAt(blocks.destination(source), buffer))
-                return m_file.errorText();
+            const auto slot = m_journal.slot(static_cast<std::size_t>(source.size()));
+            if (!m_file.writeAt(blocks.destination(source), slot)) return m_file.errorText();
             next = progress.slotBlock + 1;
+            if (!m_journal.writeProgress({next, progress.slotBlock, Phase::Moving}))
+                return m_journal.file().errorText();
         }
         for (std::uint64_t i = next; i < blocks.count(); ++i) {
             const Range source = blocks.source(i);
-            buffer.resize(static_cast<std::size_t>(source.size()));
-            if (h.copyBlocks) {
-                // The same order as the write itself: a kill during recovery is recovered too.
-                if (!m_file.readExactAt(source.from, buffer) || !m_journal.writeSlot(buffer))
-                    return m_file.errorText();
-                if (!m_journal.writeProgress({i, i, crcOf(buffer), Phase::Moving}))
-                    return m_journal.file().errorText();
-            } else if (!m_file.readExactAt(source.from, buffer)) {
+            const auto size = static_cast<std::size_t>(source.size());
+            if (!h.copyBlocks) buffer.resize(size);
+            const auto block = h.copyBlocks ? m_journal.slotForReading(size) : std::span(buffer).first(size);
+            if (!m_file.readExactAt(source.from, block)) return m_file.errorText();
+            // The same order as the write itself: a kill during recovery is recovered too.
+            if (h.copyBlocks && !m_journal.slotFilled(i)) return m_journal.file().errorText();
+            if (!m_file.writeAt(blocks.destination(source), block) || (h.durable && !m_file.sync()))
                 return m_file.errorText();
-            }
-            if (!m_file.writeAt(blocks.destination(source), buffer) || (h.durable && !m_file.sync()))
-                return m_file.errorText();
-            if (!h.copyBlocks && !m_journal.writeProgress({i + 1, kNoSlot, 0, Phase::Moving}))
+            if (!m_journal.writeProgress({i + 1, h.copyBlocks ? i : kNoSlot, Phase::Moving}))
                 return m_journal.file().errorText();
         }
         return std::nullopt;
@@ -581,25 +661,49 @@ std::optional<std::string> fileOfJournal(const std::string& journalPath)
            name.substr(kJournalPrefix.size(), name.size() - kJournalPrefix.size() - kJournalSuffix.size());
 }
 
+namespace {
+
+// A change that is one write inside one page of the file, moving nothing and changing no length:
+// the kernel copies a page whole or, when a process is killed before it begins, not at all, so
+// such a write is its own journal. Only a power cut could tear it, which the durable policy
+// guards against with a journal all the same.
+bool isOneAtomicWrite(const WriteSteps& steps, const WritePolicy& policy)
+{
+    if (policy.durable || steps.moves() || steps.patches.size() != 1) return false;
+    if (steps.peakLength != steps.oldLength || steps.finalLength != steps.oldLength) return false;
+    const auto& patch = steps.patches.front();
+    const std::uint64_t first = patch.base + patch.from;
+    const std::uint64_t last = patch.base + patch.to - 1;
+    return patch.to > patch.from && first / kPage == last / kPage;
+}
+
+}  // namespace
+
 WriteResult runWriteSteps(FileIo& file, const WriteSteps& steps)
 {
+    // A caller that read the tags under the lock (the run driver takes it at the open) keeps it
+    // until it closes the file; otherwise the lock covers the write.
+    const bool held = file.holdsLock();
     switch (file.lockForWriting()) {
         case LockResult::Locked: break;
         case LockResult::InUse: return refused("in use by another program");
         case LockResult::Failed: return ioFailure(file);
     }
+    const auto release = [&] {
+        if (!held) file.unlock();
+    };
     WriteResult result;
     std::optional<Journal> journal;
-    if (file.writePolicy().journal && !file.path().empty()) {
-        const Blocks blocks(steps.moveFrom, steps.moveEnd, steps.moveTo, blockSizeFor(steps));
-        journal = createJournal(file, steps, steps.moves() && blocks.distance() < blockSizeFor(steps), result);
+    if (file.writePolicy().journal && !file.path().empty() &&
+        !isOneAtomicWrite(steps, file.writePolicy())) {
+        journal = createJournal(file, steps, result);
         if (!journal) {
-            file.unlock();
+            release();
             return result;
         }
     }
     result = Runner(file, steps, std::move(journal)).run();
-    file.unlock();
+    release();
     return result;
 }
 
@@ -640,10 +744,18 @@ Recovery recoverJournal(const std::string& journalPath)
     };
     if (!identity || *identity != header->identity || !length || !fits(*length)) {
         recovery.status = RecoveryStatus::Mismatched;
-        recovery.reason = "the file is not the one the journal was written for, or it changed since";
+        recovery.reason = "another file, or one changed since";
         return recovery;
     }
-    Journal journal(std::move(journalFile), *header);
+    const auto journalLength = journalFile.length();
+    auto opened = journalLength && *journalLength >= Journal::mappedEnd(*header)
+                      ? Journal::open(std::move(journalFile), *header)
+                      : std::nullopt;
+    if (!opened) {
+        recovery.reason = "the journal is damaged";
+        return recovery;
+    }
+    Journal& journal = *opened;
     const auto progress = journal.readProgress();
     if (!progress || !patchesIntact(journal.file(), *header)) {
         recovery.reason = "the journal is damaged";
@@ -659,6 +771,45 @@ Recovery recoverJournal(const std::string& journalPath)
     file.unlock();
     recovery.status = RecoveryStatus::Completed;
     return recovery;
+}
+
+std::vector<Recovery> recoverJournalsIn(const std::string& folder, bool recursive)
+{
+    std::vector<std::string> journals;
+    std::error_code ec;
+    const auto options = std::filesystem::directory_options::skip_permission_denied;
+    const auto collect = [&](const std::filesystem::directory_entry& entry) {
+        const std::string path = entry.path().string();
+        if (fileOfJournal(path) && entry.is_regular_file(ec)) journals.push_back(path);
+    };
+    // A folder that cannot be read holds no journal we could finish anyway.
+    if (recursive) {
+        for (auto it = std::filesystem::recursive_directory_iterator(folder, options, ec);
+             !ec && it != std::filesystem::recursive_directory_iterator(); it.increment(ec))
+            collect(*it);
+    } else {
+        for (auto it = std::filesystem::directory_iterator(folder, options, ec);
+             !ec && it != std::filesystem::directory_iterator(); it.increment(ec))
+            collect(*it);
+    }
+    std::sort(journals.begin(), journals.end());
+    std::vector<Recovery> recoveries;
+    for (const auto& journal : journals) recoveries.push_back(recoverJournal(journal));
+    return recoveries;
+}
+
+std::string describe(const Recovery& recovery)
+{
+    switch (recovery.status) {
+        case RecoveryStatus::Completed: return "completed an interrupted write";
+        case RecoveryStatus::Discarded: return "removed the journal of a write that never began";
+        case RecoveryStatus::Mismatched:
+            return "left the journal " + nameOf(recovery.journal) +
+                   " alone: it does not match the file (" + recovery.reason + ")";
+        case RecoveryStatus::Failed:
+            return "could not complete an interrupted write: " + recovery.reason;
+    }
+    return {};
 }
 
 std::optional<Recovery> recoverFileJournal(const std::string& path)

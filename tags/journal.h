@@ -85,5 +85,10 @@ struct Recovery {
 [[nodiscard]] Recovery recoverJournal(const std::string& journalPath);
 // Recovers the journal of path, when there is one.
 [[nodiscard]] std::optional<Recovery> recoverFileJournal(const std::string& path);
+// Recovers every journal in folder (and in the folders below it when recursive), in name order.
+[[nodiscard]] std::vector<Recovery> recoverJournalsIn(const std::string& folder, bool recursive);
+// What a recovery did, in a sentence for the status bar or stderr ("completed an interrupted
+// write", "left a journal that does not match the file alone: ...").
+[[nodiscard]] std::string describe(const Recovery& recovery);
 
 }  // namespace corvane::tags

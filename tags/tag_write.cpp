@@ -210,6 +210,29 @@ WriteResult replaceId3v2(FileIo& file, Id3v2Plan& plan)
     return result;
 }
 
+WriteResult restoreTags(FileIo& file, std::span<const std::uint8_t> tagBytes, std::uint64_t padding,
+                        const std::optional<Id3v1Trailer>& trailer)
+{
+    const auto length = file.length();
+    if (!length) return ioFailure(file);
+    V2Part v2 = prepareRemoval(file, *length);
+    if (!v2.refusal.ok()) return v2.refusal;
+    v2.plan.newTag.append(tagBytes);
+    v2.plan.newTag.appendZeros(tagBytes.empty() ? 0 : padding);
+    v2.oldEnd = v2.plan.oldTag.size();
+    v2.newEnd = v2.plan.newTag.size();
+    v2.write = changedRange(v2.plan.oldTag, v2.plan.newTag);
+
+    V1Part v1;
+    const auto probe = probeId3v1(file, v2.oldEnd);
+    if (!probe.ok) return ioFailure(file);
+    v1.before = probe.trailer;
+    v1.after = trailer;
+    const bool v1Changes = v1.appends() || v1.removes() || v1.rewrites();
+    if (v2.oldEnd == v2.newEnd && v2.write.empty() && !v1Changes) return WriteResult::success();
+    return Execution(file, v2, v1, *length).run();
+}
+
 WriteResult writeTags(FileIo& file, const TagChanges& changes)
 {
     const auto length = file.length();

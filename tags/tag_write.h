@@ -3,7 +3,10 @@
 // the end are worked out first, the space the file needs is claimed, and only then does a byte
 // change; a failure at any step puts the file back as it was, both tags included.
 
+#include <array>
 #include <cstdint>
+#include <optional>
+#include <span>
 
 #include "tags/file.h"
 #include "tags/id3v2_layout.h"
@@ -47,6 +50,13 @@ struct Id3v2Plan;
 // footer): the audio moves as needed, with the same claim of space first and the same undo of
 // every step on a failure as writeTags.
 [[nodiscard]] WriteResult replaceId3v2(FileIo& file, Id3v2Plan& plan);
+
+// Puts tags back as a snapshot recorded them: the ID3v2 tag becomes tagBytes (header to the last
+// frame, empty for none) followed by padding zeros, whatever the tag is now; the trailer becomes
+// trailer, or goes when there is none. The undo of a change; the same safety as writeTags.
+[[nodiscard]] WriteResult restoreTags(FileIo& file, std::span<const std::uint8_t> tagBytes,
+                                      std::uint64_t padding,
+                                      const std::optional<std::array<std::uint8_t, 128>>& trailer);
 
 // Reads the tag for a writer: the layout of its frames and the leftover bytes after them, which
 // the old image needs. A refusal (damaged, unsupported, 2.2 unless allowOldVersion, I/O) is

@@ -39,7 +39,7 @@ TEST(AboutDialog, ShowsBannerIconProductAndVersion)
 {
     AboutDialog dialog;
     dialog.show();
-    EXPECT_EQ(dialog.windowTitle(), "Dialog");
+    EXPECT_EQ(dialog.windowTitle(), "About Corvane");
     const auto* banner = dialog.findChild<QLabel*>(QStringLiteral("bannerLabel"));
     ASSERT_NE(banner, nullptr);
     EXPECT_EQ(banner->size(), QSize(350, 110));
@@ -67,6 +67,7 @@ TEST(AboutDialog, AboutButtonOpensItAndOkOrEnterClosesIt)
     SettingsStore settings;
     ScriptedPrompter prompter;
     MainWindow window(settings.store(), prompter);
+    ASSERT_TRUE(finishScan(window.fileList()));
     window.show();
     for (const bool useEnter : {false, true}) {
         bool seen = false;

@@ -8,6 +8,7 @@
 
 #include <QSettings>
 #include <QStringList>
+#include <QTest>
 
 #include <memory>
 #include <ostream>
@@ -30,6 +31,13 @@ inline void writeSong(const TempDir& dir, const std::string& name, const std::ve
                                   trailerBytes));
 }
 
+// Lets the list's background reading of its folder run to the end; false when it did not end
+// within ten seconds.
+[[nodiscard]] inline bool finishScan(const FileList& list)
+{
+    return QTest::qWaitFor([&] { return !list.isScanning(); }, 10000);
+}
+
 // The texts of one physical column, top row first.
 inline QStringList columnTexts(const FileList& list, int column)
 {
@@ -37,6 +45,15 @@ inline QStringList columnTexts(const FileList& list, int column)
     for (int r = 0; r < list.rowCount(); ++r)
         texts << list.model().index(r, column).data().toString();
     return texts;
+}
+
+// The file names of the rows, top row first.
+inline QStringList rowNames(const FileList& list)
+{
+    QStringList names;
+    for (int r = 0; r < list.rowCount(); ++r)
+        names << QString::fromStdString(list.row(r).name);
+    return names;
 }
 
 inline int rowOf(const FileList& list, const std::string& name)

@@ -53,9 +53,11 @@ protected:
         settings.height = 500;
         settings.currentFolder = m_music.folder();
         settings.columns = columns;
+        settings.view = TagView::Id3v1;  // the songs carry only the trailer
         settings.save(m_settings.store());
         m_window = std::make_unique<MainWindow>(m_settings.store(), m_prompter);
         m_window->show();
+        ASSERT_TRUE(finishScan(m_window->fileList()));
         ASSERT_EQ(m_window->fileList().rowCount(), 3);
     }
 
@@ -75,6 +77,7 @@ protected:
             }
         });
         m_window->runCommand(2003);
+        EXPECT_TRUE(finishScan(m_window->fileList()));
         EXPECT_TRUE(seen);
         EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
     }

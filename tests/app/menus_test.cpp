@@ -9,9 +9,11 @@
 #include <QApplication>
 #include <QContextMenuEvent>
 #include <QHeaderView>
+#include <QHelpEvent>
 #include <QMenu>
 #include <QTest>
 #include <QTimer>
+#include <QToolTip>
 #include <functional>
 
 #include "app/folder_tree.h"
@@ -100,14 +102,16 @@ void choose(QMenu& menu, const QString& text)
 
 void closeWithEscape(QMenu& menu) { QTest::keyClick(&menu, Qt::Key_Escape); }
 
+// A window of this size fits the offscreen screen with room for a frame, so it is not maximised.
 void storeLayout(QSettings& store, const std::string& folder, const ColumnLayout& columns,
-                 int width = 800)
+                 int width = 700)
 {
     AppSettings settings;
     settings.width = width;
     settings.height = 500;
     settings.currentFolder = folder;
     settings.columns = columns;
+    settings.view = TagView::Id3v1;
     settings.save(store);
 }
 
@@ -116,7 +120,7 @@ void storeLayout(QSettings& store, const std::string& folder, const ColumnLayout
 TEST(MenusInWindow, BothBandsShareTheTopRowOfAWideWindowAndWrapInANarrowOne)
 {
     SettingsStore wideSettings;
-    storeLayout(wideSettings.store(), {}, defaultColumnLayout(), 800);
+    storeLayout(wideSettings.store(), {}, defaultColumnLayout(), 700);
     ScriptedPrompter prompter;
     MainWindow wide(wideSettings.store(), prompter);
     const Menubar& wideBar = wide.menubar();
@@ -146,9 +150,10 @@ TEST(MenusInWindow, BothBandsShareTheTopRowOfAWideWindowAndWrapInANarrowOne)
 TEST(MenusInWindow, DraggingABandIntoANewRowMovesThePanesDown)
 {
     SettingsStore settings;
-    storeLayout(settings.store(), {}, defaultColumnLayout(), 800);
+    storeLayout(settings.store(), {}, defaultColumnLayout(), 700);
     ScriptedPrompter prompter;
     MainWindow window(settings.store(), prompter);
+    ASSERT_TRUE(finishScan(window.fileList()));
     Menubar& bar = window.menubar();
     const int oneRowHeight = bar.height();
     ASSERT_EQ(bar.bandLayout().rowOfBand(1), 0);
@@ -174,6 +179,7 @@ TEST(MenusInWindow, SelectionPicturesSelectAllInvertAndNone)
     storeLayout(settings.store(), music.folder(), defaultColumnLayout());
     ScriptedPrompter prompter;
     MainWindow window(settings.store(), prompter);
+    ASSERT_TRUE(finishScan(window.fileList()));
     Toolbar* pictures = window.menubar().band(1);
     const auto clickPicture = [&](int item) {
         const ToolbarLayout& items = pictures->itemLayout();
@@ -189,6 +195,24 @@ TEST(MenusInWindow, SelectionPicturesSelectAllInvertAndNone)
     EXPECT_EQ(window.countText(), "3 files");
 }
 
+TEST(MenusInWindow, BarUsesTheApplicationFontAndTheSelectionPicturesNameWhatTheyDo)
+{
+    SettingsStore settings;
+    ScriptedPrompter prompter;
+    MainWindow window(settings.store(), prompter);
+    window.show();
+    EXPECT_EQ(window.menubar().band(0)->font(), QApplication::font());
+    Toolbar* pictures = window.menubar().band(1);
+    const QStringList tips{"Select all files", "Invert the selection", "Select no files"};
+    for (int item = 0; item < 3; ++item) {
+        const QPoint at(pictures->itemLayout().itemLeft(item) + 8, pictures->height() / 2);
+        QHelpEvent help(QEvent::ToolTip, at, pictures->mapToGlobal(at));
+        QApplication::sendEvent(pictures, &help);
+        EXPECT_EQ(QToolTip::text(), tips[item]);
+    }
+    QToolTip::hideText();
+}
+
 // --- the Action popup --------------------------------------------------------------------------
 
 class ActionMenu : public ::testing::Test {
@@ -199,6 +223,7 @@ protected:
             writeSong(m_music, name, {}, trailer(name));
         storeLayout(m_settings.store(), m_music.folder(), columns);
         m_window = std::make_unique<MainWindow>(m_settings.store(), m_prompter);
+        EXPECT_TRUE(finishScan(m_window->fileList()));
         ASSERT_EQ(m_window->fileList().rowCount(), 3);
     }
 
@@ -308,6 +333,7 @@ TEST(ViewMenu, ChoosingTheOtherViewMovesTheMarkAndRereadsTheCurrentOneDoesNothin
     storeLayout(settings.store(), music.folder(), defaultColumnLayout());
     ScriptedPrompter prompter;
     MainWindow window(settings.store(), prompter);
+    ASSERT_TRUE(finishScan(window.fileList()));
     window.show();
     EXPECT_EQ(itemTexts(window.viewMenu()),
               (QStringList{"ID3v1*", "ID3v2", "-", "Select Columns"}));
@@ -322,6 +348,7 @@ TEST(ViewMenu, ChoosingTheOtherViewMovesTheMarkAndRereadsTheCurrentOneDoesNothin
         EXPECT_TRUE(driver.opened());
         EXPECT_EQ(driver.openedAt(), window.menubar().buttonAnchor(0, 1));
     }
+    ASSERT_TRUE(finishScan(window.fileList()));
     EXPECT_EQ(seen, (QStringList{"ID3v1*", "ID3v2", "-", "Select Columns"}));
     EXPECT_EQ(itemTexts(window.viewMenu()),
               (QStringList{"ID3v1", "ID3v2*", "-", "Select Columns"}));
@@ -341,6 +368,7 @@ TEST(ViewMenu, ChoosingTheOtherViewMovesTheMarkAndRereadsTheCurrentOneDoesNothin
 
     // A switch that does not come through the popup keeps the marks in step too.
     window.runCommand(2001);
+    ASSERT_TRUE(finishScan(window.fileList()));
     EXPECT_EQ(itemTexts(window.viewMenu()),
               (QStringList{"ID3v1*", "ID3v2", "-", "Select Columns"}));
     EXPECT_EQ(window.windowTitle(), "Corvane - ID3v1");

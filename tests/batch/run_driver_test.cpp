@@ -99,5 +99,19 @@ TEST_F(RunDriverTest, TheObserverEndsTheRunBeforeOrAfterAFile)
     EXPECT_EQ(before.steps.back(), "start 1");
 }
 
+// A file another writer holds is neither read nor written: the work, which reads before it
+// writes, would otherwise write over the other's change with what it read before it.
+TEST_F(RunDriverTest, AFileAnotherWriterHoldsIsNotWorkedOn)
+{
+    const std::string path = put("a.mp3");
+    tags::File holder = tags::File::open(path, tags::OpenMode::Update);
+    ASSERT_EQ(holder.lockForWriting(), tags::LockResult::Locked);
+    const auto outcome = runFile(path, namedWork());
+    EXPECT_EQ(outcome.reason, "in use by another program");
+    EXPECT_TRUE(worked.empty());
+    holder.unlock();
+    EXPECT_EQ(runFile(path, namedWork()).reason, "worked");
+}
+
 }  // namespace
 }  // namespace corvane::batch

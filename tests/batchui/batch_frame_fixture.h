@@ -113,6 +113,7 @@ protected:
         m_settings.store().setValue("Compact", compact ? 1 : 0);
         m_window = std::make_unique<MainWindow>(m_settings.store(), m_prompter);
         if (layout != defaultColumnLayout()) list().applyColumnLayout(layout);
+        EXPECT_TRUE(finishScan(list()));
         m_window->show();
         m_window->activateWindow();
         EXPECT_TRUE(QTest::qWaitForWindowActive(m_window.get()));
@@ -142,13 +143,7 @@ protected:
                      : list().model().index(r, column).data().toString();
     }
     int presence(const char* name) { return list().row(rowOf(list(), name)).presence; }
-    QStringList names()
-    {
-        QStringList out;
-        for (int r = 0; r < list().rowCount(); ++r)
-            out << QString::fromStdString(list().row(r).name);
-        return out;
-    }
+    QStringList names() { return rowNames(list()); }
 
     TempDir m_music;
     SettingsStore m_settings;

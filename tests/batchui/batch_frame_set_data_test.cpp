@@ -91,6 +91,7 @@ TEST_F(BatchFrameTest, LongValuesShowTheTrailersCutOnlyInTheId3v1View)
     EXPECT_EQ(cell("b.mp3", 2), "1999");
 
     run(CommandId::ViewId3v2);
+    ASSERT_TRUE(finishScan(list()));
     select({"a.mp3"});
     const std::string other = "Another title of forty characters, whole";
     answerSetValue(QString::fromStdString(other), Qt::Checked, Qt::Checked);

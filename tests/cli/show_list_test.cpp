@@ -3,6 +3,7 @@
 #include "tests/cli/cli_runner.h"
 #include "tests/support/id3_builder.h"
 #include "tests/support/mutagen.h"
+#include "tests/support/special_files.h"
 
 namespace corvane::test {
 namespace {
@@ -86,7 +87,7 @@ TEST_F(CliShow, UnsupportedMalformedAndMissingFiles)
                         "[d[0]['id3v2'], d[0]['id3v2_unsupported'], d[1]['id3v2']['frames'],"
                         " d[2]['file'], 'error' in d[2], d[3]['file'],"
                         " d[4]['id3v2']['version'], d[4]['id3v2']['frames']]"),
-              "None\n'2.5.0'\n{'TIT2': 'Partial'}\n'gone.mp3'\nTrue\n'lost\\ufffd.mp3'\n'2.2.0'\n"
+              "None\n'2.5.0'\n{'TIT2': 'Partial'}\n'gone.mp3'\nTrue\n'lost\\udcff.mp3'\n'2.2.0'\n"
               "{'TIT2': 'Two'}\n");
 }
 
@@ -136,6 +137,70 @@ TEST(CliList, UnknownColumnOrViewIsAUsageError)
     const auto missing = runCli(dir, {"list", "no-such-folder"});
     EXPECT_EQ(missing.exitCode, 1);
     EXPECT_NE(missing.err.find("no-such-folder"), std::string::npos);
+}
+
+TEST(CliList, EntriesThatAreNoRegularFilesAreListedAndEveryCommandOnThemFailsWithTheReason)
+{
+    TempDir dir;
+    writeFile(dir.file("real.mp3"), mp3({}, mpegAudio(100), trailer("Real")));
+    const std::vector<SpecialFile> special = makeSpecialFiles(dir);
+    const auto list = runCli(dir, {"list", "--columns", "Filename,Title", "."});
+    EXPECT_EQ(list.exitCode, 0) << list.err;
+    EXPECT_EQ(list.out,
+              "0\tdangling.mp3\t\n0\tpipe.mp3\t\n1\treal.mp3\tReal\n0\tsocket.mp3\t\n"
+              "0\tzero.mp3\t\n");
+    for (const SpecialFile& entry : special) {
+        const std::string reason = entry.exists ? "not a regular file" : "";
+        const std::string line = "corvane-tag: " + entry.name + ": ";
+        for (const std::vector<std::string>& command :
+             {std::vector<std::string>{"show", entry.name},
+              std::vector<std::string>{"set", "title=X", entry.name},
+              std::vector<std::string>{"compact", entry.name}}) {
+            const auto run = runCli(dir, command);
+            EXPECT_EQ(run.exitCode, 1) << command[0] << " " << entry.name;
+            EXPECT_EQ(run.err.rfind(line + reason, 0), 0u) << run.err;
+        }
+    }
+}
+
+TEST(CliList, ControlCharactersInNamesAndValuesArePrintedEscaped)
+{
+    TempDir dir;
+    writeFile(dir.file("a\x1b[2Jb\\.mp3"),
+              mp3(tag({textFrame("TIT2", "bell\x07 csi\x9b")}), mpegAudio(100)));
+    writeFile(dir.file("n\xff.mp3"), mpegAudio(100));
+    const auto run = runCli(dir, {"list", "--view", "v2", "--columns", "Filename,Title", "."});
+    EXPECT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_EQ(run.out, "2\ta\\x1b[2Jb\\\\.mp3\tbell\\x07 csi\\u009b\n0\tn\\xff.mp3\t\n");
+}
+
+TEST_F(CliShow, NamesThatAreNotUtf8ComeBackExactlyThroughJson)
+{
+    const std::string name = "caf\xe9 \xff\xfe.mp3";
+    writeFile(m_dir.file(name), mpegAudio(100));
+    const auto run = runCli(m_dir, {"show", "--json", name});
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    writeFile(m_dir.file("out.json"), bytesOf(run.out));
+    // Python's own way back from a surrogate-escaped name to the file system's bytes.
+    const auto back = runPython(
+        "import json, os, sys\n"
+        "d = json.load(open(sys.argv[1], encoding='utf-8'))\n"
+        "sys.stdout.buffer.write(os.fsencode(d[0]['file']))\n",
+        {m_dir.file("out.json")});
+    EXPECT_EQ(back.exitCode, 0) << back.err;
+    EXPECT_EQ(back.out, name);
+}
+
+TEST_F(CliShow, AFailedWriteOfTheOutputExitsWithTwoAndSaysSo)
+{
+    writeFile(m_dir.file("a.mp3"), mp3({}, mpegAudio(100), trailer("A")));
+    for (const std::vector<std::string>& command :
+         {std::vector<std::string>{"show", "--json", "a.mp3"},
+          std::vector<std::string>{"list", "."}}) {
+        const auto run = runCli(m_dir, command, CliOutputs{"/dev/full", {}});
+        EXPECT_EQ(run.exitCode, 2) << command[0];
+        EXPECT_EQ(run.err, "corvane-tag: the output could not be written: No space left on device\n");
+    }
 }
 
 }  // namespace

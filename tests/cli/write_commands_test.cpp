@@ -1,10 +1,17 @@
 #include <gtest/gtest.h>
 
+#include <csignal>
+#include <cstdlib>
 #include <filesystem>
 
+#include "tags/file.h"
 #include "tests/cli/cli_runner.h"
 #include "tests/support/id3_builder.h"
 #include "tests/support/mutagen.h"
+#include "tags/journal.h"
+#include "tags/tag_write.h"
+
+#include <unistd.h>
 
 namespace corvane::test {
 namespace {
@@ -237,6 +244,49 @@ TEST_F(CliWrite, PlayCounterIsWrittenAsMutagenReadsIt)
     EXPECT_EQ(mutagenFrames(m_dir.file("a.mp3")).at("PCNT"), "1234567890123");
 }
 
+TEST_F(CliWrite, CtrlCStopsTheRunBetweenTwoFiles)
+{
+    for (const char* name : {"a.mp3", "b.mp3", "c.mp3"}) make(name, {}, trailer("Old"));
+    const Bytes b = readFile(m_dir.file("b.mp3"));
+    const Bytes c = readFile(m_dir.file("c.mp3"));
+    // Another writer holds b.mp3, so the run waits there long enough for the Ctrl+C to come.
+    tags::File holder = tags::File::open(m_dir.file("b.mp3"), tags::OpenMode::Update);
+    ASSERT_EQ(holder.lockForWriting(), tags::LockResult::Locked);
+    CliProcess process(m_dir, {"set", "title=New", "a.mp3", "b.mp3", "c.mp3"});
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    while (v1Field("a.mp3", 3, 30) != "New" && std::chrono::steady_clock::now() < deadline)
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    ::kill(process.pid(), SIGINT);
+    const CliRun result = process.wait();
+    EXPECT_EQ(result.exitCode, 130);
+    EXPECT_NE(result.err.find("corvane-tag: stopped by Ctrl+C after "), std::string::npos)
+        << result.err;
+    EXPECT_EQ(v1Field("a.mp3", 3, 30), "New");
+    EXPECT_EQ(readFile(m_dir.file("b.mp3")), b);
+    EXPECT_EQ(readFile(m_dir.file("c.mp3")), c);
+}
+
+TEST_F(CliWrite, TheProgressLineIsShownOnATerminalOnly)
+{
+    for (const char* name : {"a.mp3", "b.mp3"}) make(name, {});
+    const int terminal = ::posix_openpt(O_RDWR | O_NOCTTY | O_NONBLOCK);
+    ASSERT_GE(terminal, 0);
+    ASSERT_EQ(::grantpt(terminal), 0);
+    ASSERT_EQ(::unlockpt(terminal), 0);
+    const CliRun onTerminal =
+        runCli(m_dir, {"set", "title=X", "a.mp3", "b.mp3"}, CliOutputs{{}, ::ptsname(terminal)});
+    EXPECT_EQ(onTerminal.exitCode, 0);
+    std::string shown(4096, '\0');
+    const auto got = ::read(terminal, shown.data(), shown.size());
+    ::close(terminal);
+    shown.resize(got > 0 ? static_cast<std::size_t>(got) : 0);
+    EXPECT_NE(shown.find("[1/2] a.mp3"), std::string::npos) << shown;
+
+    const CliRun piped = run({"set", "title=Y", "a.mp3", "b.mp3"});
+    EXPECT_EQ(piped.exitCode, 0);
+    EXPECT_EQ(piped.err, "");
+}
+
 }  // namespace
 }  // namespace corvane::test
 
@@ -367,6 +417,117 @@ tag.save(sys.argv[1])
     EXPECT_EQ(peer.at("TALB"), "Al");
     const Bytes after = readFile(path);
     EXPECT_NE(std::search(after.begin(), after.end(), picture.begin(), picture.end()), after.end());
+}
+
+}  // namespace
+}  // namespace corvane::test
+
+namespace corvane::test {
+namespace {
+
+// Leaves the journal of a write cut short beside the file, as a crash would.
+void interruptedWrite(const std::string& path)
+{
+    tags::File file = tags::File::open(path, tags::OpenMode::Update);
+    file.setWritePolicy({true, false, 0});
+    tags::TagChanges changes;
+    changes.id3v2 = tags::V2Change::Merge;
+    changes.id3v2Entries.push_back(tags::FieldSlot::frame("COMM", std::string(3000, 'c')));
+    EXPECT_FALSE(tags::writeTags(file, changes).ok());
+}
+
+// A cut-short write is finished by the next command that lists the folder or writes the file,
+// and by recover over a folder tree; each says so on stderr.
+TEST_F(CliWrite, InterruptedWritesAreFinishedByTheNextCommand)
+{
+    std::filesystem::create_directories(m_dir.file("sub"));
+    const std::string a = make("a.mp3", tag({textFrame("TIT2", "A")}), {});
+    const std::string b = make("sub/b.mp3", tag({textFrame("TIT2", "B")}), {});
+    interruptedWrite(a);
+    interruptedWrite(b);
+    const auto listed = run({"list", "--view", "v2", "--columns", "Filename,Comment", "."});
+    EXPECT_NE(listed.err.find("a.mp3: completed an interrupted write"), std::string::npos) << listed.err;
+    EXPECT_NE(listed.out.find("a.mp3\t" + std::string(259, 'c')), std::string::npos);
+    const auto recovered = run({"recover", "."});
+    EXPECT_EQ(recovered.exitCode, 0);
+    EXPECT_NE(recovered.err.find("sub/b.mp3: completed an interrupted write"), std::string::npos)
+        << recovered.err;
+    EXPECT_EQ(mutagenFrames(b)["COMM"], std::string(3000, 'c'));
+    EXPECT_FALSE(std::filesystem::exists(tags::journalPathFor(b)));
+}
+
+// In a folder where no journal can be written the write is refused unless the user asks for the
+// old way. Run as an unprivileged user, since permissions do not hold for root.
+TEST_F(CliWrite, AFolderWithoutRoomForAJournalRefusesUnlessUnsafe)
+{
+    if (::access("/usr/bin/setpriv", X_OK) != 0) GTEST_SKIP() << "setpriv is missing";
+    const std::string folder = m_dir.file("locked");
+    std::filesystem::create_directories(folder);
+    const std::string path = folder + "/song.mp3";
+    writeFile(path, mp3(tag({textFrame("TIT2", "Old")}, 100), mpegAudio(3000)));
+    const Bytes before = readFile(path);
+    namespace fs = std::filesystem;
+    fs::permissions(m_dir.path(), fs::perms::owner_all | fs::perms::others_exec | fs::perms::others_read);
+    fs::permissions(folder, fs::perms::owner_all | fs::perms::others_read | fs::perms::others_exec);
+    fs::permissions(path, fs::perms::owner_all | fs::perms::others_read | fs::perms::others_write);
+    const auto asNobody = [&](std::vector<std::string> args) {
+        args.insert(args.begin(), {"--reuid=65534", "--regid=65534", "--clear-groups", CORVANE_TAG_BINARY});
+        return runProgramIn(m_dir, "/usr/bin/setpriv", std::move(args));
+    };
+    const auto refused = asNobody({"set", "title=New", "locked/song.mp3"});
+    EXPECT_EQ(refused.exitCode, 1);
+    EXPECT_NE(refused.err.find("the journal beside the file cannot be created: Permission denied"),
+              std::string::npos)
+        << refused.err;
+    EXPECT_EQ(readFile(path), before);
+    const auto unsafe = asNobody({"set", "--unsafe-in-place", "title=New", "locked/song.mp3"});
+    EXPECT_EQ(unsafe.exitCode, 0) << unsafe.err;
+    EXPECT_EQ(mutagenFrames(path)["TIT2"], "New");
+}
+
+}  // namespace
+}  // namespace corvane::test
+
+namespace corvane::test {
+namespace {
+
+// The last change is undone file by file, byte for byte; a file changed since is named and left;
+// the undo is undone in turn.
+TEST_F(CliWrite, UndoPutsTheLastChangeBack)
+{
+    const Bytes a = mp3(tag({textFrame("TIT2", "A"), textFrame("TPE1", "Artist")}, 3000),
+                        mpegAudio(5000), trailer("A", "V1"));
+    const Bytes b = mp3(tag({textFrame("TIT2", "B")}), mpegAudio(5000));
+    writeFile(m_dir.file("a.mp3"), a);
+    writeFile(m_dir.file("b.mp3"), b);
+    ASSERT_EQ(run({"set", "title=" + std::string(5000, 'n'), "a.mp3", "b.mp3"}).exitCode, 0);
+    const Bytes aSet = readFile(m_dir.file("a.mp3"));
+    const Bytes bSet = readFile(m_dir.file("b.mp3"));
+    const auto listed = run({"undo", "--list"});
+    EXPECT_NE(listed.out.find("\t2\tset\n"), std::string::npos) << listed.out;
+
+    auto undone = run({"undo"});
+    EXPECT_EQ(undone.exitCode, 0) << undone.err;
+    EXPECT_EQ(readFile(m_dir.file("a.mp3")), a);
+    EXPECT_EQ(readFile(m_dir.file("b.mp3")), b);
+
+    EXPECT_NE(run({"undo", "--list"}).out.find("\t2\tUndo set\n"), std::string::npos);
+    undone = run({"undo"});  // the undo of the undo
+    EXPECT_EQ(readFile(m_dir.file("a.mp3")), aSet);
+    EXPECT_EQ(readFile(m_dir.file("b.mp3")), bSet);
+
+    ASSERT_EQ(run({"set", "--v2", "album=X", "a.mp3", "b.mp3"}).exitCode, 0);
+    // Another program changes b meanwhile.
+    Bytes bChanged = readFile(m_dir.file("b.mp3"));
+    bChanged.back() ^= 0xFF;
+    writeFile(m_dir.file("b.mp3"), bChanged);
+    undone = run({"undo"});
+    EXPECT_EQ(undone.exitCode, 1);
+    EXPECT_NE(undone.err.find("b.mp3: the file changed since the change, so it was left as it is"),
+              std::string::npos)
+        << undone.err;
+    EXPECT_EQ(readFile(m_dir.file("a.mp3")), aSet);
+    EXPECT_EQ(readFile(m_dir.file("b.mp3")), bChanged);
 }
 
 }  // namespace

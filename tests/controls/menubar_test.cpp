@@ -27,7 +27,7 @@ void addStartupBands(Menubar& bar)
 // Natural widths as the toolbar measures them: 15 + each item's width.
 int textBandWidth()
 {
-    const QFontMetrics metrics(toolbarFont());
+    const QFontMetrics metrics(QApplication::font());
     int width = 15;
     for (const char* text : {"Action", "View", "About"})
         width += metrics.horizontalAdvance(QString::fromLatin1(text)) + 15;

@@ -31,7 +31,7 @@ bool hasSolidRow(const QImage& image, int from, int to, const QColor& colour)
 
 TEST(ToolbarItems, CaptionsSplitIntoTextAndAccessLetter)
 {
-    const QFontMetrics metrics(toolbarFont());
+    const QFontMetrics metrics(QApplication::font());
 
     const ToolbarItem action = makeTextItem(QStringLiteral("&Action"), 1001, metrics);
     EXPECT_EQ(action.text, QStringLiteral("Action"));

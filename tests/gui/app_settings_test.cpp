@@ -34,9 +34,11 @@ TEST(AppSettings, EmptyStoreGivesDefaults)
     EXPECT_EQ(a.width, 800);
     EXPECT_EQ(a.height, 640);
     EXPECT_EQ(a.divider, 0u);
+    EXPECT_FALSE(a.position.has_value());
+    EXPECT_FALSE(a.maximized);
     EXPECT_TRUE(a.expanded);
     EXPECT_TRUE(a.compact);
-    EXPECT_EQ(a.view, TagView::Id3v1);
+    EXPECT_EQ(a.view, TagView::Id3v2);  // most files carry only an ID3v2 tag
     EXPECT_TRUE(a.currentFolder.empty());
     EXPECT_EQ(a.columns, defaultColumnLayout());
     EXPECT_EQ(a.sortColumn, 0);
@@ -115,6 +117,9 @@ TEST(AppSettings, RoundTripKeepsEveryValueInItsStoredForm)
     AppSettings a;
     a.width = 1024;
     a.height = 700;
+    a.position = QPoint(-1200, 40);  // on a screen left of the primary one
+    a.scalePercent = 150;
+    a.maximized = true;
     a.divider = 250;
     a.expanded = false;
     a.view = TagView::Id3v2;
@@ -136,6 +141,9 @@ TEST(AppSettings, RoundTripKeepsEveryValueInItsStoredForm)
     const AppSettings b = AppSettings::load(reopened);
     EXPECT_EQ(b.width, 1024);
     EXPECT_EQ(b.height, 700);
+    EXPECT_EQ(b.position, QPoint(-1200, 40));
+    EXPECT_EQ(b.scalePercent, 150);
+    EXPECT_TRUE(b.maximized);
     EXPECT_EQ(b.divider, 250u);
     EXPECT_FALSE(b.expanded);
     EXPECT_EQ(b.view, TagView::Id3v2);

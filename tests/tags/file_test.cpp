@@ -1,5 +1,6 @@
 #include "tags/file.h"
 
+#include "tests/support/special_files.h"
 #include "tests/support/temp_dir.h"
 
 #include <gtest/gtest.h>
@@ -150,20 +151,75 @@ TEST_F(FileTest, MovedFileKeepsTheHandle)
 
 TEST_F(FileTest, AccessTest)
 {
-    EXPECT_EQ(testAccess(m_dir.file("missing.mp3")), Access::Missing);
+    EXPECT_EQ(testAccess(m_dir.file("missing.mp3")).access, Access::Missing);
 
     const auto writable = put(test::bytesOf("x"), "rw.mp3");
-    EXPECT_EQ(testAccess(writable), Access::ReadWrite);
+    EXPECT_EQ(testAccess(writable).access, Access::ReadWrite);
+    EXPECT_EQ(testAccess(writable).reason(), "");
 
     // The tests may run as root, who passes every access check: the permission bits decide.
     const auto readOnly = put(test::bytesOf("x"), "ro.mp3");
     fs::permissions(readOnly, fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
-    EXPECT_EQ(testAccess(readOnly), Access::ReadOnly);
+    EXPECT_EQ(testAccess(readOnly).access, Access::ReadOnly);
 
     const auto groupWritable = put(test::bytesOf("x"), "gw.mp3");
     fs::permissions(groupWritable, fs::perms::owner_read | fs::perms::group_read |
                                        fs::perms::group_write);
-    EXPECT_EQ(testAccess(groupWritable), ::geteuid() == 0 ? Access::ReadWrite : Access::ReadOnly);
+    EXPECT_EQ(testAccess(groupWritable).access,
+              ::geteuid() == 0 ? Access::ReadWrite : Access::ReadOnly);
+}
+
+TEST_F(FileTest, OnlyRegularFilesOpenAndTheOthersAreRefusedWithoutBlocking)
+{
+    for (const test::SpecialFile& special : test::makeSpecialFiles(m_dir)) {
+        const std::string path = m_dir.file(special.name);
+        for (const OpenMode mode : {OpenMode::Read, OpenMode::Update}) {
+            const File file = File::open(path, mode);
+            EXPECT_FALSE(file.isOpen()) << special.name;
+            EXPECT_EQ(errorString(file.error()),
+                      special.exists ? "not a regular file" : errorString(ENOENT))
+                << special.name;
+        }
+        const AccessTest access = testAccess(path);
+        EXPECT_EQ(access.access, special.exists ? Access::NotRegular : Access::Missing);
+        EXPECT_EQ(access.reason(), special.exists ? "not a regular file" : "the file does not exist");
+    }
+    // A link to a regular file is that file.
+    const auto target = put(test::bytesOf("abc"), "target.mp3");
+    fs::create_symlink(target, m_dir.path() / "link.mp3");
+    File linked = File::open(m_dir.file("link.mp3"), OpenMode::Update);
+    ASSERT_TRUE(linked.isOpen());
+    ASSERT_TRUE(linked.writeAt(0, test::bytesOf("x")));
+    EXPECT_TRUE(linked.close());
+    EXPECT_EQ(test::readFile(target), test::bytesOf("xbc"));
+    EXPECT_EQ(testAccess(m_dir.file("link.mp3")).access, Access::ReadWrite);
+}
+
+TEST_F(FileTest, AnUnreachablePathSaysWhy)
+{
+    const auto file = put(test::bytesOf("x"));
+    struct Case {
+        std::string path;
+        std::string reason;
+    };
+    std::vector<Case> cases{
+        {m_dir.file(std::string(300, 'n') + ".mp3"), "the file name is too long"},
+        {file + "/inside.mp3", "a part of the path that should be a folder is not one"},
+    };
+    // Root searches every folder, so the locked folder says something only to other users.
+    const fs::path locked = m_dir.path() / "locked";
+    fs::create_directory(locked);
+    test::writeFile((locked / "song.mp3").string(), test::bytesOf("x"));
+    fs::permissions(locked, fs::perms::owner_read | fs::perms::owner_write);
+    if (::geteuid() != 0)
+        cases.push_back({(locked / "song.mp3").string(),
+                         "a folder on the way to the file may not be searched (permission denied)"});
+    for (const Case& c : cases) {
+        const AccessTest access = testAccess(c.path);
+        EXPECT_EQ(access.access, Access::Unreachable) << c.path;
+        EXPECT_EQ(access.reason(), c.reason) << c.path;
+    }
+    fs::permissions(locked, fs::perms::owner_all);
 }
 
 TEST(ErrorString, GivesTheSystemsSentence)
