@@ -4,6 +4,7 @@
 #include "app/folder_scan.h"
 #include "gui/command_ids.h"
 #include "gui/display_text.h"
+#include "gui/run_aside.h"
 #include "gui/wait_cursor.h"
 #include "tags/text_rules.h"
 
@@ -12,6 +13,10 @@
 #include <QMouseEvent>
 
 #include <algorithm>
+#include <atomic>
+#include <thread>
+#include <set>
+#include <utility>
 
 namespace corvane {
 
@@ -25,6 +30,8 @@ constexpr qint64 kProgressIntervalMs = 50;
 constexpr int kScanPollMs = 15;
 // How often rows changed by a run are painted.
 constexpr int kRepaintIntervalMs = 100;
+// Rows read again right on the GUI thread: a few files take less than a frame.
+constexpr std::size_t kRowsReadInline = 8;
 
 // The text a header click sorts a row by: what the row shows in the column (the name's own bytes
 // for the Filename column).
@@ -204,8 +211,10 @@ void FileList::stopScan()
 void FileList::finishScan(bool stopped)
 {
     FolderScan::Progress progress;
+    std::vector<std::string> filesWithJournals;
     if (m_scan) {
         progress = m_scan->progress();
+        filesWithJournals = m_scan->filesWithJournals();
         m_scan.reset();
         m_scanTimer.stop();
         m_model->sortRows(m_sortAscending, true);
@@ -215,8 +224,32 @@ void FileList::finishScan(bool stopped)
         m_selectAfterScan.clear();
     }
     showScanEnd(stopped, progress.taken, progress.listed);
+    showRecoveries(filesWithJournals);
     updateCountText();
     emit scanFinished();
+}
+
+void FileList::showRecoveries(const std::vector<std::string>& filesWithJournals)
+{
+    const std::vector<tags::Recovery> recoveries = FolderScan::takeRecoveries();
+    std::set<std::string> names(filesWithJournals.begin(), filesWithJournals.end());
+    QString text;
+    for (const tags::Recovery& recovery : recoveries) {
+        const auto slash = recovery.file.rfind('/');
+        const std::string name = recovery.file.substr(slash + 1);
+        if (recovery.file.substr(0, slash + 1) == m_folder)
+            names.insert(name);
+        if (!text.isEmpty())
+            text += QStringLiteral("; ");
+        text += displayName(name) + QStringLiteral(": ") + fromUtf8(tags::describe(recovery));
+    }
+    std::vector<int> rows;
+    for (int r = 0; r < rowCount() && !names.empty(); ++r)
+        if (names.contains(row(r).name))
+            rows.push_back(r);
+    refreshRows(rows);
+    if (!text.isEmpty())
+        emit progressTextChanged(text);
 }
 
 void FileList::showScanEnd(bool stopped, std::size_t rowsRead, std::size_t rowsListed)
@@ -231,19 +264,56 @@ void FileList::showScanEnd(bool stopped, std::size_t rowsRead, std::size_t rowsL
     emit progressTextChanged(text + QStringLiteral(" files"));
 }
 
+
 void FileList::refreshSelectedRows()
 {
-    const std::vector<int> rows = selectedRows();
+    refreshRows(selectedRows());
+}
+
+void FileList::readFolderAgain()
+{
+    selectFilesAfterScan(selectedFileNames());
+    refreshFileList();
+}
+
+void FileList::refreshRows(const std::vector<int>& rows)
+{
     if (rows.empty())
         return;
-    WaitCursor wait;
-    for (int r : rows) {
-        const std::string name = row(r).name;
-        showProgress(kReadingFile + displayName(name));
-        m_model->replaceRow(r, readFileRow(m_folder, name, columnLayout(), m_view, m_sortColumn));
+    std::vector<std::string> names;
+    for (int r : rows)
+        names.push_back(row(r).name);
+    std::vector<FileRow> fresh(rows.size());
+    const auto readAll = [&, folder = m_folder, layout = columnLayout(), view = m_view,
+                          sortColumn = m_sortColumn] {
+        // As the folder's scan does: several reads in flight hide a cold disk's latency.
+        std::atomic<std::size_t> next{0};
+        const auto reader = [&] {
+            for (std::size_t i; (i = next.fetch_add(1)) < names.size();)
+                fresh[i] = readFileRow(folder, names[i], layout, view, sortColumn);
+        };
+        const auto threads =
+            std::min<std::size_t>(FolderScan::kReaderThreads, names.size());
+        std::vector<std::thread> pool;
+        for (std::size_t k = 1; k < threads; ++k)
+            pool.emplace_back(reader);
+        reader();
+        for (std::thread& thread : pool)
+            thread.join();
+    };
+    {
+        const RowsHold hold(*this);  // rows of a scan still going on wait meanwhile
+        if (rows.size() <= kRowsReadInline) {
+            const WaitCursor wait;
+            readAll();
+        } else {
+            runAside(readAll);
+        }
+        for (std::size_t i = 0; i < rows.size(); ++i)
+            m_model->replaceRow(rows[i], std::move(fresh[i]));
     }
     // The last name read stays in the status bar.
-    emit progressTextChanged(kReadingFile + displayName(row(rows.back()).name));
+    emit progressTextChanged(kReadingFile + displayName(names.back()));
     sortRows();
 }
 

@@ -5,6 +5,7 @@
 // status bar. A batch run sees it as its RunRows.
 
 #include "app/file_list_model.h"
+#include "app/folder_scan.h"
 #include "batchui/run_rows.h"
 #include "gui/column_layout.h"
 
@@ -85,6 +86,8 @@ public:
     }
     // Reads the file of every selected row again and sorts.
     void refreshSelectedRows() override;
+    void refreshRows(const std::vector<int>& rows) override;
+    void readFolderAgain() override;
     // After a batch write: shows text in one cell, merges presence bits into the row's image,
     // and, when the column is the sort column, makes text the row's key. The change is painted
     // within a tenth of a second, together with the others of a run. Does not sort.
@@ -132,6 +135,10 @@ private:
     // The status texts once a scan has ended, by its last row or by a stop: the one place that
     // says what a scan found.
     void showScanEnd(bool stopped, std::size_t rowsRead, std::size_t rowsListed);
+    // Journals of interrupted writes finished by scans: the rows of their files read again, and
+    // what was done in the status bar.
+    void showRecoveries(const std::vector<std::string>& filesWithJournals);
+
     void showChangedRows();
     void rebuildColumns();
     void sortByHeader(int column);

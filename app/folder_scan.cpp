@@ -49,7 +49,15 @@ struct FolderScan::Shared {
     std::size_t listed = 0;
     std::size_t taken = 0;
     bool listingDone = false;
+    std::vector<std::string> filesWithJournals;
 };
+
+namespace {
+
+std::mutex g_recoveryMutex;
+std::vector<tags::Recovery> g_recoveries;  // guarded by g_recoveryMutex
+
+}  // namespace
 
 void FolderScan::listEntries(const std::shared_ptr<Shared>& s)
 {
@@ -59,6 +67,19 @@ void FolderScan::listEntries(const std::shared_ptr<Shared>& s)
     for (std::filesystem::directory_iterator it(s->folder, ec), end;
          !ec && it != end && !s->stopped.load(std::memory_order_relaxed); it.increment(ec)) {
         std::string name = it->path().filename().native();
+        if (const auto file = tags::fileOfJournal(name)) {
+            // Seldom there, and the file's row may already be read: it is read again at the end.
+            {
+                const std::lock_guard lock(g_recoveryMutex);
+                // Another scan may have finished it while this one waited.
+                std::error_code gone;
+                if (std::filesystem::exists(s->folder + name, gone))
+                    g_recoveries.push_back(tags::recoverJournal(s->folder + name));
+            }
+            const std::lock_guard lock(s->mutex);
+            s->filesWithJournals.push_back(*file);
+            continue;
+        }
         if (!tags::isMp3FileName(name)) continue;
         {
             const std::lock_guard lock(s->mutex);
@@ -122,6 +143,18 @@ std::vector<FileRow> FolderScan::takeRows(std::size_t most)
     }
     m_shared->taken += out.size();
     return out;
+}
+
+std::vector<tags::Recovery> FolderScan::takeRecoveries()
+{
+    const std::lock_guard lock(g_recoveryMutex);
+    return std::exchange(g_recoveries, {});
+}
+
+std::vector<std::string> FolderScan::filesWithJournals() const
+{
+    const std::lock_guard lock(m_shared->mutex);
+    return m_shared->filesWithJournals;
 }
 
 FolderScan::Progress FolderScan::progress() const

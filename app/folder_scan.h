@@ -12,6 +12,7 @@
 
 #include "app/file_row.h"
 #include "gui/column_layout.h"
+#include "tags/journal.h"
 
 namespace corvane {
 
@@ -41,6 +42,14 @@ public:
         [[nodiscard]] bool isDone() const { return listingDone && taken == listed; }
     };
     [[nodiscard]] Progress progress() const;
+
+    // Journals of interrupted writes are finished as a listing meets them, one at a time in the
+    // whole program (two scans of one folder may meet the same journal). What recovery did is
+    // kept until a scan's end takes it: from any scan, also one dropped meanwhile.
+    [[nodiscard]] static std::vector<tags::Recovery> takeRecoveries();
+    // The names of this scan's files that had a journal beside them (finished by this scan or
+    // by another at the same time): their rows are to be read again once the scan is done.
+    [[nodiscard]] std::vector<std::string> filesWithJournals() const;
 
     // Ends the reading at once: no row is read after the files the threads are on, and
     // takeRows gives nothing more.

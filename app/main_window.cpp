@@ -5,6 +5,7 @@
 #include "app/folder_tree.h"
 #include "app/menus.h"
 #include "app/mount_watcher.h"
+#include "batch/undo_store.h"
 #include "batchui/batch_frame.h"
 #include "batchui/run_progress_dialog.h"
 #include "batchui/update_all_run.h"
@@ -287,6 +288,8 @@ void MainWindow::runCommand(int id)
     case CommandId::ViewMenu: openBarMenu(kViewButton); break;
     case CommandId::About: showAbout(); break;
     case CommandId::SelectColumns: chooseColumnLayout(); break;
+    case CommandId::DurableWrites:
+    case CommandId::UnsafeInPlace: toggleWriteMode(static_cast<CommandId>(id)); break;
     default: break;
     }
 }
@@ -295,17 +298,42 @@ void MainWindow::runActionCommand(int id)
 {
     if (!isActionCommand(id))
         return;
-    if (m_list->selectedCount() == 0) {
+    if (id == commandNumber(CommandId::UndoLastChange)) {
+        withBatchFrame([](BatchFrame& frame) { frame.undoLastChange(); });
+    } else if (m_list->selectedCount() == 0) {
         m_prompter.stop(this, QStringLiteral("Please select at least one file to perform "
                                              "operation on"));
     } else if (id == commandNumber(CommandId::Properties)) {
         openEditor();
     } else {
-        BatchFrame frame({*this, *m_list, m_prompter, *m_runProgress, m_settings.compact,
-                          [this](const QString& text) { setProgressText(text); }});
-        frame.runOperation(id);
+        withBatchFrame([id](BatchFrame& frame) { frame.runOperation(id); });
     }
     m_list->setFocus();
+}
+
+void MainWindow::withBatchFrame(const std::function<void(BatchFrame&)>& job)
+{
+    BatchFrame frame({*this, *m_list, m_prompter, *m_runProgress, m_settings.compact,
+                      writeSettings(), [this](const QString& text) { setProgressText(text); }});
+    job(frame);
+}
+
+WriteSettings MainWindow::writeSettings() const
+{
+    WriteSettings writing;
+    writing.policy.journal = !m_settings.unsafeInPlace;
+    writing.policy.durable = m_settings.durableWrites;
+    writing.undoFolder = batch::UndoStore::defaultFolder();
+    return writing;
+}
+
+void MainWindow::toggleWriteMode(CommandId id)
+{
+    if (id == CommandId::DurableWrites)
+        m_settings.durableWrites = !m_settings.durableWrites;
+    else
+        m_settings.unsafeInPlace = !m_settings.unsafeInPlace;
+    showWriteModesInMenu(*m_viewMenu, m_settings.durableWrites, m_settings.unsafeInPlace);
 }
 
 void MainWindow::openEditor()
@@ -321,9 +349,12 @@ void MainWindow::openEditor()
                                          m_prompter);
         };
         updateAll.writeAll = [this](QWidget* parent, const batch::UpdateAllJob& job) {
-            writeUpdateAll(parent, m_prompter, *m_runProgress, job);
+            const QString note =
+                writeUpdateAll(parent, m_prompter, *m_runProgress, writeSettings(), job);
+            if (!note.isEmpty()) setProgressText(note);
         };
         editor.setUpdateAllHandler(std::move(updateAll));
+        editor.setWriteSettings(writeSettings());
         // When no file could be read the user has been told, and there is nothing to show.
         if (editor.loadFirstFile())
             editor.exec();

@@ -7,6 +7,7 @@
 #include "app/window_placement.h"
 #include "gui/app_settings.h"
 #include "gui/command_ids.h"
+#include "gui/undoable_change.h"
 
 #include <QWidget>
 
@@ -24,6 +25,7 @@ class QStatusBar;
 
 namespace corvane {
 
+class BatchFrame;
 class FileList;
 class FolderTree;
 class Menubar;
@@ -46,8 +48,9 @@ public:
 
     // Every command of the program, by its number (CommandId).
     void runCommand(int id);
-    // The Action range 3000..3107: refuses an empty selection with a message, then opens the
-    // tag editor (Properties) or runs the batch operation; the list has the focus afterwards.
+    // The Action range 3000..3199: Undo takes the last change back; every other command
+    // refuses an empty selection with a message, then opens the tag editor (Properties) or runs
+    // the batch operation; the list has the focus afterwards.
     void runActionCommand(int id);
 
     // Places the panes for the present size. The first call after construction gives the tree
@@ -89,6 +92,8 @@ public:
     [[nodiscard]] QString progressText() const;
     // The settings as they would be written now.
     [[nodiscard]] AppSettings currentSettings() const;
+    // How changes are written now: the journal's way and the undo record.
+    [[nodiscard]] WriteSettings writeSettings() const;
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -116,6 +121,10 @@ private:
     void restoreListSettings();
     void updateCaption();
     void switchView(TagView view);
+    void toggleWriteMode(CommandId id);
+    // Runs job with a run frame over the list, borrowing the window's prompter, progress
+    // dialog, status bar and write settings.
+    void withBatchFrame(const std::function<void(BatchFrame&)>& job);
     void showFolder(const QByteArray& folder);
     void fitMenuBar();
     [[nodiscard]] int menuBarHeight() const;

@@ -58,6 +58,7 @@ void MainWindow::createMenus()
     layoutPanes();
 
     m_viewMenu = buildViewMenu(m_list->tagView(), this);
+    showWriteModesInMenu(*m_viewMenu, m_settings.durableWrites, m_settings.unsafeInPlace);
     connect(m_list, &FileList::actionMenuRequested, this, &MainWindow::openActionMenu);
 }
 
@@ -84,6 +85,7 @@ void MainWindow::createKeys()
             runCommand(commandNumber(CommandId::SelectNoRows));
     });
     addKey({QKeySequence(Qt::Key_F5)}, [this] { refreshFolders(); });
+    addKey({QKeySequence::Undo}, [this] { runCommand(commandNumber(CommandId::UndoLastChange)); });
     addKey({QKeySequence(Qt::Key_Return), QKeySequence(Qt::Key_Enter)},
            [this] { runCommand(commandNumber(CommandId::Properties)); });
 }
@@ -99,8 +101,9 @@ void MainWindow::addKey(const QList<QKeySequence>& keys, const std::function<voi
 
 std::unique_ptr<QMenu> MainWindow::actionMenu()
 {
+    const QString label = lastChangeLabel(writeSettings());
     return buildActionMenu(m_list->columnLayout(), columnDisplayOrder(), m_list->selectedCount(),
-                           this);
+                           this, label.isEmpty() ? QString() : undoMenuText(label));
 }
 
 void MainWindow::openActionMenu(const QPoint& globalPos)
@@ -131,6 +134,7 @@ void MainWindow::openBarMenu(int button)
         const auto [id, step] = execBarPopup(popup, at);
         // Choosing the view already shown clears its mark by itself, and nothing else changes.
         showViewInMenu(*m_viewMenu, m_list->tagView());
+        showWriteModesInMenu(*m_viewMenu, m_settings.durableWrites, m_settings.unsafeInPlace);
         if (step == 0) {
             if (id != 0)
                 runCommand(id);

@@ -75,8 +75,28 @@ std::unique_ptr<QMenu> buildViewMenu(TagView view, QWidget* parent)
     addCommand(*menu, QStringLiteral("ID3v2"), CommandId::ViewId3v2)->setCheckable(true);
     menu->addSeparator();
     addCommand(*menu, QStringLiteral("Select Columns"), CommandId::SelectColumns);
+    menu->addSeparator();
+    addCommand(*menu, QStringLiteral("Durable Writes"), CommandId::DurableWrites)
+        ->setToolTip(QStringLiteral("Flush every write to the disk, so that it survives a power cut"));
+    addCommand(*menu, QStringLiteral("Unsafe In-Place Writes"), CommandId::UnsafeInPlace)
+        ->setToolTip(QStringLiteral("Write without a journal beside the file, for folders where "
+                                    "none can be written; a crash during a write can ruin the file"));
+    for (QAction* action : menu->actions()) {
+        const int id = menuCommand(action);
+        if (id == commandNumber(CommandId::DurableWrites) || id == commandNumber(CommandId::UnsafeInPlace))
+            action->setCheckable(true);
+    }
+    menu->setToolTipsVisible(true);
     showViewInMenu(*menu, view);
     return menu;
+}
+
+void showWriteModesInMenu(QMenu& viewMenu, bool durable, bool unsafeInPlace)
+{
+    if (QAction* item = viewItem(viewMenu, CommandId::DurableWrites))
+        item->setChecked(durable);
+    if (QAction* item = viewItem(viewMenu, CommandId::UnsafeInPlace))
+        item->setChecked(unsafeInPlace);
 }
 
 void showViewInMenu(QMenu& viewMenu, TagView view)
@@ -89,9 +109,14 @@ void showViewInMenu(QMenu& viewMenu, TagView view)
 
 std::unique_ptr<QMenu> buildActionMenu(const ColumnLayout& layout,
                                        const std::vector<int>& displayOrder, int selectedCount,
-                                       QWidget* parent)
+                                       QWidget* parent, const QString& undoText)
 {
     auto menu = std::make_unique<QMenu>(parent);
+    QAction* undo = addCommand(*menu, undoText.isEmpty() ? QStringLiteral("Undo") : undoText,
+                               CommandId::UndoLastChange);
+    undo->setEnabled(!undoText.isEmpty());
+    undo->setShortcut(QKeySequence::Undo);  // shown in the popup; the window's key does the work
+    menu->addSeparator();
     // The submenu is a child of the popup, so it goes whenever the popup is rebuilt.
     auto* setData = new QMenu(QStringLiteral("Set Data"), menu.get());
     addSetDataItems(*setData, layout, displayOrder);

@@ -289,9 +289,13 @@ std::vector<UndoChange> UndoStore::changes() const
 
 std::optional<UndoChange> UndoStore::last() const
 {
-    auto all = changes();
-    if (all.empty()) return std::nullopt;
-    return std::move(all.front());
+    // Only the newest is read: the others may hold hundreds of megabytes of old tags.
+    const auto folders = changeFolders(m_folder);
+    for (auto it = folders.rbegin(); it != folders.rend(); ++it) {
+        if (it->extension() == ".part") continue;
+        if (auto change = readChange(*it / "change")) return change;
+    }
+    return std::nullopt;
 }
 
 std::string undoLabel(const std::string& label)

@@ -51,6 +51,18 @@ public:
         return goOn;
     }
 
+    void recovered(const batch::RunFile& file, const tags::Recovery& recovery) override
+    {
+        onGui([&] { m_observer.recovered(file, recovery); });
+    }
+
+    // Set before the run and only read during it.
+    [[nodiscard]] tags::WritePolicy writePolicy() const override
+    {
+        return m_observer.writePolicy();
+    }
+    [[nodiscard]] batch::UndoRecorder* undoRecorder() override { return m_observer.undoRecorder(); }
+
 private:
     template <typename F>
     void onGui(F call)

@@ -2,6 +2,7 @@
 
 #include <QFile>
 #include <algorithm>
+#include <set>
 #include <utility>
 
 #include "batch/compact_remove.h"
@@ -10,6 +11,7 @@
 #include "batch/set_data.h"
 #include "batch/sync_tags.h"
 #include "batch/track_numbering.h"
+#include "batch/undo_store.h"
 #include "batchui/auto_track_dialog.h"
 #include "batchui/background_run.h"
 #include "batchui/convert_dialog.h"
@@ -102,8 +104,9 @@ void BatchFrame::updateWrittenRow(int row, int column, const std::string& text,
     m_context.rows.updateRow(row, column, fromUtf8(text), shown);
 }
 
-void BatchFrame::runRows(const std::vector<int>& rows, const batch::FileWork& work,
-                         const AfterFile& afterFile, bool readingFirst, tags::OpenMode mode)
+void BatchFrame::runRows(const std::string& label, const std::vector<int>& rows,
+                         const batch::FileWork& work, const AfterFile& afterFile,
+                         bool readingFirst, tags::OpenMode mode)
 {
     const RunRows& list = m_context.rows;
     std::vector<std::string> names;
@@ -112,6 +115,21 @@ void BatchFrame::runRows(const std::vector<int>& rows, const batch::FileWork& wo
         names.push_back(list.rowName(row));
         paths.push_back(list.currentFolder() + names.back());
     }
+    runPaths(label, paths, std::move(names), work, afterFile, readingFirst, mode);
+}
+
+void BatchFrame::runPaths(const std::string& label, const std::vector<std::string>& paths,
+                          std::vector<std::string> names, const batch::FileWork& work,
+                          const AfterFile& afterFile, bool readingFirst, tags::OpenMode mode)
+{
+    // A run that only reads changes no tag, so there is nothing it could undo.
+    const bool writes = mode == tags::OpenMode::Update;
+    std::unique_ptr<UndoableChange> change;
+    if (writes) {
+        change = UndoableChange::begin(&m_context.window, m_context.prompter, m_context.writing,
+                                       paths, label);
+        if (!change) return;
+    }
     RunPrompts prompts(&m_context.window, m_context.prompter, std::move(names),
                        mode == tags::OpenMode::Read ? RunPrompts::Form::Extracting
                                                     : RunPrompts::Form::Setting);
@@ -119,15 +137,58 @@ void BatchFrame::runRows(const std::vector<int>& rows, const batch::FileWork& wo
                                      : RunPrompts::Progress::PathWhenAccessible,
                         m_context.showProgress);
     prompts.setAfterFile(afterFile);
+    prompts.setWriting(m_context.writing.policy, writes ? change->recorder() : nullptr);
     // The prompts told the user about every failure.
     const batch::RunReport report = runInBackground(m_context.progress, paths, work, prompts, mode);
     prompts.showLastProgress();
+    const QString undoProblem = writes ? change->finish() : QString();
     if (m_context.progress.isCancelled()) {
         m_context.showProgress(QStringLiteral("Cancelled: ") +
                                QString::number(report.writtenCount()) +
                                QStringLiteral(" of ") + QString::number(paths.size()) +
                                QStringLiteral(" files written"));
     }
+    // Seldom, and more important than the last file's name: they stay in the status bar.
+    if (!prompts.recoveryNotes().isEmpty()) m_context.showProgress(prompts.recoveryNotes());
+    if (!undoProblem.isEmpty()) m_context.showProgress(undoProblem);
+}
+
+void BatchFrame::undoLastChange()
+{
+    const auto change = batch::UndoStore(m_context.writing.undoFolder).last();
+    if (!change) return;
+    std::vector<std::string> paths;
+    std::vector<std::string> names;
+    std::set<std::string> listed;  // names in the listed folder the undo touches
+    const std::string& folder = m_context.rows.currentFolder();
+    bool renamesListed = false;
+    for (const auto& entry : change->entries) {
+        paths.push_back(entry.path);
+        const auto slash = entry.path.rfind('/');
+        names.push_back(slash == std::string::npos ? entry.path : entry.path.substr(slash + 1));
+        if (!folder.empty() && entry.path.starts_with(folder) &&
+            entry.path.find('/', folder.size()) == std::string::npos) {
+            listed.insert(names.back());
+            renamesListed = renamesListed || entry.kind == batch::UndoEntry::Kind::Rename;
+        }
+    }
+    {
+        const RowsHold hold(m_context.rows);
+        runPaths(
+            batch::undoLabel(change->label), paths, std::move(names),
+            [&change](tags::FileIo& file, const batch::RunFile& run) {
+                return batch::undoFile(file, change->entries[run.index]);
+            },
+            {}, false);
+    }
+    if (renamesListed) {
+        m_context.rows.readFolderAgain();
+        return;
+    }
+    std::vector<int> rows;
+    for (int row = 0; row < m_context.rows.rowCount(); ++row)
+        if (listed.contains(m_context.rows.rowName(row))) rows.push_back(row);
+    m_context.rows.refreshRows(rows);
 }
 
 void BatchFrame::setData(int column)
@@ -155,7 +216,7 @@ void BatchFrame::setData(int column)
 
     // The work touches only the file; the rows are brought up to date between files.
     runRows(
-        rows,
+        "Set Data", rows,
         [&](tags::FileIo& file, const batch::RunFile& run) {
             const auto outcome = batch::setData(file, options, presences[run.index]);
             shown[run.index] = value;
@@ -188,7 +249,7 @@ void BatchFrame::numberTracks()
 
     // Every selected row takes its number, also one that is skipped: the numbers follow the list.
     runRows(
-        rows,
+        "Auto Track No", rows,
         [&](tags::FileIo& file, const batch::RunFile& run) {
             const std::string track =
                 batch::trackText(options.start + static_cast<std::int64_t>(run.index), width);
@@ -212,7 +273,7 @@ void BatchFrame::synchroniseTags()
     batch::SyncOptions options = dialog.options();
     options.compact = m_context.compact;
     runRows(
-        m_context.rows.selectedRows(),
+        "Synchronise Tags", m_context.rows.selectedRows(),
         [&options](tags::FileIo& file, const batch::RunFile&) {
             return batch::synchroniseTags(file, options);
         },
@@ -224,7 +285,7 @@ void BatchFrame::compactTags()
 {
     const std::vector<int> rows = m_context.rows.selectedRows();
     const std::vector<int> presences = presencesOf(rows);
-    runRows(rows, [&](tags::FileIo& file, const batch::RunFile& run) {
+    runRows("Compact ID3v2 Tags", rows, [&](tags::FileIo& file, const batch::RunFile& run) {
         // The row's image decides, as for the other runs: a file it shows without an ID3v2 tag
         // is opened and closed unchanged.
         if ((presences[run.index] & tags::kPresenceId3v2) == 0)
@@ -238,7 +299,7 @@ void BatchFrame::convertTags()
     ConvertDialog dialog(&m_context.window);
     if (dialog.exec() != QDialog::Accepted) return;
     const std::uint8_t target = dialog.targetMajor();
-    runRows(m_context.rows.selectedRows(), [target](tags::FileIo& file, const batch::RunFile&) {
+    runRows("Convert ID3v2 Version", m_context.rows.selectedRows(), [target](tags::FileIo& file, const batch::RunFile&) {
         return batch::convertTags(file, target);
     });
     // A 2.2 tag's frames, and its dates in either direction, read differently once converted.
@@ -259,9 +320,10 @@ void BatchFrame::setCover()
     }
     auto options = batch::setCoverOptions(std::make_shared<const tags::PictureData>(std::move(*read.picture)));
     options.compact = m_context.compact;
-    runRows(m_context.rows.selectedRows(), [&options](tags::FileIo& file, const batch::RunFile&) {
-        return batch::writePicture(file, options);
-    });
+    runRows("Set Cover", m_context.rows.selectedRows(),
+            [&options](tags::FileIo& file, const batch::RunFile&) {
+                return batch::writePicture(file, options);
+            });
     // The Cover column and the rows' tags show the files as they are now.
     m_context.rows.refreshSelectedRows();
 }
@@ -272,9 +334,10 @@ void BatchFrame::removePictures()
     if (dialog.exec() != QDialog::Accepted) return;
     const tags::PictureMatch match = dialog.match();
     const bool compact = m_context.compact;
-    runRows(m_context.rows.selectedRows(), [&match, compact](tags::FileIo& file, const batch::RunFile&) {
-        return batch::removePictures(file, match, compact);
-    });
+    runRows("Remove Pictures", m_context.rows.selectedRows(),
+            [&match, compact](tags::FileIo& file, const batch::RunFile&) {
+                return batch::removePictures(file, match, compact);
+            });
     m_context.rows.refreshSelectedRows();
 }
 
@@ -296,7 +359,7 @@ void BatchFrame::extractCovers()
         batch::PictureExtraction extraction(options);
         std::vector<batch::ExtractResult> results(which.size());
         runRows(
-            which,
+            "Extract Covers", which,
             [&](tags::FileIo& file, const batch::RunFile& run) {
                 results[run.index] = extraction.extract(file, run.path);
                 return results[run.index].outcome;

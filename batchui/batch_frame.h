@@ -12,6 +12,7 @@
 #include "batch/file_work.h"
 #include "batch/run_driver.h"
 #include "batch/tag_choice.h"
+#include "gui/undoable_change.h"
 #include "tags/file.h"
 
 class QWidget;
@@ -29,6 +30,7 @@ struct BatchContext {
     Prompter& prompter;
     RunProgressDialog& progress;  // shown while a run's files are written
     bool compact = true;          // the Compact setting, passed to the ID3v2 writes
+    WriteSettings writing;        // the journal's way and the undo record of every run
     // Shows a text in the status bar's progress part.
     std::function<void(const QString&)> showProgress;
 };
@@ -43,6 +45,11 @@ public:
     // files are written off the GUI thread with the progress dialog; the rows stay in place
     // meanwhile (RunRows::holdRows).
     void runOperation(int id);
+
+    // Takes the last change back (Action > Undo), wherever its files are, as a change of its
+    // own that the next Undo takes back in turn; the rows of the listed folder it touched are
+    // read again. Nothing happens when there is no change to undo.
+    void undoLastChange();
 
     // The starting TagChoice for the selected rows, by the tags their images show; a field without
     // an ID3v1 form (Composer .. Encoded By) gets the ID3v1 box disabled.
@@ -64,12 +71,18 @@ private:
     // Runs work over `rows` (list order) through the batch core's run driver off the GUI thread,
     // with the progress dialog, the access and failure prompts, and the progress text: the full
     // path once a file passed the access test, or, with readingFirst, "Reading File: " and the
-    // name before it. A run cancelled in the dialog says in the status bar how many files were
-    // written. A run that only reads (Extract Covers) opens the files for reading and words its
-    // failures for what it does.
-    void runRows(const std::vector<int>& rows, const batch::FileWork& work,
-                 const AfterFile& afterFile = {}, bool readingFirst = false,
-                 tags::OpenMode mode = tags::OpenMode::Update);
+    // name before it. The run is one change labelled label in the undo record; a run that only
+    // reads (Extract Covers) records none, opens the files for reading and words its failures
+    // for what it does. A run cancelled in the dialog says in the status bar how many files were
+    // written.
+    void runRows(const std::string& label, const std::vector<int>& rows,
+                 const batch::FileWork& work, const AfterFile& afterFile = {},
+                 bool readingFirst = false, tags::OpenMode mode = tags::OpenMode::Update);
+    // The same over any files: paths, with the bare names the messages show.
+    void runPaths(const std::string& label, const std::vector<std::string>& paths,
+                  std::vector<std::string> names, const batch::FileWork& work,
+                  const AfterFile& afterFile, bool readingFirst,
+                  tags::OpenMode mode = tags::OpenMode::Update);
     // The tag-presence bits of each row, in the same order.
     [[nodiscard]] std::vector<int> presencesOf(const std::vector<int>& rows) const;
     // After a write into the file of `row`: when a tag that the list shows was written, `text`

@@ -35,6 +35,18 @@ void RunPrompts::setAfterFile(AfterFile afterFile)
     m_afterFile = std::move(afterFile);
 }
 
+void RunPrompts::setWriting(tags::WritePolicy policy, batch::UndoRecorder* undo)
+{
+    m_policy = policy;
+    m_undo = undo;
+}
+
+void RunPrompts::recovered(const batch::RunFile& file, const tags::Recovery& recovery)
+{
+    if (!m_recoveries.isEmpty()) m_recoveries += QStringLiteral("; ");
+    m_recoveries += nameOf(file) + QStringLiteral(": ") + fromUtf8(tags::describe(recovery));
+}
+
 QString RunPrompts::nameOf(const batch::RunFile& file) const
 {
     return displayName(m_names.at(file.index));

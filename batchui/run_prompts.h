@@ -48,10 +48,19 @@ public:
     void showLastProgress();
     // Called with each file's outcome before any prompt about it (rows brought up to date).
     void setAfterFile(AfterFile afterFile);
+    // How the run writes (the journal beside each file) and where it notes what undoes it
+    // (nullptr: not to be undone). By default journalled and not undoable.
+    void setWriting(tags::WritePolicy policy, batch::UndoRecorder* undo);
+    // What recovery did with journals of earlier, interrupted writes found beside the run's
+    // files, "NAME: what was done", separated by "; "; empty when there were none.
+    [[nodiscard]] const QString& recoveryNotes() const { return m_recoveries; }
 
     bool startFile(const batch::RunFile& file) override;
     void accessGranted(const batch::RunFile& file) override;
     bool finishFile(const batch::RunFile& file, const batch::FileOutcome& outcome) override;
+    void recovered(const batch::RunFile& file, const tags::Recovery& recovery) override;
+    [[nodiscard]] tags::WritePolicy writePolicy() const override { return m_policy; }
+    [[nodiscard]] batch::UndoRecorder* undoRecorder() override { return m_undo; }
 
 private:
     [[nodiscard]] QString nameOf(const batch::RunFile& file) const;
@@ -68,6 +77,9 @@ private:
     QString m_lastProgress;  // the latest text, shown or not
     bool m_lastShown = true;
     AfterFile m_afterFile;
+    tags::WritePolicy m_policy;
+    batch::UndoRecorder* m_undo = nullptr;
+    QString m_recoveries;
 };
 
 }  // namespace corvane

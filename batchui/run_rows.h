@@ -44,6 +44,10 @@ public:
     virtual void sortRows() = 0;
     // Reads the file of every selected row again and sorts.
     virtual void refreshSelectedRows() = 0;
+    // Reads the files of these rows again and sorts.
+    virtual void refreshRows(const std::vector<int>& rows) = 0;
+    // Lists the folder again (names may have changed), keeping the selected files selected.
+    virtual void readFolderAgain() = 0;
     // Gives the keyboard focus to the list.
     virtual void focusRows() = 0;
 };

@@ -17,19 +17,26 @@ bool chooseUpdateAllFields(QWidget* parent, const batch::EditorTexts& texts,
     return dialog.exec() == QDialog::Accepted;
 }
 
-void writeUpdateAll(QWidget* parent, Prompter& prompter, RunProgressDialog& progress,
-                    const batch::UpdateAllJob& job)
+QString writeUpdateAll(QWidget* parent, Prompter& prompter, RunProgressDialog& progress,
+                       const WriteSettings& writing, const batch::UpdateAllJob& job)
 {
     std::vector<std::string> paths;
     for (const std::string& name : job.names) paths.push_back(job.folder + name);
+    const auto change = UndoableChange::begin(parent, prompter, writing, paths, "Update All");
+    if (!change) return {};
     // Every refusal asks, also for the last file: the editor says "Update Complete" either way.
     RunPrompts prompts(parent, prompter, job.names, RunPrompts::Form::Updating);
+    prompts.setWriting(writing.policy, change->recorder());
     (void)runInBackground(
         progress, paths,
         [&job](tags::FileIo& file, const batch::RunFile&) {
             return batch::updateAllFile(file, job.plan);
         },
         prompts);
+    const QString undoProblem = change->finish();
+    if (undoProblem.isEmpty()) return prompts.recoveryNotes();
+    if (prompts.recoveryNotes().isEmpty()) return undoProblem;
+    return prompts.recoveryNotes() + QStringLiteral("; ") + undoProblem;
 }
 
 }  // namespace corvane

@@ -6,6 +6,7 @@
 #include "batch/field_lists.h"
 #include "batch/field_selection.h"
 #include "batch/update_all.h"
+#include "gui/undoable_change.h"
 
 class QWidget;
 
@@ -21,9 +22,12 @@ class RunProgressDialog;
 
 // Writes the job's plan into every file of its list, in order, off the GUI thread with the
 // progress dialog, asking through prompter whether to go on when a file cannot be written or a
-// write fails, also after the last file. The status bar and the list are left alone; the editor
-// says "Update Complete" afterwards, also after a Cancel.
-void writeUpdateAll(QWidget* parent, Prompter& prompter, RunProgressDialog& progress,
-                    const batch::UpdateAllJob& job);
+// write fails, also after the last file. The run is one change ("Update All") in the undo record
+// of writing. The list is left alone; the editor says "Update Complete" afterwards, also after a
+// Cancel. Returns what the status bar is to say (journals of interrupted writes found beside the
+// files, an undo record that could not be stored), usually nothing.
+[[nodiscard]] QString writeUpdateAll(QWidget* parent, Prompter& prompter,
+                                     RunProgressDialog& progress, const WriteSettings& writing,
+                                     const batch::UpdateAllJob& job);
 
 }  // namespace corvane

@@ -346,7 +346,9 @@ std::vector<Figure> scanFigures(const fs::path& folder, const std::vector<std::s
 }
 
 // A title change that fits in the padding: the job alternates a short and a long title; the
-// floor writes the same tag bytes with one pwrite.
+// floor reads the tag (no write into the padding can know where it may write without it), takes
+// the write lock every write must hold (so that a second writer cannot interleave) and writes the
+// same tag bytes with one pwrite.
 Figure paddingFigure(const fs::path& folder, std::size_t audioSize, const std::string& label)
 {
     const auto path = (folder / ("padding-" + label + ".mp3")).string();
@@ -360,11 +362,18 @@ Figure paddingFigure(const fs::path& folder, std::size_t audioSize, const std::s
     const auto shortTitle = title("Short");
     const auto longTitle = title("A considerably longer title than before");
     std::vector<double> jobTimes, floorTimes;
+    Bytes tagBytes(head.size());
     for (int i = 0; i < kSamples; ++i) {
         jobTimes.push_back(
             seconds([&] { runTagJob(path, i % 2 ? shortTitle : longTitle, false); }));
         floorTimes.push_back(seconds([&] {
             const int fd = openFd(path, O_RDWR);
+            struct flock lock{};
+            lock.l_type = F_WRLCK;
+            lock.l_whence = SEEK_SET;
+            if (::pread(fd, tagBytes.data(), tagBytes.size(), 0) != static_cast<ssize_t>(tagBytes.size()))
+                std::exit(2);
+            if (::fcntl(fd, F_OFD_SETLK, &lock) != 0) std::exit(2);
             if (::pwrite(fd, head.data(), head.size(), 0) != static_cast<ssize_t>(head.size()))
                 std::exit(2);
             ::close(fd);

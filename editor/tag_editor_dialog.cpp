@@ -407,18 +407,27 @@ bool TagEditorDialog::saveCurrentFile()
                                  QStringLiteral(" can only be saved as ID3v2.3. Convert it?");
         if (m_prompter.yesNo(this, question)) oldTag = OldTagSave::Convert;
     }
+    std::unique_ptr<UndoableChange> change;
+    if (m_writing) {
+        change = UndoableChange::begin(this, m_prompter, *m_writing, {currentPath()},
+                                       "Update of " + m_names[static_cast<std::size_t>(m_index)]);
+        if (!change) return false;
+    }
     batch::FileOutcome outcome;
     {
         const WaitCursor wait;
         outcome = saveTagFile(currentPath(), editorTexts(), editorLayout(),
-                             m_ui->checkCompact->isChecked(),
-                             {m_record->hasId3v1(), m_record->hasId3v2()}, oldTag,
-                             m_pictures.edits());
+                              m_ui->checkCompact->isChecked(),
+                              {m_record->hasId3v1(), m_record->hasId3v2()}, oldTag,
+                              m_writing ? m_writing->policy : tags::WritePolicy{},
+                              change ? change->recorder() : nullptr, m_pictures.edits());
     }
+    const QString undoProblem = change ? change->finish() : QString();
     if (outcome.isFailed()) {
         reportSaveFailure(outcome);
         return false;
     }
+    if (!undoProblem.isEmpty()) m_prompter.information(this, undoProblem);
     // The picture changes are in the file now: what is shown starts from there.
     (void)m_pictures.reload();
     m_ui->pictureArea->showCover(displayName(m_folder));

@@ -6,12 +6,14 @@
 #include "batch/editor_pictures.h"
 #include "batch/field_selection.h"
 #include "editor/update_all_hook.h"
+#include "gui/undoable_change.h"
 #include "tags/editor_fields.h"
 
 #include <QDialog>
 
 #include <array>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -61,6 +63,9 @@ public:
 
     // Until a handler is set, "Update All..." does nothing.
     void setUpdateAllHandler(UpdateAllHandler handler);
+    // How "Update" writes, and where it notes each save as a change Undo takes back. Until set,
+    // saves are journalled and not recorded.
+    void setWriteSettings(WriteSettings writing) { m_writing = std::move(writing); }
 
 private:
     void setUpControls();
@@ -130,6 +135,7 @@ private:
     std::unique_ptr<tags::TagRecord> m_record;
     batch::EditorPictures m_pictures;  // the current file's, with the changes not yet saved
     UpdateAllHandler m_updateAll;
+    std::optional<WriteSettings> m_writing;
     // The width the user had before "< Less", given back by "More >".
     int m_expandedWidth = 0;
 };

@@ -9,7 +9,8 @@ namespace corvane {
 
 batch::FileOutcome saveTagFile(const std::string& path, const batch::EditorTexts& texts,
                                batch::EditorLayout layout, bool compact, LoadedTags loaded,
-                               OldTagSave oldTag, std::vector<tags::PictureEdit> pictures)
+                               OldTagSave oldTag, tags::WritePolicy policy,
+                               batch::UndoRecorder* undo, std::vector<tags::PictureEdit> pictures)
 {
     const auto all = batch::FieldSelection::all();
     batch::UpdateAllPlan plan;
@@ -30,7 +31,7 @@ batch::FileOutcome saveTagFile(const std::string& path, const batch::EditorTexts
             if (!conversion.result.ok()) return batch::FileOutcome::failed(conversion.result);
         }
         return batch::updateAllFile(file, plan);
-    });
+    }, policy, undo);
 }
 
 }  // namespace corvane

@@ -5,10 +5,15 @@
 
 #include "batch/field_lists.h"
 #include "batch/file_work.h"
+#include "tags/file.h"
 
 #include <string>
 
 namespace corvane {
+
+namespace batch {
+class UndoRecorder;
+}
 
 // Which tags the editor loaded from the file. A cleared box removes only a tag that was loaded,
 // so a tag the editor could not read (another version, an I/O error) is never removed by
@@ -27,12 +32,15 @@ enum class OldTagSave { Convert, Keep };
 // gives free tag space back.
 // A tag the writer refuses (damaged, or a version it cannot rewrite) fails the save before
 // anything is written. The file goes through the batch core's run driver like any file of a
-// run: NotWritable when the access test refuses it, Failed when the open or a write fails.
+// run: NotWritable when the access test refuses it, Failed when the open or a write fails. The
+// write takes policy's way with the journal, and undo (when given) notes what takes it back.
 [[nodiscard]] batch::FileOutcome saveTagFile(const std::string& path,
                                              const batch::EditorTexts& texts,
                                              batch::EditorLayout layout, bool compact,
                                              LoadedTags loaded,
                                              OldTagSave oldTag = OldTagSave::Keep,
+                                             tags::WritePolicy policy = {},
+                                             batch::UndoRecorder* undo = nullptr,
                                              std::vector<tags::PictureEdit> pictures = {});
 
 }  // namespace corvane

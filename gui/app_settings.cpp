@@ -26,6 +26,8 @@ const QString kLeft = QStringLiteral("Left");
 const QString kTop = QStringLiteral("Top");
 const QString kScale = QStringLiteral("Scale");
 const QString kMaximized = QStringLiteral("Maximized");
+const QString kDurableWrites = QStringLiteral("DurableWrites");
+const QString kUnsafeInPlace = QStringLiteral("UnsafeInPlace");
 
 constexpr std::uint32_t kTrue = 255;
 
@@ -171,6 +173,8 @@ AppSettings AppSettings::load(QSettings& store)
         s.divider = *v;
     readFlag(store, kExpanded, s.expanded);
     readFlag(store, kCompact, s.compact);
+    readFlag(store, kDurableWrites, s.durableWrites);
+    readFlag(store, kUnsafeInPlace, s.unsafeInPlace);
     if (const auto v = readDword(store, kCurrentView))
         s.view = *v == static_cast<std::uint32_t>(TagView::Id3v2) ? TagView::Id3v2 : TagView::Id3v1;
     readFolder(store, s);
@@ -201,6 +205,8 @@ void AppSettings::save(QSettings& store) const
     store.setValue(kDivider, divider);
     store.setValue(kExpanded, expanded ? kTrue : 0u);
     store.setValue(kCompact, compact ? kTrue : 0u);
+    store.setValue(kDurableWrites, durableWrites ? kTrue : 0u);
+    store.setValue(kUnsafeInPlace, unsafeInPlace ? kTrue : 0u);
     store.setValue(kCurrentView, static_cast<int>(view));
     store.setValue(kUpdateAll, fieldSelection.bits());
     store.sync();

@@ -27,6 +27,10 @@ struct AppSettings {
     std::uint32_t divider = 0;
     bool expanded = true;  // the tag editor's expanded layout
     bool compact = true;   // whether ID3v2 writes compact the tag
+    // How writes treat the journal beside the file: flushed at every step (survives a power
+    // cut), or left out (the old way, for folders where no journal can be written).
+    bool durableWrites = false;
+    bool unsafeInPlace = false;
     TagView view = TagView::Id3v2;  // most files carry only an ID3v2 tag
     std::string currentFolder;  // bytes of the folder path, ending with "/", or empty
     ColumnLayout columns = defaultColumnLayout();  // in display order as stored

@@ -17,6 +17,8 @@ enum class CommandId : int {
     ViewId3v1 = 2001,
     ViewId3v2 = 2002,
     SelectColumns = 2003,
+    DurableWrites = 2004,
+    UnsafeInPlace = 2005,
 
     // The Action range: everything from ActionFirst to ActionLast goes to runActionCommand.
     ActionFirst = 3000,
@@ -30,7 +32,8 @@ enum class CommandId : int {
     SetCover = 3110,
     RemovePictures = 3111,
     ExtractCovers = 3112,
-    ActionLast = 3112,
+    UndoLastChange = 3190,  // needs no selection
+    ActionLast = 3199,
 };
 
 [[nodiscard]] constexpr int commandNumber(CommandId id)

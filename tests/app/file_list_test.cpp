@@ -218,6 +218,25 @@ TEST(FileList, RefreshSelectedRowsReadsOnlyThoseFilesAgain)
     EXPECT_EQ(progress.last().at(0).toString(), "Reading File: a.mp3");
 }
 
+TEST(FileList, ManyRowsAreReadAgainOffTheGuiThreadEachIntoItsOwnRow)
+{
+    TempDir dir;
+    QStringList fresh;
+    for (int i = 0; i < 30; ++i) {
+        const std::string name = std::string(1, static_cast<char>('a' + i / 10)) +
+                                 std::to_string(i % 10) + ".mp3";
+        writeSong(dir, name, {}, trailer("Old"));
+        fresh << QString::fromStdString("New " + name);
+    }
+    FileList list;
+    showFolder(list, dir, layoutOf({Column::Filename, Column::Title}));
+    for (int r = 0; r < list.rowCount(); ++r)
+        writeSong(dir, list.row(r).name, {}, trailer("New " + list.row(r).name));
+    list.selectAllRows();
+    list.refreshSelectedRows();
+    EXPECT_EQ(columnTexts(list, 1), fresh);
+}
+
 TEST(FileList, CountTextOfOneFileAndOfAnEmptyFolder)
 {
     TempDir dir;

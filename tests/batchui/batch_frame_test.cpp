@@ -28,11 +28,15 @@ TEST_F(BatchFrameTest, EveryActionCommandRefusesAnEmptySelection)
     openWindow();
     list().clearSelection();
     window().folderTree().setFocus();
+    // Undo is the one Action command that needs no selection.
+    std::size_t commands = 0;
     for (int id = commandNumber(CommandId::ActionFirst); id <= commandNumber(CommandId::ActionLast);
-         ++id)
+         ++id) {
+        if (id == commandNumber(CommandId::UndoLastChange)) continue;
         window().runCommand(id);
-    ASSERT_EQ(m_prompter.asked().size(), static_cast<std::size_t>(commandNumber(CommandId::ActionLast) -
-                                                                   commandNumber(CommandId::ActionFirst) + 1));
+        ++commands;
+    }
+    ASSERT_EQ(m_prompter.asked().size(), commands);
     for (const auto& asked : m_prompter.asked()) {
         EXPECT_EQ(asked.text, "Please select at least one file to perform operation on");
         EXPECT_EQ(asked.icon, PromptIcon::Stop);

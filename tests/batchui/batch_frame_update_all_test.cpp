@@ -4,6 +4,7 @@
 
 #include "batchui/field_select_dialog.h"
 #include "batchui/run_progress_dialog.h"
+#include "batch/undo_store.h"
 #include "batchui/update_all_run.h"
 #include "editor/tag_editor_dialog.h"
 #include "batch/update_all.h"
@@ -165,6 +166,7 @@ protected:
         return j;
     }
     RunProgressDialog m_progress;
+    const WriteSettings m_writing{{}, batch::UndoStore::defaultFolder()};
 };
 
 TEST_F(UpdateAllLoop, ReadOnlyThirdOfFiveIsNamedAndYesGoesOn)
@@ -172,7 +174,7 @@ TEST_F(UpdateAllLoop, ReadOnlyThirdOfFiveIsNamedAndYesGoesOn)
     const std::vector<std::string> names{"a.mp3", "b.mp3", "c.mp3", "d.mp3", "e.mp3"};
     for (const auto& name : names) song(name, {textFrame("TALB", "Old")});
     const ReadOnlyFile locked(path("c.mp3"));
-    writeUpdateAll(nullptr, m_prompter, m_progress, job(names));
+    (void)writeUpdateAll(nullptr, m_prompter, m_progress, m_writing, job(names));
 
     ASSERT_EQ(m_prompter.asked().size(), 1u);
     EXPECT_EQ(m_prompter.asked()[0].text, readOnlyText("c.mp3") + kGoOnUpdating);
@@ -186,7 +188,7 @@ TEST_F(UpdateAllLoop, ReadOnlyThirdOfFiveIsNamedAndYesGoesOn)
     m_prompter.queueAnswer(PromptAnswer::No);
     auto second = job(names);
     second.plan.id3v2.entries = tags::SlotList{tags::FieldSlot::frame("TALB", "Y")};
-    writeUpdateAll(nullptr, m_prompter, m_progress, second);
+    (void)writeUpdateAll(nullptr, m_prompter, m_progress, m_writing, second);
     EXPECT_EQ(readV2(path("b.mp3"))["TALB"], "Y");
     EXPECT_EQ(readV2(path("d.mp3"))["TALB"], "X");
 }
@@ -200,7 +202,7 @@ TEST_F(UpdateAllLoop, FailedWriteIsReportedAndTheLastFileIsAskedToo)
     const Bytes bBefore = readFile(b);
     song("c.mp3", {textFrame("TALB", "Old")});
     const ReadOnlyFile locked(path("c.mp3"));
-    writeUpdateAll(nullptr, m_prompter, m_progress, job({"a.mp3", "b.mp3", "c.mp3"}));
+    (void)writeUpdateAll(nullptr, m_prompter, m_progress, m_writing, job({"a.mp3", "b.mp3", "c.mp3"}));
 
     EXPECT_EQ(m_prompter.texts(),
               (QStringList{"The file b.mp3 could not be written to.\nThe ID3v2 tag is damaged." +

@@ -122,6 +122,7 @@ TEST(AppSettings, RoundTripKeepsEveryValueInItsStoredForm)
     a.maximized = true;
     a.divider = 250;
     a.expanded = false;
+    a.unsafeInPlace = true;
     a.view = TagView::Id3v2;
     a.currentFolder = "/home/user/M\xc3\xbasica \xff/";
     a.columns = {{Column::Artist, 90}, {Column::Filename, 200}, {Column::Year, 60}};
@@ -146,6 +147,8 @@ TEST(AppSettings, RoundTripKeepsEveryValueInItsStoredForm)
     EXPECT_TRUE(b.maximized);
     EXPECT_EQ(b.divider, 250u);
     EXPECT_FALSE(b.expanded);
+    EXPECT_TRUE(b.unsafeInPlace);
+    EXPECT_FALSE(b.durableWrites);
     EXPECT_EQ(b.view, TagView::Id3v2);
     EXPECT_EQ(b.currentFolder, a.currentFolder);  // bytes that are not UTF-8 survive too
     EXPECT_EQ(b.columns, a.columns);
