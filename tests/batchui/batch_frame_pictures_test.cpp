@@ -27,11 +27,13 @@ protected:
     Bytes m_large = pngImage(400, 400);
 };
 
-TEST_F(PictureRuns, SetCoverOverThreeFilesWithOneReadOnly)
+TEST_F(PictureRuns, SetCoverOverThreeFilesWithOneReadOnlyAndUndoIt)
 {
     song("a.mp3", {textFrame("TIT2", "A"), apic(4, m_small)});
     song("b.mp3", {textFrame("TIT2", "B")});
     song("c.mp3", {});
+    const Bytes aBefore = readFile(path("a.mp3"));
+    const Bytes cBefore = readFile(path("c.mp3"));
     writeFile(m_music.file("cover.jpg"), m_cover);
     writeFile(m_music.file("fake.png"), bytesOf("not an image"));
     const ReadOnlyFile locked(path("b.mp3"));
@@ -57,6 +59,11 @@ TEST_F(PictureRuns, SetCoverOverThreeFilesWithOneReadOnly)
     EXPECT_EQ(cell("a.mp3", 2), QStringLiteral("300x200"));
     EXPECT_EQ(cell("b.mp3", 2), QString());
     EXPECT_EQ(cell("c.mp3", 2), QStringLiteral("300x200"));
+
+    run(CommandId::UndoLastChange);
+    EXPECT_EQ(readFile(path("a.mp3")), aBefore);
+    EXPECT_EQ(readFile(path("c.mp3")), cBefore);
+    EXPECT_EQ(cell("c.mp3", 2), QString());
 }
 
 TEST_F(PictureRuns, RemovePicturesAboveTheSizeGiven)

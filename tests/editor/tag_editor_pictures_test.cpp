@@ -160,7 +160,7 @@ TEST_F(PictureFiles, ADroppedImageIsAddedAndA22TagIsConvertedWhenSaved)
                                                            {4, "image/png", "Back cover", m_back}}));
 }
 
-TEST_F(PictureFiles, PictureControlsFollowEveryOtherControlInTheTabOrder)
+TEST_F(PictureFiles, PictureControlsFollowEveryOtherControlInTheTabOrderInEitherLayout)
 {
     put("song.mp3", m_file);
     open({"song.mp3"});
@@ -183,6 +183,13 @@ TEST_F(PictureFiles, PictureControlsFollowEveryOtherControlInTheTabOrder)
                                              QStringLiteral("editV1Title")}));
     EXPECT_LT(chain.indexOf(QStringLiteral("editV1Comment")), chain.indexOf(QStringLiteral("checkId3v2")));
     EXPECT_EQ(chain.indexOf(QStringLiteral("checkId3v2")), chain.indexOf(QStringLiteral("editV1Comment")) + 1);
+
+    // The reduced layout shows the same area.
+    m_expanded = false;
+    open({"song.mp3"});
+    EXPECT_TRUE(widget<QWidget>("pictureArea")->isVisible());
+    EXPECT_EQ(text("picturePosition"), QStringLiteral("2 of 2"));
+    EXPECT_EQ(shownSize(), fitted(90, 120));
 }
 
 }  // namespace
