@@ -41,6 +41,9 @@ else
     trap 'rm -rf "$work"' EXIT
 fi
 
+# The runs' undo records go to the work folder, not into the user's own list of changes.
+export XDG_STATE_HOME="$work/state"
+
 # ---- The TagLib program ---------------------------------------------------------------------
 cat > "$work/taglib_job.cpp" <<'CPP'
 // list DIR: the seven fields of every *.mp3 of DIR; set TITLE FILE...: writes the title;
@@ -264,9 +267,13 @@ fi
 if wants picture; then
 echo "picture: a 500 KB JPEG added as the front cover of 1,000 files (best of 3, fresh copies)"
 c_pic=$(best_set_run "$corvane" picture add "$work/cover.jpg")
+u_pic=$(best_set_run "$corvane" picture add --unsafe-in-place "$work/cover.jpg")
 t_pic=$(best_set_run "$work/taglib_job" picture "$work/cover.jpg")
 m_pic=$(best_set_run /usr/bin/python3 -c "$mutagen_picture" "$work/cover.jpg")
 row corvane-tag "$c_pic" "$c_pic"
+# Without the journal beside each file, as the peers write; still with the undo record.
+row "  in place" "$u_pic" "$c_pic"
 row TagLib "$t_pic" "$c_pic"
 row mutagen "$m_pic" "$c_pic"
+echo "  TagLib / corvane-tag: $(ratio "$t_pic" "$c_pic")x journaled, $(ratio "$t_pic" "$u_pic")x in place"
 fi

@@ -64,6 +64,11 @@ TEST_F(CliPicture, AddListExtractAndRemoveOverSeveralFiles)
     EXPECT_EQ(mutagenPictures(m_dir.file("a.mp3")), (std::vector<MutagenPicture>{both[1]}));
     ASSERT_EQ(run({"picture", "remove", "--type", "back", "a.mp3"}).exitCode, 0);
     EXPECT_TRUE(mutagenPictures(m_dir.file("a.mp3")).empty());
+
+    // A removal is a change undo takes back; an extraction, which changes no tag, is none.
+    ASSERT_EQ(run({"picture", "extract", "--out", "covers", "--name", "b", "b.mp3"}).exitCode, 0);
+    ASSERT_EQ(run({"undo"}).exitCode, 0);
+    EXPECT_EQ(mutagenPictures(m_dir.file("a.mp3")), (std::vector<MutagenPicture>{both[1]}));
 }
 
 TEST_F(CliPicture, RefusesWhatIsNoImageAndA22Tag)
