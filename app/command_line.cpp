@@ -47,6 +47,46 @@ CommandLine parseCommandLine(const QStringList& arguments)
     return line;
 }
 
+QStringList withoutToolkitOptions(const QStringList& arguments)
+{
+    // The toolkit takes these with one dash or two; the first group takes a value.
+    static const QStringList withValue{
+        "platform", "platformpluginpath", "platformtheme", "plugin",      "qwindowgeometry",
+        "qwindowicon", "qwindowtitle",    "session",       "display",     "geometry",
+        "style",       "stylesheet",      "name",          "title",       "visual",
+        "ncols",       "cmap",            "fn",            "font",        "bg",
+        "background",  "fg",              "foreground",    "btn",         "button",
+        "im",          "inputstyle"};
+    static const QStringList flags{"reverse", "widgetcount", "nograb", "dograb", "sync",
+                                   "testability"};
+    QStringList kept;
+    for (qsizetype i = 0; i < arguments.size(); ++i) {
+        const QString& argument = arguments[i];
+        if (argument == QLatin1String("--")) {
+            kept << arguments.mid(i);
+            break;
+        }
+        QString name = argument;
+        if (name.startsWith(QLatin1String("--")))
+            name.remove(0, 2);
+        else if (name.startsWith(u'-'))
+            name.remove(0, 1);
+        else {
+            kept << argument;
+            continue;
+        }
+        if (name.startsWith(QLatin1String("qmljsdebugger=")) || flags.contains(name) ||
+            (name.contains(u'=') && withValue.contains(name.section(u'=', 0, 0))))
+            continue;
+        if (withValue.contains(name)) {
+            ++i;  // its value
+            continue;
+        }
+        kept << argument;
+    }
+    return kept;
+}
+
 QString usageText()
 {
     return QStringLiteral(

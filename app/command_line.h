@@ -19,6 +19,10 @@ struct CommandLine {
 
 // Reads the arguments that follow the program name. "--" ends the options.
 [[nodiscard]] CommandLine parseCommandLine(const QStringList& arguments);
+// The arguments without the toolkit's own options (-style fusion, --platform offscreen, -reverse,
+// ...), which the application object takes itself: what is left is ours to judge before there
+// is a display.
+[[nodiscard]] QStringList withoutToolkitOptions(const QStringList& arguments);
 [[nodiscard]] QString usageText();
 [[nodiscard]] QString versionText();
 

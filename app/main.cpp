@@ -30,12 +30,18 @@ void print(std::FILE* stream, const QString& text)
 
 int main(int argc, char** argv)
 {
-    // Answered before the application object exists, so that they work without a display. The
-    // toolkit's own options (-style, -platform, ...) are not known yet; they are left to it.
-    const corvane::CommandLine early = corvane::parseCommandLine(argumentsOf(argc, argv));
+    // Answered before the application object exists, so that they work without a display; the
+    // toolkit's own options (-style, -platform, ...) are left to it.
+    const corvane::CommandLine early =
+        corvane::parseCommandLine(corvane::withoutToolkitOptions(argumentsOf(argc, argv)));
     if (early.help || early.version) {
         print(stdout, early.help ? corvane::usageText() : corvane::versionText());
         return 0;
+    }
+    if (!early.error.isEmpty()) {
+        print(stderr, QStringLiteral("corvane: ") + early.error +
+                          QStringLiteral("\nTry \"corvane --help\".\n"));
+        return 2;
     }
 
     QApplication app(argc, argv);

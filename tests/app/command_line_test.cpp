@@ -33,9 +33,12 @@ TEST(CommandLine, OptionsAndPaths)
         {{"--version"}, false, true, {}, {}},
         {{"-x", "--y"}, false, false, "unknown option \"-x\"", {}},
         {{"--", "--help", "-"}, false, false, {}, {"--help", "-"}},
+        // The toolkit's options are its own, with their values.
+        {{"-style", "fusion", "--platform=offscreen", "-reverse", "a"}, false, false, {}, {"a"}},
+        {{"-stylish", "a"}, false, false, "unknown option \"-stylish\"", {"a"}},
     };
     for (const Case& c : cases) {
-        const CommandLine line = parseCommandLine(c.arguments);
+        const CommandLine line = parseCommandLine(withoutToolkitOptions(c.arguments));
         const std::string which = c.arguments.join(' ').toStdString();
         EXPECT_EQ(line.help, c.help) << which;
         EXPECT_EQ(line.version, c.version) << which;
@@ -44,9 +47,10 @@ TEST(CommandLine, OptionsAndPaths)
     }
 }
 
-TEST(CommandLine, HelpAndVersionNeedNoDisplay)
+TEST(CommandLine, HelpVersionAndUsageErrorsNeedNoDisplay)
 {
-    for (const QString& option : {QStringLiteral("--version"), QStringLiteral("--help")}) {
+    for (const QString& option :
+         {QStringLiteral("--version"), QStringLiteral("--help"), QStringLiteral("--bogus")}) {
         QProcess corvane;
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.remove("DISPLAY");
@@ -55,6 +59,12 @@ TEST(CommandLine, HelpAndVersionNeedNoDisplay)
         corvane.setProcessEnvironment(env);
         corvane.start(QStringLiteral(CORVANE_BINARY), {option});
         ASSERT_TRUE(corvane.waitForFinished(10000));
+        if (option == "--bogus") {
+            EXPECT_EQ(corvane.exitCode(), 2);
+            EXPECT_EQ(QString::fromLocal8Bit(corvane.readAllStandardError()),
+                      "corvane: unknown option \"--bogus\"\nTry \"corvane --help\".\n");
+            continue;
+        }
         EXPECT_EQ(corvane.exitCode(), 0) << option.toStdString();
         const QString out = QString::fromLocal8Bit(corvane.readAllStandardOutput());
         if (option == "--version")
