@@ -76,7 +76,7 @@ ColumnChooserDialog::ColumnChooserDialog(ColumnLayout layout, std::vector<int> d
     m_boxes = {m_ui->filenameBox, m_ui->titleBox,      m_ui->artistBox,    m_ui->albumBox,
                m_ui->yearBox,     m_ui->commentBox,    m_ui->genreBox,     m_ui->trackBox,
                m_ui->composerBox, m_ui->origArtistBox, m_ui->copyrightBox, m_ui->urlBox,
-               m_ui->encodedByBox};
+               m_ui->encodedByBox, m_ui->coverBox};
     const ColumnChecks checks = initialColumnChecks(m_layout);
     for (std::size_t field = 0; field < m_boxes.size(); ++field)
         m_boxes[field]->setChecked(checks[field]);

@@ -16,7 +16,8 @@ int leadingInteger(std::string_view text)
 
 bool isNumericColumn(tags::Column field)
 {
-    return field == tags::Column::Year || field == tags::Column::Track;
+    // A cover sorts by its width ("600x600").
+    return field == tags::Column::Year || field == tags::Column::Track || field == tags::Column::Cover;
 }
 
 void setSortKey(FileRow& row, tags::Column sortField, std::string_view text)

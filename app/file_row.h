@@ -35,7 +35,7 @@ struct FileRow {
 // character; 0 when there are none. Values beyond the int range are limited to it.
 [[nodiscard]] int leadingInteger(std::string_view text);
 
-// Whether a column sorts by number (Year and Track).
+// Whether a column sorts by number (Year, Track, and Cover by its width).
 [[nodiscard]] bool isNumericColumn(tags::Column field);
 
 // Sets the row's key from text: a number for a numeric column, the text itself otherwise.

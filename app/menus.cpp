@@ -47,8 +47,9 @@ void addSetDataItems(QMenu& setData, const ColumnLayout& layout,
     }
     for (const int physical : order) {
         const tags::Column field = layout[static_cast<std::size_t>(physical)].field;
-        if (field == tags::Column::Filename) continue;  // a file name is not a tag value
-        const std::string_view name = tags::ColumnTable[static_cast<std::size_t>(field)].name;
+        const auto& column = tags::ColumnTable[static_cast<std::size_t>(field)];
+        if (column.frameId.empty()) continue;  // a file name or a cover is not a text to set
+        const std::string_view name = column.name;
         QAction* action =
             setData.addAction(fromUtf8(name));
         action->setData(setDataCommand(physical));
@@ -135,6 +136,10 @@ std::unique_ptr<QMenu> buildActionMenu(const ColumnLayout& layout,
                selectedCount == 1 ? QStringLiteral("Compact ID3v2 Tag")
                                   : QStringLiteral("Compact ID3v2 Tags"),
                CommandId::CompactId3v2);
+    menu->addSeparator();
+    addCommand(*menu, QStringLiteral("Set Cover..."), CommandId::SetCover);
+    addCommand(*menu, QStringLiteral("Remove Pictures..."), CommandId::RemovePictures);
+    addCommand(*menu, QStringLiteral("Extract Covers..."), CommandId::ExtractCovers);
     menu->addSeparator();
     menu->setDefaultAction(addCommand(*menu, QStringLiteral("Properties"), CommandId::Properties));
     return menu;

@@ -17,7 +17,8 @@ FileOutcome notWritable(std::string why)
 
 // The access test, the open, the work and the close of one file.
 FileOutcome handleFile(const RunFile& run, const FileWork& work, RunObserver* observer,
-                       tags::WritePolicy policy, UndoRecorder* undo)
+                       tags::WritePolicy policy, UndoRecorder* undo,
+                       tags::OpenMode mode = tags::OpenMode::Update)
 {
     // An earlier write of this file that was cut short is finished first; the file is then
     // what that write made it.
@@ -27,9 +28,11 @@ FileOutcome handleFile(const RunFile& run, const FileWork& work, RunObserver* ob
     switch (access.access) {
     case tags::Access::ReadWrite: break;
     // The access prompt is about these two: the user can make the file writable or knows it
-    // has gone.
-    case tags::Access::Missing:
-    case tags::Access::ReadOnly: return notWritable(access.reason());
+    // has gone. A run that only reads takes a file it may not write.
+    case tags::Access::ReadOnly:
+        if (mode == tags::OpenMode::Read) break;
+        return notWritable(access.reason());
+    case tags::Access::Missing: return notWritable(access.reason());
     // Nothing about write permission would help here; the reason itself is the message.
     case tags::Access::NotRegular:
     case tags::Access::Unreachable: return FileOutcome::failed(access.reason());
@@ -37,8 +40,10 @@ FileOutcome handleFile(const RunFile& run, const FileWork& work, RunObserver* ob
     if (observer != nullptr) observer->accessGranted(run);
     // Between the access test and the open the file may have gone or been locked; that is a
     // failure the user must hear about, not a silent skip.
-    tags::File file = tags::File::open(run.path, tags::OpenMode::Update);
+    tags::File file = tags::File::open(run.path, mode);
     if (!file.isOpen()) return FileOutcome::failed(tags::errorString(file.error()));
+    // A file only read needs neither the write lock nor an undo record, and its close tells nothing.
+    if (mode == tags::OpenMode::Read) return work(file, run);
     // Locked before anything is read, so that what the work reads is what it writes over: two
     // programs reading first and writing after would each lose the other's change.
     switch (file.lockForWriting()) {
@@ -97,7 +102,8 @@ std::size_t RunReport::writtenCount() const
                       [](const FileOutcome& outcome) { return outcome.isWritten(); }));
 }
 
-RunReport runFiles(std::span<const std::string> paths, const FileWork& work, RunObserver& observer)
+RunReport runFiles(std::span<const std::string> paths, const FileWork& work, RunObserver& observer,
+                   tags::OpenMode mode)
 {
     RunReport report;
     report.outcomes.reserve(paths.size());
@@ -105,7 +111,7 @@ RunReport runFiles(std::span<const std::string> paths, const FileWork& work, Run
         const RunFile run{i, paths.size(), paths[i], observer.undoRecorder()};
         if (!observer.startFile(run)) break;
         report.outcomes.push_back(
-            handleFile(run, work, &observer, observer.writePolicy(), observer.undoRecorder()));
+            handleFile(run, work, &observer, observer.writePolicy(), observer.undoRecorder(), mode));
         if (!observer.finishFile(run, report.outcomes.back())) break;
     }
     return report;

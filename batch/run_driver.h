@@ -34,8 +34,8 @@ struct RunFile {
     [[nodiscard]] bool anotherFollows() const { return index + 1 < count; }
 };
 
-// The per-file work of an operation on one file opened for update. The file is closed by the
-// driver afterwards.
+// The per-file work of an operation on one file opened for update (or, for a run that only
+// reads, for reading). The file is closed by the driver afterwards.
 using FileWork = std::function<FileOutcome(tags::FileIo& file, const RunFile& run)>;
 
 class RunObserver {
@@ -71,9 +71,11 @@ struct RunReport {
 // NotWritable when it is read-only or missing, Failed with the real reason when it is no regular
 // file or its path cannot be followed (a name too long, a folder that may not be searched). One
 // that does not open, or whose close reports an error after a write, is Failed with the system's
-// reason.
+// reason. A run that only reads its files (OpenMode::Read) takes read-only files too, and neither
+// locks them nor records an undo for them.
 [[nodiscard]] RunReport runFiles(std::span<const std::string> paths, const FileWork& work,
-                                 RunObserver& observer);
+                                 RunObserver& observer,
+                                 tags::OpenMode mode = tags::OpenMode::Update);
 
 // The same steps for a single file, without an observer.
 [[nodiscard]] FileOutcome runFile(const std::string& path, const FileWork& work,

@@ -26,6 +26,11 @@ TagFileLoad loadTagFile(const std::string& path, tags::TagRecord& record)
     if (result.id3v1 == tags::TagRead::Failed || result.id3v2 == tags::TagRead::Failed)
         result.reason = file.errorText();
     record.setHasId3v2(result.id3v2 == tags::TagRead::Present);
+    if (result.id3v2 == tags::TagRead::Present) {
+        result.pictures = tags::listPictures(file);
+        if (result.pictures.status == tags::TagRead::Failed && result.reason.empty())
+            result.reason = file.errorText();
+    }
     result.specifics = tags::buildMpegSpecifics(file, path);
     return result;
 }

@@ -3,6 +3,7 @@
 // the "MP3 Specifics" box. The editor and `corvane-tag show` both use it, so they agree on what
 // a file holds.
 
+#include "tags/id3v2_pictures.h"
 #include "tags/id3v2_read.h"
 #include "tags/slot_list.h"
 #include "tags/tag_result.h"
@@ -23,6 +24,7 @@ struct TagFileLoad {
     // Keys of fields whose frame cannot be read (encrypted): not editable.
     std::vector<std::string> lockedKeys;
     std::vector<std::string> specifics;  // the lines of the box, without line ends
+    tags::PictureListing pictures;       // without their image data
 };
 
 // Opens path for reading and fills record from its trailer and its tag; record is cleared first

@@ -10,9 +10,10 @@ FileOutcome updateAllFile(tags::FileIo& file, const UpdateAllPlan& plan)
     changes.compact = plan.compact;
     if (plan.id3v2.action == TagAction::Remove) {
         changes.id3v2 = tags::V2Change::Remove;
-    } else if (!plan.id3v2.entries.empty()) {
+    } else if (!plan.id3v2.entries.empty() || !plan.pictures.empty()) {
         changes.id3v2 = tags::V2Change::Merge;
         changes.id3v2Entries = plan.id3v2.entries;
+        changes.pictures = plan.pictures;
     }
     if (plan.id3v1.action == TagAction::Remove) {
         changes.id3v1 = tags::V1Change::Remove;

@@ -77,14 +77,15 @@ private:
 }  // namespace
 
 batch::RunReport runInBackground(RunProgressDialog& dialog, std::span<const std::string> paths,
-                                 const batch::FileWork& work, batch::RunObserver& observer)
+                                 const batch::FileWork& work, batch::RunObserver& observer,
+                                 tags::OpenMode mode)
 {
     dialog.beginRun(paths.size());
     GuiBridge bridge(dialog, observer);
     bool done = false;
     batch::RunReport report;
     std::thread worker([&] {
-        report = batch::runFiles(paths, work, bridge);
+        report = batch::runFiles(paths, work, bridge, mode);
         QMetaObject::invokeMethod(&dialog, [&] { done = true; }, Qt::QueuedConnection);
     });
 

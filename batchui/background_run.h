@@ -18,10 +18,12 @@ class RunProgressDialog;
 // or the run was ended (by the observer or by Cancel). A run shorter than a moment shows the wait
 // cursor and no dialog; the window takes no input until the run is over either way. The work
 // runs on the worker thread and must touch nothing but its file and data of its own; the
-// observer and the dialog are used on the calling (GUI) thread only.
+// observer and the dialog are used on the calling (GUI) thread only. mode is the driver's: a run
+// that only reads opens its files for reading.
 [[nodiscard]] batch::RunReport runInBackground(RunProgressDialog& dialog,
                                                std::span<const std::string> paths,
                                                const batch::FileWork& work,
-                                               batch::RunObserver& observer);
+                                               batch::RunObserver& observer,
+                                               tags::OpenMode mode = tags::OpenMode::Update);
 
 }  // namespace corvane

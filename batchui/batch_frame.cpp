@@ -1,5 +1,6 @@
 #include "batchui/batch_frame.h"
 
+#include <QFile>
 #include <algorithm>
 #include <set>
 #include <utility>
@@ -9,6 +10,7 @@
 #include "batch/file_names.h"
 #include "batch/from_name.h"
 #include "batch/rename_files.h"
+#include "batch/picture_work.h"
 #include "batch/set_data.h"
 #include "batch/sync_tags.h"
 #include "batch/track_numbering.h"
@@ -19,6 +21,7 @@
 #include "batchui/convert_dialog.h"
 #include "batchui/from_name_dialog.h"
 #include "batchui/rename_dialog.h"
+#include "batchui/picture_dialogs.h"
 #include "batchui/run_progress_dialog.h"
 #include "batchui/run_prompts.h"
 #include "batchui/run_rows.h"
@@ -27,6 +30,7 @@
 #include "gui/app_settings.h"
 #include "gui/command_ids.h"
 #include "gui/display_text.h"
+#include "gui/prompt.h"
 #include "tags/field_catalogue.h"
 #include "tags/id3v1.h"
 #include "tags/list_row_reader.h"
@@ -81,6 +85,12 @@ void BatchFrame::runOperation(int id)
         renameFromTags();
     } else if (id == commandNumber(CommandId::CaseAndReplace)) {
         caseAndReplace();
+    } else if (id == commandNumber(CommandId::SetCover)) {
+        setCover();
+    } else if (id == commandNumber(CommandId::RemovePictures)) {
+        removePictures();
+    } else if (id == commandNumber(CommandId::ExtractCovers)) {
+        extractCovers();
     }
 }
 
@@ -118,7 +128,7 @@ std::vector<std::string> BatchFrame::pathsOf(const std::vector<int>& rows) const
 
 void BatchFrame::runRows(const std::string& label, const std::vector<int>& rows,
                          const batch::FileWork& work, const AfterFile& afterFile,
-                         bool readingFirst)
+                         bool readingFirst, tags::OpenMode mode)
 {
     const RunRows& list = m_context.rows;
     std::vector<std::string> names;
@@ -127,27 +137,34 @@ void BatchFrame::runRows(const std::string& label, const std::vector<int>& rows,
         names.push_back(list.rowName(row));
         paths.push_back(list.currentFolder() + names.back());
     }
-    runPaths(label, paths, std::move(names), work, afterFile, readingFirst);
+    runPaths(label, paths, std::move(names), work, afterFile, readingFirst, true, mode);
 }
 
 void BatchFrame::runPaths(const std::string& label, const std::vector<std::string>& paths,
                           std::vector<std::string> names, const batch::FileWork& work,
-                          const AfterFile& afterFile, bool readingFirst, bool keepsTags)
+                          const AfterFile& afterFile, bool readingFirst, bool keepsTags,
+                          tags::OpenMode mode)
 {
-    const auto change = UndoableChange::begin(&m_context.window, m_context.prompter,
-                                              m_context.writing, paths, label, keepsTags);
-    if (!change) return;
+    // A run that only reads changes no tag, so there is nothing it could undo.
+    const bool writes = mode == tags::OpenMode::Update;
+    std::unique_ptr<UndoableChange> change;
+    if (writes) {
+        change = UndoableChange::begin(&m_context.window, m_context.prompter, m_context.writing,
+                                       paths, label, keepsTags);
+        if (!change) return;
+    }
     RunPrompts prompts(&m_context.window, m_context.prompter, std::move(names),
-                       RunPrompts::Form::Setting);
+                       mode == tags::OpenMode::Read ? RunPrompts::Form::Extracting
+                                                    : RunPrompts::Form::Setting);
     prompts.setProgress(readingFirst ? RunPrompts::Progress::ReadingName
                                      : RunPrompts::Progress::PathWhenAccessible,
                         m_context.showProgress);
     prompts.setAfterFile(afterFile);
-    prompts.setWriting(m_context.writing.policy, change->recorder());
+    prompts.setWriting(m_context.writing.policy, writes ? change->recorder() : nullptr);
     // The prompts told the user about every failure.
-    const batch::RunReport report = runInBackground(m_context.progress, paths, work, prompts);
+    const batch::RunReport report = runInBackground(m_context.progress, paths, work, prompts, mode);
     prompts.showLastProgress();
-    const QString undoProblem = change->finish();
+    const QString undoProblem = writes ? change->finish() : QString();
     if (m_context.progress.isCancelled()) {
         m_context.showProgress(QStringLiteral("Cancelled: ") +
                                QString::number(report.writtenCount()) +
@@ -204,7 +221,7 @@ void BatchFrame::setData(int column)
     const ColumnLayout& layout = list.columnLayout();
     if (column < 0 || column >= static_cast<int>(layout.size())) return;
     const tags::Column field = layout[static_cast<std::size_t>(column)].field;
-    if (field == tags::Column::Filename) return;
+    if (tags::ColumnTable[static_cast<std::size_t>(field)].frameId.empty()) return;
     const std::vector<int> rows = list.selectedRows();
     const std::string start = list.cellText(rows.front(), column).toStdString();
 
@@ -414,6 +431,91 @@ void BatchFrame::caseAndReplace()
                      return edit->plan(file, path);
                  });
     m_context.rows.refreshSelectedRows();
+}
+
+void BatchFrame::setCover()
+{
+    const QString image = m_context.prompter.askPath(&m_context.window, PathQuestion::OpenImage,
+                                                     QStringLiteral("Set Cover"),
+                                                     displayName(m_context.rows.currentFolder()));
+    if (image.isEmpty()) return;
+    auto read = batch::readImageFile(QFile::encodeName(image).toStdString(), tags::kFrontCoverType);
+    if (!read.picture) {
+        m_context.prompter.stop(&m_context.window, QStringLiteral("%1 cannot be the cover: %2.")
+                                                       .arg(image, fromUtf8(read.reason)));
+        return;
+    }
+    auto options = batch::setCoverOptions(std::make_shared<const tags::PictureData>(std::move(*read.picture)));
+    options.compact = m_context.compact;
+    runRows("Set Cover", m_context.rows.selectedRows(),
+            [&options](tags::FileIo& file, const batch::RunFile&) {
+                return batch::writePicture(file, options);
+            });
+    // The Cover column and the rows' tags show the files as they are now.
+    m_context.rows.refreshSelectedRows();
+}
+
+void BatchFrame::removePictures()
+{
+    RemovePicturesDialog dialog(&m_context.window);
+    if (dialog.exec() != QDialog::Accepted) return;
+    const tags::PictureMatch match = dialog.match();
+    const bool compact = m_context.compact;
+    runRows("Remove Pictures", m_context.rows.selectedRows(),
+            [&match, compact](tags::FileIo& file, const batch::RunFile&) {
+                return batch::removePictures(file, match, compact);
+            });
+    m_context.rows.refreshSelectedRows();
+}
+
+void BatchFrame::extractCovers()
+{
+    RunRows& list = m_context.rows;
+    const std::vector<int> rows = list.selectedRows();
+    std::vector<std::string> paths;
+    for (const int row : rows) paths.push_back(list.currentFolder() + list.rowName(row));
+    ExtractCoversDialog dialog(list.currentFolder(), batch::sharedAlbum(paths), m_context.prompter,
+                               &m_context.window);
+    if (dialog.exec() != QDialog::Accepted) return;
+    list.focusRows();
+    batch::ExtractOptions options = dialog.options();
+    std::vector<int> inTheWay;
+    QStringList names;
+    int extracted = 0;
+    const auto extractRows = [&](const std::vector<int>& which) {
+        batch::PictureExtraction extraction(options);
+        std::vector<batch::ExtractResult> results(which.size());
+        runRows(
+            "Extract Covers", which,
+            [&](tags::FileIo& file, const batch::RunFile& run) {
+                results[run.index] = extraction.extract(file, run.path);
+                return results[run.index].outcome;
+            },
+            {}, false, tags::OpenMode::Read);
+        inTheWay.clear();
+        names.clear();
+        for (std::size_t i = 0; i < results.size(); ++i) {
+            if (results[i].outcome.isWritten()) ++extracted;
+            if (!results[i].targetExists) continue;
+            inTheWay.push_back(which[i]);
+            names << displayName(results[i].target);
+        }
+    };
+    extractRows(rows);
+    // Files in the way are replaced only when the user says so, all of them at once.
+    if (!inTheWay.empty()) {
+        constexpr int kNamesShown = 10;
+        QString question = QStringLiteral("These files exist already:\n") +
+                           names.mid(0, kNamesShown).join(QLatin1Char('\n'));
+        if (names.size() > kNamesShown)
+            question += QStringLiteral("\n... and %1 more").arg(names.size() - kNamesShown);
+        question += QStringLiteral("\nWould you like to replace them?");
+        if (m_context.prompter.yesNo(&m_context.window, question)) {
+            options.overwrite = true;
+            extractRows(std::vector<int>(inTheWay));
+        }
+    }
+    m_context.showProgress(QStringLiteral("%1 of %2 covers extracted").arg(extracted).arg(rows.size()));
 }
 
 }  // namespace corvane

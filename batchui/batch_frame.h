@@ -14,6 +14,7 @@
 #include "batch/run_driver.h"
 #include "batch/tag_choice.h"
 #include "gui/undoable_change.h"
+#include "tags/file.h"
 
 class QWidget;
 
@@ -45,9 +46,9 @@ public:
 
     // Runs the operation of an Action command on the selected rows, of which there is at least
     // one: Set Data (3001..3013), Synchronise Tags, Auto Track Numbering, Convert ID3v2 Version,
-    // Compact ID3v2 Tags, Tag from File Name, Rename from Tags, Case and Replace. Other IDs do
-    // nothing. The files are written off the GUI thread with the
-    // progress dialog; the rows stay in place meanwhile (RunRows::holdRows).
+    // Compact ID3v2 Tags, Tag from File Name, Rename from Tags, Case and Replace, Set Cover,
+    // Remove Pictures, Extract Covers. Other IDs do nothing. The files are written off the GUI
+    // thread with the progress dialog; the rows stay in place meanwhile (RunRows::holdRows).
     void runOperation(int id);
 
     // Takes the last change back (Action > Undo), wherever its files are, as a change of its
@@ -71,20 +72,26 @@ private:
     void tagFromFileName();
     void renameFromTags();
     void caseAndReplace();
+    void setCover();
+    void removePictures();
+    void extractCovers();
 
     // Runs work over `rows` (list order) through the batch core's run driver off the GUI thread,
     // with the progress dialog, the access and failure prompts, and the progress text: the full
     // path once a file passed the access test, or, with readingFirst, "Reading File: " and the
-    // name before it. The run is one change labelled label in the undo record. A run cancelled
-    // in the dialog says in the status bar how many files were written.
+    // name before it. The run is one change labelled label in the undo record; a run that only
+    // reads (Extract Covers) records none, opens the files for reading and words its failures
+    // for what it does. A run cancelled in the dialog says in the status bar how many files were
+    // written.
     void runRows(const std::string& label, const std::vector<int>& rows,
                  const batch::FileWork& work, const AfterFile& afterFile = {},
-                 bool readingFirst = false);
+                 bool readingFirst = false, tags::OpenMode mode = tags::OpenMode::Update);
     // The same over any files: paths, with the bare names the messages show. A change that keeps
     // no tags (keepsTags false: a rename) always fits the undo record.
     void runPaths(const std::string& label, const std::vector<std::string>& paths,
                   std::vector<std::string> names, const batch::FileWork& work,
-                  const AfterFile& afterFile, bool readingFirst, bool keepsTags = true);
+                  const AfterFile& afterFile, bool readingFirst, bool keepsTags = true,
+                  tags::OpenMode mode = tags::OpenMode::Update);
     // Writes what a preview of `rows` (one plan per row, in order) showed as the change label:
     // only the files whose plans write, each only when it still gives the plan previewed.
     void runPreviewed(const std::string& label, const std::vector<int>& rows,

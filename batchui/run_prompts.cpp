@@ -88,7 +88,8 @@ bool RunPrompts::finishFile(const batch::RunFile& file, const batch::FileOutcome
     case batch::FileStatus::NotWritable:
         return askToGoOn(readOnlyMessage(nameOf(file)), file.anotherFollows());
     case batch::FileStatus::Failed:
-        return askToGoOn(writeFailureMessage(nameOf(file), outcome.reason),
+        return askToGoOn(m_form == Form::Extracting ? extractFailureMessage(nameOf(file), outcome.reason)
+                                                    : writeFailureMessage(nameOf(file), outcome.reason),
                          file.anotherFollows());
     }
     return true;
@@ -106,7 +107,8 @@ bool RunPrompts::askToGoOn(const QString& message, bool anotherFollows)
         m_prompter.information(m_parent, message);
         return false;
     }
-    return m_prompter.yesNo(m_parent, message + kContinueSetting);
+    return m_prompter.yesNo(m_parent,
+                            message + (m_form == Form::Extracting ? kContinueUpdating : kContinueSetting));
 }
 
 }  // namespace corvane

@@ -25,6 +25,8 @@ public:
         Setting,
         // Update All: every refusal asks, with a warning, also after the last file.
         Updating,
+        // Extract Covers: as Setting, but the files are read, and their pictures written out.
+        Extracting,
     };
     enum class Progress {
         None,

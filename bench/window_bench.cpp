@@ -191,6 +191,12 @@ public:
         return buttons == corvane::PromptButtons::YesNo ? corvane::PromptAnswer::Yes
                                                         : corvane::PromptAnswer::Ok;
     }
+    // The bench's runs never ask for a path; a cancelled choice stops whatever would.
+    QString askPath(QWidget*, corvane::PathQuestion, const QString&, const QString&) override
+    {
+        ++count;
+        return {};
+    }
     int count = 0;
 };
 

@@ -106,6 +106,7 @@ constexpr std::string_view kProgramUsage =
     "  number [--start N] [--zeros none|auto|N] [--v1] [--v2] [--compact] FILE...\n"
     "                                        consecutive track numbers in the order given\n"
     "  convert --to 2.3|2.4 FILE...          rewrite the ID3v2 tag in another version\n"
+    "  picture list|add|extract|remove ...   the pictures of the ID3v2 tag\n"
     "  recover DIR|FILE...                   finish writes that were cut short (a folder with\n"
     "                                        everything below it)\n"
     "  undo [--list]                         put back the tags the last change replaced\n"
@@ -135,7 +136,7 @@ struct CommandHelp {
     std::string_view text;
 };
 
-constexpr std::array<CommandHelp, 14> kCommandUsage{{
+constexpr std::array<CommandHelp, 15> kCommandUsage{{
     {"show",
      "Usage: corvane-tag show [--json] FILE...\n"
      "Shows the ID3v1 trailer, the ID3v2 frames and the MP3 specifics of each file, as the tag\n"
@@ -191,6 +192,27 @@ constexpr std::array<CommandHelp, 14> kCommandUsage{{
      "its frames as the common readers do: TYER, TDAT and TIME become TDRC and back, TORY\n"
      "TDOR, 2.2's frames and PIC their later forms. Frames the target version does not have\n"
      "are dropped and named on stderr. A tag with an encrypted frame is left as it is.\n"},
+    {"picture",
+     "Usage: corvane-tag picture list [--json] FILE...\n"
+     "       corvane-tag picture add [--type T] [--desc TEXT] [--compact] IMAGE FILE...\n"
+     "       corvane-tag picture extract [--type T] --out DIR|FILE [--name FORMAT] FILE...\n"
+     "       corvane-tag picture remove [--type T] [--larger-than BYTES] [--compact] FILE...\n"
+     "list    each picture: type, description, MIME type, size in bytes, pixel size (--json:\n"
+     "        one array of {\"file\", \"pictures\": [{\"type\", \"type_name\", \"description\",\n"
+     "        \"mime\", \"size\", \"width\", \"height\"}]}); the image data is not read.\n"
+     "add     IMAGE (a JPEG or PNG file, told by its bytes) as a picture of type T (default\n"
+     "        front) described by TEXT, in place of a picture of the same type and description.\n"
+     "        --id3v2-version 2.3|2.4 is the version of a tag created in a file without one.\n"
+     "extract each file's picture of type T, without --type its cover (the front cover, else\n"
+     "        the first picture), byte for byte: into DIR named by FORMAT (default %filename%;\n"
+     "        %artist%, %album%, %title%, %track:2%, ... any field of the tag editor) and the\n"
+     "        image's extension, or as FILE (the first file with a picture; the others are\n"
+     "        skipped, as for one cover of an album). An existing file is never overwritten.\n"
+     "remove  the pictures of type T, larger than BYTES, or all of them.\n"
+     "Types: other, icon, other-icon, front, back, leaflet, media, lead-artist, artist,\n"
+     "conductor, band, composer, lyricist, recording-location, during-recording,\n"
+     "during-performance, screen-capture, fish, illustration, band-logo, publisher-logo, or\n"
+     "a number. A 2.2 tag fails with \"ID3v2.2 tag: convert it first\".\n"},
     {"undo",
      "Usage: corvane-tag undo [--list]\n"
      "Puts back the tags (and names) of every file of the last change, by corvane-tag or\n"

@@ -22,7 +22,7 @@ struct CommandEntry {
     Command run;
 };
 
-constexpr std::array<CommandEntry, 14> kCommands{{
+constexpr std::array<CommandEntry, 15> kCommands{{
     {"show", corvane::cli::runShow},
     {"list", corvane::cli::runList},
     {"set", corvane::cli::runSet},
@@ -37,6 +37,7 @@ constexpr std::array<CommandEntry, 14> kCommands{{
     {"rename", corvane::cli::runRename},
     {"case", corvane::cli::runCase},
     {"replace", corvane::cli::runReplace},
+    {"picture", corvane::cli::runPicture},
 }};
 
 // The output of show, list and the help texts goes to stdout; a write that failed there (a full

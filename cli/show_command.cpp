@@ -28,6 +28,7 @@ struct LoadedFile {
     std::optional<tags::Id3v2Header> unsupportedV2;  // a tag the editor does not read
     tags::Id3v2Header header;
     std::vector<std::string> specifics;  // the lines of the editor's "MP3 Specifics" box
+    std::vector<tags::PictureInfo> pictures;
     std::string error;  // set when the file could not be read
 };
 
@@ -49,6 +50,7 @@ LoadedFile loadFile(const std::string& path)
     if (result.id3v2 == tags::TagRead::Unsupported) loaded.unsupportedV2 = result.header;
     loaded.header = result.header;
     loaded.specifics = result.specifics;
+    loaded.pictures = result.pictures.pictures;
     return loaded;
 }
 
@@ -122,7 +124,7 @@ std::string jsonObject(const std::string& path, const LoadedFile& loaded)
             out += (first ? "" : ", ") + jsonString(slot.key) + ": " + jsonString(slot.text());
             first = false;
         }
-        out += "}}";
+        out += "}, \"pictures\": " + picturesJson(loaded.pictures) + "}";
     } else {
         out += "null";
     }
@@ -160,6 +162,7 @@ std::string textBlock(const std::string& path, const LoadedFile& loaded)
                 out += "    " + slot.key + " " + fieldLabel(slot.key) + ": " +
                        escapeControls(slot.text()) + "\n";
         }
+        for (const auto& picture : loaded.pictures) out += "    APIC Picture: " + pictureLine(picture) + "\n";
     } else if (loaded.unsupportedV2) {
         out += "  ID3v2: version " + versionText(*loaded.unsupportedV2) + ", not read\n";
     } else {

@@ -111,23 +111,26 @@ bool looksLikeAssignment(std::string_view operand)
                        });
 }
 
+}  // namespace
+
 bool isDecimal(std::string_view text)
 {
     return !text.empty() &&
            std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
 }
 
-}  // namespace
-
 int runOverFiles(const std::vector<std::string>& files, const batch::FileWork& work,
-                 const ParsedArguments& parsed, const std::string& label, bool keepsTags)
+                 const ParsedArguments& parsed, const std::string& label, bool keepsTags,
+                 tags::OpenMode mode)
 {
     batch::UndoStore store(batch::UndoStore::defaultFolder());
     std::optional<batch::UndoRecorder> undo;
     std::uint64_t bytes = 0;
-    if (!keepsTags || batch::fitsUndoRecord(files, &bytes)) {
+    // A run that only reads changes nothing there would be to undo.
+    const bool writes = mode == tags::OpenMode::Update;
+    if (writes && (!keepsTags || batch::fitsUndoRecord(files, &bytes))) {
         undo.emplace(store, label);
-    } else {
+    } else if (writes) {
         reportFileError(label, "the change is too large to be undone (" +
                                    std::to_string(bytes >> 20) + " MB of tags); going on without undo");
     }
@@ -135,7 +138,7 @@ int runOverFiles(const std::vector<std::string>& files, const batch::FileWork& w
     batch::RunReport report;
     {
         StderrObserver observer(files.size(), policyOf(parsed), undo ? &*undo : nullptr);
-        report = batch::runFiles(files, work, observer);
+        report = batch::runFiles(files, work, observer, mode);
     }
     // The files written before a Ctrl+C are a change like any other.
     std::string why;
@@ -152,7 +155,8 @@ int runOverFiles(const std::vector<std::string>& files, const batch::FileWork& w
 
 std::optional<ParsedArguments> parseOrStop(std::string_view command,
                                            std::span<const std::string> args,
-                                           std::span<const OptionSpec> options, int& exitStatus)
+                                           std::span<const OptionSpec> options, int& exitStatus,
+                                           std::string_view helpTopic)
 {
     std::string error;
     auto parsed = parseArguments(args, options, error);
@@ -161,7 +165,7 @@ std::optional<ParsedArguments> parseOrStop(std::string_view command,
         return std::nullopt;
     }
     if (parsed->help) {
-        std::cout << commandUsage(command);
+        std::cout << commandUsage(helpTopic.empty() ? command : helpTopic);
         exitStatus = kExitOk;
         return std::nullopt;
     }

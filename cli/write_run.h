@@ -36,16 +36,18 @@ constexpr std::array<OptionSpec, N + kWriteOptions.size()> withWriteOptions(
 // fit the undo record; otherwise the run says so and goes on without; a change that keeps no
 // tags, a rename, always fits). kExitInterrupted when Ctrl+C ended the run, kExitFileFailed
 // when a file failed, else kExitOk.
+// A run that only reads (mode Read) opens the files for reading and records nothing to undo.
 [[nodiscard]] int runOverFiles(const std::vector<std::string>& files, const batch::FileWork& work,
                                const ParsedArguments& parsed, const std::string& label,
-                               bool keepsTags = true);
+                               bool keepsTags = true, tags::OpenMode mode = tags::OpenMode::Update);
 
-// Parses the arguments of a writing command; prints its help or a usage error. Returns nullopt
-// with exitStatus set when the command is to stop.
+// Parses the arguments of a command; prints its help (helpTopic's, when given) or a usage error.
+// Returns nullopt with exitStatus set when the command is to stop.
 [[nodiscard]] std::optional<ParsedArguments> parseOrStop(std::string_view command,
                                                          std::span<const std::string> args,
                                                          std::span<const OptionSpec> options,
-                                                         int& exitStatus);
+                                                         int& exitStatus,
+                                                         std::string_view helpTopic = {});
 
 // The tags --v1 and --v2 choose: both when neither is given.
 [[nodiscard]] batch::TagChoice choiceOf(const ParsedArguments& parsed);
@@ -54,5 +56,8 @@ constexpr std::array<OptionSpec, N + kWriteOptions.size()> withWriteOptions(
 // usage error, for anything else.
 [[nodiscard]] std::optional<std::uint8_t> newTagVersion(std::string_view command,
                                                         const ParsedArguments& parsed);
+
+// True for a non-empty run of decimal digits.
+[[nodiscard]] bool isDecimal(std::string_view text);
 
 }  // namespace corvane::cli

@@ -8,6 +8,7 @@
 #include "editor/tag_editor_dialog.h"
 
 #include "editor/digits_only_filter.h"
+#include "editor/picture_area.h"
 #include "gui/display_text.h"
 #include "gui/genre_box.h"
 #include "gui/prompt.h"
@@ -101,6 +102,7 @@ TagEditorDialog::TagEditorDialog(const std::string& folder, std::vector<std::str
         m_edits[static_cast<std::size_t>(tags::indexOf(field))] = edit;
     m_v2Comment = m_ui->editV2Comment;
     setUpControls();
+    setUpPictureArea();
     connectSignals();
 }
 
@@ -133,10 +135,27 @@ void TagEditorDialog::setUpControls()
     const int margin = static_cast<int>(m_v2Comment->document()->documentMargin());
     m_v2Comment->setFixedHeight(2 * metrics.lineSpacing() + 2 * margin +
                                 2 * m_v2Comment->frameWidth());
+    // The picture area shares the column with the specifics; their eight lines stay in view.
+    QPlainTextEdit* specifics = m_ui->specificsText;
+    specifics->setMinimumHeight(8 * QFontMetrics(specifics->font()).lineSpacing() +
+                                2 * static_cast<int>(specifics->document()->documentMargin()) +
+                                2 * specifics->frameWidth());
     // The editor's own typed genre must reach the file as typed, so no completion.
     m_ui->comboV2Genre->setCompleter(nullptr);
     fillGenreBox(*m_ui->comboV1Genre);
     fillGenreBox(*m_ui->comboV2Genre);
+}
+
+void TagEditorDialog::setUpPictureArea()
+{
+    PictureArea* area = m_ui->pictureArea;
+    area->attach(m_pictures, m_prompter);
+    // The picture controls come after every other control, whose order stays as it is.
+    QWidget* before = m_ui->buttonNext;
+    for (QWidget* control : area->tabSequence()) {
+        setTabOrder(before, control);
+        before = control;
+    }
 }
 
 bool TagEditorDialog::loadFirstFile()
@@ -155,6 +174,7 @@ void TagEditorDialog::connectSignals()
             connect(edit, &QLineEdit::textChanged, this, &TagEditorDialog::markModified);
     }
     connect(m_v2Comment, &QPlainTextEdit::textChanged, this, &TagEditorDialog::markModified);
+    connect(m_ui->pictureArea, &PictureArea::changed, this, &TagEditorDialog::markModified);
     // A track number takes the last two bytes of the ID3v1 comment.
     connect(m_ui->editV1Track, &QLineEdit::textChanged, this, [this](const QString& track) {
         m_ui->editV1Comment->setMaxLength(static_cast<int>(
@@ -238,6 +258,8 @@ bool TagEditorDialog::loadCurrentFile()
             m_ui->checkId3v1->setChecked(m_record->hasId3v1());
             m_ui->checkId3v2->setChecked(m_record->hasId3v2());
             m_ui->specificsText->setPlainText(fromUtf8(editorSpecifics(loaded)));
+            m_pictures.load(currentPath(), loaded.pictures);
+            m_ui->pictureArea->showCover(displayName(m_folder));
             applyId3v1Enabling();
             applyId3v2Enabling();
             fillControls();
@@ -301,6 +323,7 @@ void TagEditorDialog::applyId3v2Enabling()
                                    : QString());
     });
     m_ui->comboV2Genre->setEnabled(on);
+    m_ui->pictureArea->setEditable(on);
     m_ui->buttonToId3v1->setEnabled(on);
     m_ui->buttonClearCounter->setEnabled(on);
     m_ui->checkCompact->setEnabled(on);
@@ -371,6 +394,8 @@ batch::EditorLayout TagEditorDialog::editorLayout() const
 
 bool TagEditorDialog::saveCurrentFile()
 {
+    if (!m_ui->pictureArea->commitPending())
+        return false;
     const bool compact = m_ui->checkId3v2->isChecked() && m_ui->checkCompact->isChecked();
     // An unchanged file is still rewritten when its tag is to be compacted.
     if (!m_modified && !compact)
@@ -395,7 +420,7 @@ bool TagEditorDialog::saveCurrentFile()
                               m_ui->checkCompact->isChecked(),
                               {m_record->hasId3v1(), m_record->hasId3v2()}, oldTag,
                               m_writing ? m_writing->policy : tags::WritePolicy{},
-                              change ? change->recorder() : nullptr);
+                              change ? change->recorder() : nullptr, m_pictures.edits());
     }
     const QString undoProblem = change ? change->finish() : QString();
     if (outcome.isFailed()) {
@@ -403,6 +428,9 @@ bool TagEditorDialog::saveCurrentFile()
         return false;
     }
     if (!undoProblem.isEmpty()) m_prompter.information(this, undoProblem);
+    // The picture changes are in the file now: what is shown starts from there.
+    (void)m_pictures.reload();
+    m_ui->pictureArea->showCover(displayName(m_folder));
     m_modified = false;
     return true;
 }
@@ -468,6 +496,8 @@ void TagEditorDialog::revert()
     applyId3v1Enabling();
     applyId3v2Enabling();
     fillControls();
+    m_pictures.revert();
+    m_ui->pictureArea->showCover(displayName(m_folder));
     m_modified = false;
 }
 

@@ -3,6 +3,7 @@
 // were selected when it opened. A file is read when it becomes current and written only by
 // "Update", by a Yes to the save prompt of Prev and Next, or by Update All.
 
+#include "batch/editor_pictures.h"
 #include "batch/field_selection.h"
 #include "editor/update_all_hook.h"
 #include "gui/undoable_change.h"
@@ -52,6 +53,8 @@ public:
     [[nodiscard]] bool compact() const { return m_compact; }
     // 0-based position of the current file among the names.
     [[nodiscard]] int currentIndex() const { return m_index; }
+    // The pictures of the current file as the picture area shows and changes them.
+    [[nodiscard]] const batch::EditorPictures& pictures() const { return m_pictures; }
 
     // Loads the first file of the list that can be read; each one before it that cannot is
     // reported ("Unable to read the file ..."). False when none could be read: the dialog has
@@ -66,6 +69,7 @@ public:
 
 private:
     void setUpControls();
+    void setUpPictureArea();
     void connectSignals();
     void markModified() { m_modified = true; }
 
@@ -129,6 +133,7 @@ private:
     std::uint8_t m_v2Major = 0;  // the version of the current file's ID3v2 tag, 0 without one
     // The current file as loaded; Revert restores it, saves never go through it.
     std::unique_ptr<tags::TagRecord> m_record;
+    batch::EditorPictures m_pictures;  // the current file's, with the changes not yet saved
     UpdateAllHandler m_updateAll;
     std::optional<WriteSettings> m_writing;
     // The width the user had before "< Less", given back by "More >".

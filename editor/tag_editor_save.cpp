@@ -10,13 +10,14 @@ namespace corvane {
 batch::FileOutcome saveTagFile(const std::string& path, const batch::EditorTexts& texts,
                                batch::EditorLayout layout, bool compact, LoadedTags loaded,
                                OldTagSave oldTag, tags::WritePolicy policy,
-                               batch::UndoRecorder* undo)
+                               batch::UndoRecorder* undo, std::vector<tags::PictureEdit> pictures)
 {
     const auto all = batch::FieldSelection::all();
     batch::UpdateAllPlan plan;
     plan.id3v1 = batch::collectId3v1List(texts, all);
     plan.id3v2 = batch::collectId3v2List(texts, all, layout, batch::PlayCounter::Write);
     plan.compact = compact;
+    plan.pictures = std::move(pictures);
     batch::keepUnloadedTag(plan.id3v1, loaded.id3v1);
     batch::keepUnloadedTag(plan.id3v2, loaded.id3v2);
     return batch::runFile(path, [&](tags::FileIo& file, const batch::RunFile&) {
@@ -24,6 +25,7 @@ batch::FileOutcome saveTagFile(const std::string& path, const batch::EditorTexts
         const bool old = header && header->major == 2 && plan.id3v2.action == batch::TagAction::Write;
         if (old && oldTag == OldTagSave::Keep) {
             plan.id3v2 = batch::CollectedList{};
+            plan.pictures.clear();
         } else if (old) {
             const auto conversion = tags::convertId3v2(file, 3);
             if (!conversion.result.ok()) return batch::FileOutcome::failed(conversion.result);

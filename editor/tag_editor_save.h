@@ -28,7 +28,8 @@ struct LoadedTags {
 enum class OldTagSave { Convert, Keep };
 
 // Writes both tags of the file at path from texts, every field of the layout taken: a checked
-// box writes its whole tag, a cleared one removes a loaded tag. compact gives free tag space back.
+// box writes its whole tag, with the picture edits, a cleared one removes a loaded tag. compact
+// gives free tag space back.
 // A tag the writer refuses (damaged, or a version it cannot rewrite) fails the save before
 // anything is written. The file goes through the batch core's run driver like any file of a
 // run: NotWritable when the access test refuses it, Failed when the open or a write fails. The
@@ -39,6 +40,7 @@ enum class OldTagSave { Convert, Keep };
                                              LoadedTags loaded,
                                              OldTagSave oldTag = OldTagSave::Keep,
                                              tags::WritePolicy policy = {},
-                                             batch::UndoRecorder* undo = nullptr);
+                                             batch::UndoRecorder* undo = nullptr,
+                                             std::vector<tags::PictureEdit> pictures = {});
 
 }  // namespace corvane

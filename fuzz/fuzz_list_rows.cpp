@@ -14,7 +14,7 @@ constexpr std::array<tags::Column, tags::kColumnCount> kAllColumns{
     tags::Column::Filename,  tags::Column::Title,      tags::Column::Artist,    tags::Column::Album,
     tags::Column::Year,      tags::Column::Comment,    tags::Column::Genre,     tags::Column::Track,
     tags::Column::Composer,  tags::Column::OrigArtist, tags::Column::Copyright, tags::Column::Url,
-    tags::Column::EncodedBy,
+    tags::Column::EncodedBy, tags::Column::Cover,
 };
 
 std::size_t characters(std::string_view utf8)

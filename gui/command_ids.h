@@ -32,6 +32,9 @@ enum class CommandId : int {
     TagFromFileName = 3110,
     RenameFromTags = 3111,
     CaseAndReplace = 3112,
+    SetCover = 3120,
+    RemovePictures = 3121,
+    ExtractCovers = 3122,
     UndoLastChange = 3190,  // needs no selection
     ActionLast = 3199,
 };

@@ -1,5 +1,6 @@
 #include "gui/prompt.h"
 
+#include <QFileDialog>
 #include <QMessageBox>
 
 namespace corvane {
@@ -39,6 +40,20 @@ PromptAnswer MessageBoxPrompter::ask(QWidget* parent, const QString& text, Promp
     box.setStandardButtons(QMessageBox::Ok);
     box.exec();
     return PromptAnswer::Ok;
+}
+
+QString MessageBoxPrompter::askPath(QWidget* parent, PathQuestion question, const QString& caption,
+                                   const QString& start)
+{
+    const QString images = QStringLiteral("Images (*.jpg *.jpeg *.png *.JPG *.JPEG *.PNG);;All files (*)");
+    switch (question) {
+    case PathQuestion::OpenImage: return QFileDialog::getOpenFileName(parent, caption, start, images);
+    case PathQuestion::SaveImage:
+        return QFileDialog::getSaveFileName(parent, caption, start, images, nullptr,
+                                            QFileDialog::DontConfirmOverwrite);
+    case PathQuestion::Folder: return QFileDialog::getExistingDirectory(parent, caption, start);
+    }
+    return {};
 }
 
 }  // namespace corvane

@@ -16,4 +16,7 @@ namespace corvane {
 // passed the access test but whose open or write then failed.
 [[nodiscard]] QString writeFailureMessage(const QString& name, const std::string& reason);
 
+// "The picture of <name> could not be extracted." and the reason as a sentence, likewise.
+[[nodiscard]] QString extractFailureMessage(const QString& name, const std::string& reason);
+
 }  // namespace corvane

@@ -63,16 +63,40 @@ void ByteImage::copyTo(std::uint64_t from, std::span<std::uint8_t> out) const
 
 bool ByteImage::writeTo(FileIo& file, std::uint64_t from, std::uint64_t to, std::uint64_t base) const
 {
-    std::vector<std::uint8_t> buffer(
-        static_cast<std::size_t>(std::min<std::uint64_t>(kWriteBuffer, to > from ? to - from : 0)));
-    for (std::uint64_t at = from; at < to;) {
-        const auto n = static_cast<std::size_t>(std::min<std::uint64_t>(buffer.size(), to - at));
-        const auto chunk = std::span(buffer).first(n);
-        copyTo(at, chunk);
-        if (!file.writeAt(base + at, chunk)) return false;
-        at += n;
+    // Small pieces and zeros are gathered in the buffer; a large piece in memory (a picture's
+    // frame) goes out from where it is, without a copy.
+    std::vector<std::uint8_t> buffer;
+    buffer.reserve(static_cast<std::size_t>(std::min<std::uint64_t>(kWriteBuffer, to > from ? to - from : 0)));
+    std::uint64_t bufferAt = from;
+    const auto flush = [&] {
+        const bool ok = buffer.empty() || file.writeAt(base + bufferAt, buffer);
+        bufferAt += buffer.size();
+        buffer.clear();
+        return ok;
+    };
+    for (std::size_t i = to > from ? pieceAt(from) : m_pieces.size(); i < m_pieces.size(); ++i) {
+        const Piece& piece = m_pieces[i];
+        const std::uint64_t start = std::max(from, piece.start);
+        const std::uint64_t end = std::min(to, piece.start + piece.size);
+        if (start >= end) break;
+        if (piece.data != nullptr && end - start >= kWriteBuffer / 2) {
+            if (!flush()) return false;
+            const auto bytes = std::span(piece.data + (start - piece.start), static_cast<std::size_t>(end - start));
+            if (!file.writeAt(base + start, bytes)) return false;
+            bufferAt = end;
+            continue;
+        }
+        for (std::uint64_t at = start; at < end;) {
+            const auto n = static_cast<std::size_t>(std::min<std::uint64_t>(kWriteBuffer - buffer.size(), end - at));
+            if (piece.data == nullptr)
+                buffer.insert(buffer.end(), n, std::uint8_t{0});
+            else
+                buffer.insert(buffer.end(), piece.data + (at - piece.start), piece.data + (at - piece.start) + n);
+            at += n;
+            if (buffer.size() == kWriteBuffer && !flush()) return false;
+        }
     }
-    return true;
+    return flush();
 }
 
 std::optional<std::pair<std::uint64_t, std::uint64_t>> ByteImage::differences(const ByteImage& a,

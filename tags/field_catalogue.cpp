@@ -21,6 +21,31 @@ const std::array<ColumnDef, kColumnCount> ColumnTable{{
     {"Copyright", "TCOP"},
     {"URL", "WXXX"},
     {"Encoded By", "TENC"},
+    {"Cover", ""},
+}};
+
+const std::array<PictureTypeDef, kPictureTypeCount> PictureTypeTable{{
+    {"Other", "other"},
+    {"File icon", "icon"},
+    {"Other file icon", "other-icon"},
+    {"Front cover", "front"},
+    {"Back cover", "back"},
+    {"Leaflet page", "leaflet"},
+    {"Media", "media"},
+    {"Lead artist", "lead-artist"},
+    {"Artist", "artist"},
+    {"Conductor", "conductor"},
+    {"Band", "band"},
+    {"Composer", "composer"},
+    {"Lyricist", "lyricist"},
+    {"Recording location", "recording-location"},
+    {"During recording", "during-recording"},
+    {"During performance", "during-performance"},
+    {"Screen capture", "screen-capture"},
+    {"A bright coloured fish", "fish"},
+    {"Illustration", "illustration"},
+    {"Band logo", "band-logo"},
+    {"Publisher logo", "publisher-logo"},
 }};
 
 const std::array<std::string_view, kTagRecordSize> FrameIdTable{
@@ -185,6 +210,26 @@ std::string genreDisplayText(std::string_view tcon)
         }
     }
     return shown;
+}
+
+std::string pictureTypeName(std::uint8_t type)
+{
+    if (type < kPictureTypeCount) return std::string(PictureTypeTable[type].name);
+    return "Type " + std::to_string(type);
+}
+
+std::optional<std::uint8_t> pictureTypeOfKeyword(std::string_view keyword)
+{
+    for (std::size_t i = 0; i < PictureTypeTable.size(); ++i) {
+        if (equalsIgnoringAsciiCase(PictureTypeTable[i].keyword, keyword))
+            return static_cast<std::uint8_t>(i);
+    }
+    if (keyword.empty() || keyword.size() > 3 ||
+        !std::all_of(keyword.begin(), keyword.end(), [](char c) { return c >= '0' && c <= '9'; }))
+        return std::nullopt;
+    const auto number = leadingInteger(keyword);
+    if (number > 255) return std::nullopt;
+    return static_cast<std::uint8_t>(number);
 }
 
 std::optional<Column> columnOfFrame(std::string_view frameId)

@@ -15,12 +15,13 @@ namespace corvane::tags {
 enum class Column : int {
     Filename = 0, Title, Artist, Album, Year, Comment, Genre, Track,
     Composer, OrigArtist, Copyright, Url, EncodedBy,
+    Cover,  // the pixel size of the file's cover, from the picture's header bytes
 };
-inline constexpr int kColumnCount = 13;
+inline constexpr int kColumnCount = 14;
 
 struct ColumnDef {
     std::string_view name;     // header text, at most 12 characters
-    std::string_view frameId;  // ID3v2 frame that fills the column; empty for Filename
+    std::string_view frameId;  // ID3v2 frame that fills the column; empty for Filename and Cover
 };
 extern const std::array<ColumnDef, kColumnCount> ColumnTable;
 
@@ -33,6 +34,23 @@ extern const std::array<std::string_view, kTagRecordSize> FrameIdTable;
 inline constexpr int kGenreCount = 192;
 inline constexpr std::uint8_t kNoGenre = 255;
 extern const std::array<std::string_view, kGenreCount> GenreTable;
+
+// The picture types of an attached picture, by the number its frame stores: the name the
+// program shows and the keyword corvane-tag takes ("front"). A number past the table is shown by
+// its digits.
+struct PictureTypeDef {
+    std::string_view name;
+    std::string_view keyword;
+};
+inline constexpr int kPictureTypeCount = 21;
+inline constexpr std::uint8_t kFrontCoverType = 3;
+extern const std::array<PictureTypeDef, kPictureTypeCount> PictureTypeTable;
+
+// "Front cover" for 3; "Type 42" for a number past the table.
+[[nodiscard]] std::string pictureTypeName(std::uint8_t type);
+// The type of a keyword ("front", "back-cover" is not one) or of its number ("3"); nullopt for
+// anything else.
+[[nodiscard]] std::optional<std::uint8_t> pictureTypeOfKeyword(std::string_view keyword);
 
 // Bit rates in kbit/s; index 0 is free format.
 extern const std::array<int, 15> BitRatesV1Layer2;

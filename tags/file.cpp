@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <array>
+#include <atomic>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -418,6 +419,46 @@ std::string AccessTest::reason() const
     case ELOOP: return "too many symbolic links on the way to the file";
     default: return errorString(error);
     }
+}
+
+WholeFileWrite writeWholeFile(const std::string& path, std::span<const std::uint8_t> bytes,
+                              bool replace)
+{
+    WholeFileWrite result;
+    const auto failed = [&result](int err) {
+        result.reason = errorString(err);
+        return result;
+    };
+    // A hidden name no other writer of this folder picks: the target's, the process, a counter.
+    static std::atomic<unsigned> counter{0};
+    const auto slash = path.rfind('/');
+    const std::size_t nameAt = slash == std::string::npos ? 0 : slash + 1;
+    const std::string partial = path.substr(0, nameAt) + "." + path.substr(nameAt) + ".corvane-" +
+                                std::to_string(::getpid()) + "-" +
+                                std::to_string(counter.fetch_add(1)) + ".part";
+    int fd = -1;
+    do {
+        fd = ::open(partial.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    } while (fd < 0 && errno == EINTR);
+    if (fd < 0) return failed(errno);
+    File file;
+    file.m_fd = fd;
+    const bool written = file.writeAt(0, bytes);
+    const int writeError = file.error();
+    if (!file.close() || !written) {
+        ::unlink(partial.c_str());
+        return failed(written ? file.error() : writeError);
+    }
+    // link() refuses a name that exists, which rename() would replace.
+    const int rc = replace ? ::rename(partial.c_str(), path.c_str()) : ::link(partial.c_str(), path.c_str());
+    const int err = errno;
+    if (!replace || rc != 0) ::unlink(partial.c_str());
+    if (rc == 0) {
+        result.ok = true;
+        return result;
+    }
+    result.exists = err == EEXIST;
+    return failed(err);
 }
 
 std::string errorString(int err)

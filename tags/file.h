@@ -82,6 +82,8 @@ enum class OpenMode { Read, Update };
 // (named pipe, socket, device); errorString gives "not a regular file". Not an errno value.
 inline constexpr int kNotRegularFile = -1;
 
+struct WholeFileWrite;
+
 class File final : public FileIo {
 public:
     File() = default;
@@ -129,6 +131,8 @@ public:
 private:
     friend File createNewFile(const std::string& path);
     friend class FileMapping;
+    friend WholeFileWrite writeWholeFile(const std::string& path,
+                                         std::span<const std::uint8_t> bytes, bool replace);
     void noteWritten(std::uint64_t end);
 
     int m_fd = -1;
@@ -195,6 +199,19 @@ struct AccessTest {
 // opened for reading and writing or has no write permission bit at all, so a file marked
 // read-only is refused even for root. Only regular files pass; nothing is opened.
 [[nodiscard]] AccessTest testAccess(const std::string& path);
+
+// Writing a whole new file, such as a picture taken out of a tag.
+struct WholeFileWrite {
+    bool ok = false;
+    bool exists = false;  // the file was there and was left alone
+    std::string reason;   // why it failed
+};
+// Writes bytes as the file at path, with the permissions the user gives new files. The bytes go
+// to a file beside it first, which then becomes path in one step, so that nobody ever sees half
+// of it: without replace only when path does not exist (an existing file is never touched, not
+// even one that appears meanwhile), with replace in place of what is there.
+[[nodiscard]] WholeFileWrite writeWholeFile(const std::string& path,
+                                            std::span<const std::uint8_t> bytes, bool replace);
 
 // The user-readable text of an errno value.
 [[nodiscard]] std::string errorString(int err);

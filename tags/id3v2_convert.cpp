@@ -6,6 +6,7 @@
 
 #include "tags/field_catalogue.h"
 #include "tags/id3v2_fields.h"
+#include "tags/id3v2_pictures.h"
 #include "tags/id3v2_plan.h"
 #include "tags/tag_write.h"
 #include "tags/text_encoding.h"
@@ -33,8 +34,6 @@ bool isIn(std::string_view id, std::span<const std::string_view> ids)
     return std::find(ids.begin(), ids.end(), id) != ids.end();
 }
 
-bool isWide(std::uint8_t encoding) { return encoding == 1 || encoding == 2; }
-
 void append(Bytes& to, std::string_view bytes) { to.insert(to.end(), bytes.begin(), bytes.end()); }
 
 TextEncoding encodingFor(const std::vector<std::string>& texts, std::uint8_t major)
@@ -44,21 +43,6 @@ TextEncoding encodingFor(const std::vector<std::string>& texts, std::uint8_t maj
     return major == 4 ? TextEncoding::Utf8 : TextEncoding::Utf16Bom;
 }
 
-std::string encoded(std::string_view text, TextEncoding encoding)
-{
-    switch (encoding) {
-        case TextEncoding::Latin1: return utf8ToLatin1(text);
-        case TextEncoding::Utf8: return sanitizeUtf8(text);
-        default: return utf8ToUtf16Bom(text);
-    }
-}
-
-std::string_view terminator(TextEncoding encoding)
-{
-    static constexpr char kZeros[2] = {0, 0};
-    return {kZeros, isWide(static_cast<std::uint8_t>(encoding)) ? 2u : 1u};
-}
-
 // A text body of the given values: 2.4 separates them by terminators.
 Bytes textBody(const std::vector<std::string>& values, std::uint8_t major)
 {
@@ -66,7 +50,7 @@ Bytes textBody(const std::vector<std::string>& values, std::uint8_t major)
     Bytes body{static_cast<std::uint8_t>(encoding)};
     for (std::size_t i = 0; i < values.size(); ++i) {
         if (i > 0) append(body, terminator(encoding));
-        append(body, encoded(values[i], encoding));
+        append(body, encodeText(values[i], encoding));
     }
     return body;
 }
@@ -85,10 +69,7 @@ std::string digitsOnly(std::string_view text, std::size_t count)
 Bytes apicBodyOfPic(std::span<const std::uint8_t> pic)
 {
     if (pic.size() < 4) return {pic.begin(), pic.end()};
-    std::string format(pic.begin() + 1, pic.begin() + 4);
-    std::transform(format.begin(), format.end(), format.begin(),
-                   [](char c) { return static_cast<char>(std::tolower(static_cast<unsigned char>(c))); });
-    const std::string mime = format == "jpg" ? "image/jpeg" : "image/" + format;
+    const std::string mime = mimeOfV22Format(std::string(pic.begin() + 1, pic.begin() + 4));
     Bytes body{pic[0]};
     append(body, mime);
     body.push_back(0);
@@ -198,7 +179,7 @@ Timestamp parseTimestamp(std::string_view text)
 // prefix is the bytes between the encoding byte and the first string (a comment's language, a
 // picture's MIME type and kind); then come `terminated` strings that end in a terminator, and a
 // last text that runs to the end when textAtEnd (otherwise the rest is data kept as it is).
-Bytes reencoded(std::span<const std::uint8_t> body, std::size_t prefix, std::size_t terminated,
+Bytes reencodeText(std::span<const std::uint8_t> body, std::size_t prefix, std::size_t terminated,
                 bool textAtEnd)
 {
     if (body.size() < 1 + prefix || (body[0] != 2 && body[0] != 3)) return {body.begin(), body.end()};
@@ -217,7 +198,7 @@ Bytes reencoded(std::span<const std::uint8_t> body, std::size_t prefix, std::siz
     Bytes out{static_cast<std::uint8_t>(encoding)};
     out.insert(out.end(), body.begin() + 1, body.begin() + 1 + static_cast<std::ptrdiff_t>(prefix));
     for (std::size_t i = 0; i < texts.size(); ++i) {
-        append(out, encoded(texts[i], encoding));
+        append(out, encodeText(texts[i], encoding));
         if (i < terminated) append(out, terminator(encoding));
     }
     out.insert(out.end(), rest.begin(), rest.end());
@@ -241,7 +222,7 @@ Bytes apic23(std::span<const std::uint8_t> body)
     const auto mimeEnd = std::find(body.begin() + 1, body.end(), std::uint8_t{0});
     if (mimeEnd == body.end() || mimeEnd + 1 == body.end()) return {body.begin(), body.end()};
     const auto prefix = static_cast<std::size_t>(mimeEnd - body.begin());  // MIME, its 0, type
-    return reencoded(body, prefix + 1, 1, false);
+    return reencodeText(body, prefix + 1, 1, false);
 }
 
 std::vector<Frame> to23(const std::vector<Frame>& frames, std::vector<std::string>& dropped)
@@ -278,7 +259,7 @@ std::vector<Frame> to23(const std::vector<Frame>& frames, std::vector<std::strin
             const auto encoding = encodingFor(people, 3);
             Bytes body{static_cast<std::uint8_t>(encoding)};
             for (const auto& person : people) {
-                append(body, encoded(person, encoding));
+                append(body, encodeText(person, encoding));
                 append(body, terminator(encoding));
             }
             out.push_back({"IPLS", std::move(body)});
@@ -287,13 +268,13 @@ std::vector<Frame> to23(const std::vector<Frame>& frames, std::vector<std::strin
                    isIn(id, kOnlyIn24)) {
             dropped.push_back(id);
         } else if (id == "TXXX") {
-            out.push_back({id, reencoded(frame.body, 0, 1, true)});
+            out.push_back({id, reencodeText(frame.body, 0, 1, true)});
         } else if (id[0] == 'T') {
             out.push_back({id, text23(frame.body)});
         } else if (id == "COMM" || id == "USLT") {
-            out.push_back({id, reencoded(frame.body, 3, 1, true)});
+            out.push_back({id, reencodeText(frame.body, 3, 1, true)});
         } else if (id == "WXXX") {
-            out.push_back({id, reencoded(frame.body, 0, 1, false)});
+            out.push_back({id, reencodeText(frame.body, 0, 1, false)});
         } else if (id == "APIC") {
             out.push_back({id, apic23(frame.body)});
         } else {

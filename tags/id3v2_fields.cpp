@@ -90,29 +90,7 @@ std::string urlToLatin1(std::string_view utf8)
     return out;
 }
 
-// The encoding byte for texts that must all be stored in it.
-TextEncoding encodingFor(std::initializer_list<std::string_view> texts, std::uint8_t major)
-{
-    const bool latin1 = std::all_of(texts.begin(), texts.end(), [](auto t) { return isLatin1(t); });
-    if (latin1) return TextEncoding::Latin1;
-    return major == 4 ? TextEncoding::Utf8 : TextEncoding::Utf16Bom;
-}
 
-std::string encodeText(std::string_view text, TextEncoding encoding)
-{
-    switch (encoding) {
-        case TextEncoding::Latin1: return utf8ToLatin1(text);
-        case TextEncoding::Utf8: return sanitizeUtf8(text);
-        default: return utf8ToUtf16Bom(text);
-    }
-}
-
-std::string_view terminator(TextEncoding encoding)
-{
-    static constexpr char kZeros[2] = {0, 0};
-    const bool wide = encoding == TextEncoding::Utf16Bom || encoding == TextEncoding::Utf16Be;
-    return {kZeros, wide ? 2u : 1u};
-}
 
 // Splits a shown text back into the values of a 2.4 frame.
 std::vector<std::string_view> valuesOf(std::string_view text, std::uint8_t major)
@@ -160,7 +138,7 @@ Bytes commentBody(std::string_view value, std::uint8_t major, const RawFrame* re
             description = frameDescription("COMM", old.data).value_or(std::string{});
         }
     }
-    const auto encoding = encodingFor({description, value}, major);
+    const auto encoding = textEncodingFor({description, value}, major);
     Bytes body;
     body.reserve(4 + description.size() + value.size() * 2 + 6);
     body.push_back(static_cast<std::uint8_t>(encoding));
@@ -190,6 +168,29 @@ Bytes urlBody(std::string_view value, std::uint8_t major, const RawFrame* replac
 }
 
 }  // namespace
+
+TextEncoding textEncodingFor(std::initializer_list<std::string_view> texts, std::uint8_t major)
+{
+    const bool latin1 = std::all_of(texts.begin(), texts.end(), [](auto t) { return isLatin1(t); });
+    if (latin1) return TextEncoding::Latin1;
+    return major == 4 ? TextEncoding::Utf8 : TextEncoding::Utf16Bom;
+}
+
+std::string encodeText(std::string_view text, TextEncoding encoding)
+{
+    switch (encoding) {
+        case TextEncoding::Latin1: return utf8ToLatin1(text);
+        case TextEncoding::Utf8: return sanitizeUtf8(text);
+        default: return utf8ToUtf16Bom(text);
+    }
+}
+
+std::string_view terminator(TextEncoding encoding)
+{
+    static constexpr char kZeros[2] = {0, 0};
+    const bool wide = encoding == TextEncoding::Utf16Bom || encoding == TextEncoding::Utf16Be;
+    return {kZeros, wide ? 2u : 1u};
+}
 
 std::string_view writtenFrameId(std::string_view key, std::uint8_t major)
 {

@@ -10,6 +10,7 @@
 // 2.3 tag that carries only "TDRC"/"TDOR" shows those.
 
 #include <cstdint>
+#include <initializer_list>
 #include <optional>
 #include <span>
 #include <string>
@@ -17,6 +18,7 @@
 #include <vector>
 
 #include "tags/id3v2_layout.h"
+#include "tags/text_encoding.h"
 
 namespace corvane::tags {
 
@@ -61,6 +63,15 @@ struct FieldValue {
                                                          std::string_view value,
                                                          std::uint8_t major,
                                                          const RawFrame* replaced);
+
+// The encoding that texts stored side by side in one frame share: ISO-8859-1 when every one of
+// them can be, else UTF-16 with a byte-order mark in 2.3 and UTF-8 in 2.4.
+[[nodiscard]] TextEncoding textEncodingFor(std::initializer_list<std::string_view> texts,
+                                           std::uint8_t major);
+// A UTF-8 text in that encoding (a character outside ISO-8859-1 becomes "?" there), and the
+// terminator that ends a string in it (one zero byte, or two for UTF-16).
+[[nodiscard]] std::string encodeText(std::string_view text, TextEncoding encoding);
+[[nodiscard]] std::string_view terminator(TextEncoding encoding);
 
 // A frame header of the given version: identifier, size (plain in 2.3, sync-safe in 2.4), flags.
 [[nodiscard]] std::vector<std::uint8_t> frameHeaderBytes(std::string_view id, std::size_t bodySize,

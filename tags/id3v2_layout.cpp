@@ -8,7 +8,7 @@ namespace {
 
 // The first read of a tag takes this much: the header and, in a typical file, every frame up to
 // the padding, so that most tags cost one read.
-constexpr std::size_t kFirstRead = 8192;
+constexpr std::size_t kFirstRead = FileTagBytes::kDefaultRead;
 // What follows the frames is looked at in pieces of this size.
 constexpr std::size_t kScanPiece = 65536;
 
@@ -125,8 +125,11 @@ bool needsInspection(const Id3v2Layout& layout, LayoutCheck check, std::uint64_t
 }  // namespace
 
 FileTagBytes::FileTagBytes(FileIo& file, std::uint64_t available,
-                           std::span<const std::uint8_t> firstWindow)
-    : m_file(file), m_available(available), m_window(firstWindow.begin(), firstWindow.end())
+                           std::span<const std::uint8_t> firstWindow, std::size_t minimumRead)
+    : m_file(file),
+      m_available(available),
+      m_window(firstWindow.begin(), firstWindow.end()),
+      m_minimumRead(minimumRead)
 {
     if (m_window.size() > available) m_window.resize(static_cast<std::size_t>(available));
 }
@@ -158,7 +161,7 @@ bool FileTagBytes::copy(std::uint64_t offset, std::span<std::uint8_t> out)
 bool FileTagBytes::load(std::uint64_t offset, std::size_t wanted)
 {
     const auto size = static_cast<std::size_t>(
-        std::min<std::uint64_t>(std::max(wanted, kFirstRead), m_available - offset));
+        std::min<std::uint64_t>(std::max(wanted, m_minimumRead), m_available - offset));
     m_window.resize(size);
     const auto got = m_file.readAt(kId3v2HeaderSize + offset, m_window);
     if (!got) return false;

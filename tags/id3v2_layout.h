@@ -79,10 +79,15 @@ using FrameFilter = std::function<bool(std::string_view id)>;
                                           const FrameFilter& wanted = {});
 
 // A tag body read from a file through a window, so a header or value inside the window costs no
-// system call and one outside it moves the window there. Nothing past available is read.
+// system call and one outside it moves the window there. Nothing past available is read. A
+// window read takes at least minimumRead bytes: frame headers lie close together, the few header
+// bytes of a picture's segments far apart.
 class FileTagBytes final : public TagBytes {
 public:
-    FileTagBytes(FileIo& file, std::uint64_t available, std::span<const std::uint8_t> firstWindow = {});
+    static constexpr std::size_t kDefaultRead = 8192;
+
+    FileTagBytes(FileIo& file, std::uint64_t available, std::span<const std::uint8_t> firstWindow = {},
+                 std::size_t minimumRead = kDefaultRead);
 
     [[nodiscard]] std::optional<std::span<const std::uint8_t>> at(std::uint64_t offset,
                                                                   std::size_t n) override;
@@ -97,6 +102,7 @@ private:
     std::uint64_t m_available;
     std::uint64_t m_start = 0;
     std::vector<std::uint8_t> m_window;
+    std::size_t m_minimumRead;
 };
 
 }  // namespace corvane::tags

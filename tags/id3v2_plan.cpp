@@ -6,6 +6,7 @@
 #include <string>
 
 #include "tags/id3v2_fields.h"
+#include "tags/id3v2_pictures.h"
 
 namespace corvane::tags {
 
@@ -70,7 +71,18 @@ Bytes unsynchronisedFrame(const Bytes& frame, std::string_view id)
     return out;
 }
 
-// The plan's store keeps every new frame at a fixed address for the images that borrow it.
+// Puts the new frame of an edit into the plan's store, which keeps every new frame at a fixed
+// address for the images that borrow it. A frame just like the one it replaces leaves that one be.
+void keepFrame(const Id3v2Layout& layout, Edit& edit, Bytes frame, std::string_view id,
+               std::deque<Bytes>& store)
+{
+    if (edit.target && frame == layout.frames[*edit.target].bytes) edit.done = true;
+    if (layout.header.major == 4 && layout.header.isUnsynchronised())
+        frame = unsynchronisedFrame(frame, id);
+    store.push_back(std::move(frame));
+    edit.frame = store.back();
+}
+
 std::vector<Edit> collectEdits(const Id3v2Layout& layout, const SlotList& entries,
                                std::uint8_t major, std::deque<Bytes>& store)
 {
@@ -100,15 +112,35 @@ std::vector<Edit> collectEdits(const Id3v2Layout& layout, const SlotList& entrie
         if (!edit.removal && !edit.done) {
             Bytes frame = encodeFieldFrame(edit.key, edit.value, major,
                                            edit.target ? &frames[*edit.target] : nullptr);
-            if (edit.target && frame == frames[*edit.target].bytes) edit.done = true;
-            if (major == 4 && layout.header.isUnsynchronised())
-                frame = unsynchronisedFrame(frame, writtenFrameId(edit.key, major));
-            store.push_back(std::move(frame));
-            edit.frame = store.back();
+            keepFrame(layout, edit, std::move(frame), writtenFrameId(edit.key, major), store);
         }
         edits.push_back(std::move(edit));
     }
     return edits;
+}
+
+// The pictures' frame edits, after the fields': a frame a field's edit names is not a picture's
+// to touch. False when the pictures are not the ones the edits were made for.
+bool addPictureEdits(const Id3v2Layout& layout, std::span<const PictureEdit> pictures,
+                     std::uint8_t major, std::vector<Edit>& edits, std::deque<Bytes>& store)
+{
+    if (pictures.empty()) return true;
+    std::vector<bool> taken(layout.frames.size(), false);
+    for (const auto& edit : edits) {
+        if (edit.target) taken[*edit.target] = true;
+        if (edit.alsoDrop) taken[*edit.alsoDrop] = true;
+    }
+    auto resolved = resolvePictureEdits(layout, pictures, major, taken);
+    if (resolved.stale) return false;
+    for (auto& change : resolved.changes) {
+        Edit edit;
+        edit.key = std::string(kPictureFrameId);
+        edit.target = change.target;
+        edit.removal = change.removal;
+        if (!edit.removal) keepFrame(layout, edit, std::move(change.frame), kPictureFrameId, store);
+        edits.push_back(std::move(edit));
+    }
+    return true;
 }
 
 struct Placement {
@@ -200,13 +232,18 @@ std::vector<std::uint8_t> applyUnsynchronisation(std::span<const std::uint8_t> b
 }
 
 Id3v2Plan planId3v2Merge(const Id3v2Layout& layout, std::span<const std::uint8_t> leftover,
-                         const SlotList& entries, bool compact, std::uint8_t newMajor)
+                         const SlotList& entries, bool compact, std::uint8_t newMajor,
+                         std::span<const PictureEdit> pictures)
 {
     Id3v2Plan plan;
     plan.oldTag = oldTagImage(layout, leftover);
     const bool hasTag = layout.isPresent();
     const std::uint8_t major = hasTag ? layout.header.major : newMajor;
     auto edits = collectEdits(layout, entries, major, plan.frameStore);
+    if (!addPictureEdits(layout, pictures, major, edits, plan.frameStore)) {
+        plan.status = WriteStatus::Changed;
+        return plan;
+    }
 
     std::uint64_t tagEnd = layout.header.tagSize;
     if (!hasTag) {

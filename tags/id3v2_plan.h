@@ -9,6 +9,10 @@
 // frames dropped before it); otherwise it is dropped there and, like a new frame, written into
 // the free space after the kept frames, in list order. What still does not fit goes after all of
 // them, and the tag grows.
+//
+// Picture edits (see id3v2_pictures.h) follow the same rules after the fields: a replaced
+// picture is a replaced frame, a removed one a dropped frame, an added one a new frame; every
+// picture no edit matches keeps its bytes and its place.
 
 #include <cstdint>
 #include <deque>
@@ -16,6 +20,7 @@
 
 #include "tags/byte_image.h"
 #include "tags/id3v2_layout.h"
+#include "tags/id3v2_pictures.h"
 #include "tags/slot_list.h"
 #include "tags/tag_result.h"
 
@@ -29,15 +34,18 @@ struct Id3v2Plan {
 };
 
 // layout is the writer's read of the tag (LayoutCheck::Everything, every frame's bytes); the plan
-// borrows the frames' bytes, so their buffers must outlive it (moving the layout keeps them); leftover holds the bytes between its last frame and its dirtyEnd. Entries
-// are keyed by field (an empty or absent value removes the field's frame). compact gives the free
-// space back; otherwise it stays as padding. A tag with a 2.4 footer never keeps padding, as the
-// format asks. A file without a tag gets one of version newMajor, sized for every entry (a
-// removal counts as the frame an empty value would make), unless compact.
+// borrows the frames' bytes, so their buffers must outlive it (moving the layout keeps them);
+// leftover holds the bytes between its last frame and its dirtyEnd. Entries are keyed by field
+// (an empty or absent value removes the field's frame). compact gives the free space back;
+// otherwise it stays as padding. A tag with a 2.4 footer never keeps padding, as the format asks.
+// A file without a tag gets one of version newMajor, sized for every entry (a removal counts as
+// the frame an empty value would make) and every new picture, unless compact. Picture edits come
+// after the entries; a required one that matches no picture makes the plan Changed.
 [[nodiscard]] Id3v2Plan planId3v2Merge(const Id3v2Layout& layout,
                                        std::span<const std::uint8_t> leftover,
                                        const SlotList& entries, bool compact,
-                                       std::uint8_t newMajor = 3);
+                                       std::uint8_t newMajor = 3,
+                                       std::span<const PictureEdit> pictures = {});
 
 // The tag as the file holds it, header to footer, from the writer's read of it and the leftover
 // bytes after its frames (see planId3v2Merge).

@@ -9,6 +9,7 @@
 #include "tags/id3v2_fields.h"
 #include "tags/id3v2_frames.h"
 #include "tags/id3v2_layout.h"
+#include "tags/id3v2_pictures.h"
 #include "tags/text_encoding.h"
 
 namespace corvane::tags {
@@ -101,9 +102,75 @@ private:
     std::vector<CellState> m_states;
 };
 
+// The Cover cell: the pixel size of the first front cover, else of the first picture, read from
+// the image's header bytes ("yes" when they do not tell it); empty without a picture.
+class CoverCell {
+public:
+    CoverCell(ListRow& row, std::span<const Column> layout, std::uint8_t major)
+        : m_row(row), m_column(std::find(layout.begin(), layout.end(), Column::Cover) - layout.begin()),
+          m_wanted(static_cast<std::size_t>(m_column) < layout.size()), m_major(major)
+    {
+    }
+
+    [[nodiscard]] bool wants(const FrameRef& frame) const
+    {
+        return m_wanted && !m_settled && frame.id() == kPictureFrameId;
+    }
+
+    // False when a read failed.
+    bool take(TagBytes& bytes, const FrameRef& frame)
+    {
+        std::optional<PictureInfo> picture;
+        bool failed = false;
+        if (!needsDecoding(frame.flags, m_major)) {
+            picture = peekPicture(bytes, frame, m_major, kValueReadLimit, failed);
+        } else if (frame.size <= kCompressedReadLimit) {
+            picture = decoded(bytes, frame, failed);
+        }
+        if (failed) return false;
+        const bool front = picture && picture->fields.type == kFrontCoverType;
+        if (m_found && !front) return true;
+        m_found = true;
+        m_settled = front;
+        const auto& pixels = picture ? picture->pixels : std::nullopt;
+        m_row.cells[static_cast<std::size_t>(m_column)] =
+            pixels ? std::to_string(pixels->width) + "x" + std::to_string(pixels->height) : "yes";
+        return true;
+    }
+
+private:
+    std::optional<PictureInfo> decoded(TagBytes& bytes, const FrameRef& frame, bool& failed) const
+    {
+        const auto stored = bytes.at(frame.bodyOffset(), frame.size);
+        if (!stored) {
+            failed = true;
+            return std::nullopt;
+        }
+        const std::vector<std::uint8_t> copy(stored->begin(), stored->end());
+        const auto body = decodeFrameBody(copy, frame.flags, m_major);
+        if (!body.isReadable()) return std::nullopt;
+        MemoryTagBytes memory(body.data);
+        FrameRef plain = frame;
+        plain.offset = 0;
+        plain.headerSize = 0;
+        plain.size = static_cast<std::uint32_t>(body.data.size());
+        return peekPicture(memory, plain, m_major, body.data.size(), failed);
+    }
+
+    ListRow& m_row;
+    std::ptrdiff_t m_column;
+    bool m_wanted;
+    std::uint8_t m_major;
+    bool m_found = false;
+    bool m_settled = false;  // a front cover was found
+};
+
+// Which cells a walk of the frames fills: the ID3v1 view takes only the cover from them.
+enum class FrameCellsWanted { All, CoverOnly };
+
 void fillFromFrames(ListRow& row, std::span<const Column> layout, File& file,
                     const Id3v2Header& header, std::span<const std::uint8_t> head,
-                    std::uint64_t length)
+                    std::uint64_t length, FrameCellsWanted wanted = FrameCellsWanted::All)
 {
     const std::uint64_t available = std::min<std::uint64_t>(
         header.tagSize, length > kId3v2HeaderSize ? length - kId3v2HeaderSize : 0);
@@ -126,8 +193,17 @@ void fillFromFrames(ListRow& row, std::span<const Column> layout, File& file,
     }
     FrameWalk walk(*bytes, walkHeader, walkAvailable);
     FrameCells cells(row, layout, header.major);
+    CoverCell cover(row, layout, header.major);
+    // A picture's header bytes lie far apart: they get small reads of their own.
+    std::optional<FileTagBytes> pictureBytes;
+    TagBytes* coverBytes = bytes;
+    if (fileBytes) coverBytes = &pictureBytes.emplace(file, available, std::span<const std::uint8_t>{}, kPictureWindowRead);
     while (const auto frame = walk.next()) {
-        const int col = cells.wants(*frame);
+        if (cover.wants(*frame)) {
+            if (!cover.take(*coverBytes, *frame)) return;
+            continue;
+        }
+        const int col = wanted == FrameCellsWanted::All ? cells.wants(*frame) : -1;
         if (col < 0) continue;
         const bool compressed = needsDecoding(frame->flags, header.major) &&
                                 (frame->flags & (header.major == 4 ? kFrameV24Compressed
@@ -185,11 +261,19 @@ ListRow readListRowV1(const std::string& path, std::string_view fileName,
     File file = File::open(path, OpenMode::Read);
     const auto length = rowFileLength(file);
     if (!length) return row;
-    std::array<std::uint8_t, kId3v2HeaderSize> head{};
+    // The cover comes from the ID3v2 frames in either view; without its column the header will do.
+    const bool coverShown = std::find(layout.begin(), layout.end(), Column::Cover) != layout.end();
+    std::vector<std::uint8_t> head(static_cast<std::size_t>(
+        std::min<std::uint64_t>(*length, kId3v2HeaderSize + (coverShown ? kWindowSize : 0))));
     const auto got = file.readAt(0, head);
     if (!got) return row;
-    const auto header = parseId3v2Header(std::span(head).first(*got));
-    if (header && header->isSupported()) row.presence |= kPresenceId3v2;
+    head.resize(*got);
+    const auto header = parseId3v2Header(head);
+    if (header && header->isSupported()) {
+        row.presence |= kPresenceId3v2;
+        if (coverShown)
+            fillFromFrames(row, layout, file, *header, head, *length, FrameCellsWanted::CoverOnly);
+    }
     if (const auto trailer = readTrailer(file, *length, {}, header ? header->totalSize() : 0)) {
         fillFromTrailer(row, layout, *trailer);
         row.presence |= kPresenceId3v1;

@@ -17,6 +17,8 @@ std::string describe(const WriteResult& result)
         return "ID3v2.2 tag: convert it first";
     case WriteStatus::Refused:
         return result.ioError;
+    case WriteStatus::Changed:
+        return "the tag changed since it was read";
     case WriteStatus::TooLarge:
         return "the ID3v2 tag would be larger than 256 MB";
     }

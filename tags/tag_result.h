@@ -21,6 +21,7 @@ enum class WriteStatus {
     OldVersion,   // an ID3v2.2 tag: it is rewritten only by converting it
     TooLarge,     // the new ID3v2 tag would not fit the 28 bits of its size
     Refused,      // the change cannot be made to this tag; the reason says why
+    Changed,      // the tag is not the one the change was made for (it changed since it was read)
 };
 
 struct WriteResult {

@@ -55,7 +55,7 @@ V2Part prepareMerge(FileIo& file, const TagChanges& changes)
     part.leftover = std::move(read.leftover);
     if (!part.refusal.ok()) return part;
     part.plan = planId3v2Merge(part.layout, part.leftover, changes.id3v2Entries, changes.compact,
-                               changes.newTagMajor);
+                               changes.newTagMajor, changes.pictures);
     if (part.plan.status != WriteStatus::Ok) part.refusal = WriteResult::failure(part.plan.status);
     return part;
 }

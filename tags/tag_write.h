@@ -10,6 +10,7 @@
 
 #include "tags/file.h"
 #include "tags/id3v2_layout.h"
+#include "tags/id3v2_pictures.h"
 #include "tags/slot_list.h"
 #include "tags/tag_result.h"
 
@@ -17,7 +18,8 @@ namespace corvane::tags {
 
 enum class V2Change {
     None,
-    Merge,   // merge id3v2Entries into the tag (creating one when there is none and entries ask)
+    Merge,   // merge id3v2Entries and the picture edits into the tag (creating one when there is
+             // none and they ask)
     Remove,  // remove the whole tag, whatever its version
 };
 enum class V1Change {
@@ -31,6 +33,7 @@ struct TagChanges {
     SlotList id3v2Entries;  // keyed by field (frame id); an empty or absent value clears it
     bool compact = false;   // give the ID3v2 tag's free space back (also with no entries)
     std::uint8_t newTagMajor = 3;  // the version of a tag a merge creates: 3 or 4
+    std::vector<PictureEdit> pictures;  // a merge's picture edits, after the entries
     V1Change id3v1 = V1Change::None;
     SlotList id3v1Entries;  // keyed by V1FieldNo
 };

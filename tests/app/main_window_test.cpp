@@ -151,8 +151,8 @@ TEST(MainWindow, StoredValuesAreLimitedAtStart)
     ASSERT_TRUE(finishScan(window.fileList()));
     EXPECT_EQ(window.folderTree().width(), 700);
     EXPECT_EQ(window.windowTitle(), "Corvane - ID3v1");
-    EXPECT_EQ(window.columnLayout().size(), 13u);
-    EXPECT_EQ(window.fileList().horizontalHeader()->count(), 13);
+    EXPECT_EQ(window.columnLayout().size(), static_cast<std::size_t>(tags::kColumnCount));
+    EXPECT_EQ(window.fileList().horizontalHeader()->count(), tags::kColumnCount);
 }
 
 TEST(MainWindow, HeaderOrderAndSortColumnSurviveARestart)

@@ -242,7 +242,8 @@ TEST_F(ActionMenu, CompactItemNamesOneTagOnlyForExactlyOneSelectedRow)
                            "-",                     "Convert ID3v2 Version..."};
     const auto expected = [&](const QString& compact) {
         return QStringList{"Undo", "-", "Set Data >", "-"} + rest +
-               QStringList{compact, "-", "Properties"};
+               QStringList{compact, "-", "Set Cover...", "Remove Pictures...", "Extract Covers...",
+                           "-", "Properties"};
     };
     EXPECT_EQ(itemTexts(*m_window->actionMenu()), expected("Compact ID3v2 Tags"));
     m_window->fileList().selectRow(0);
@@ -251,7 +252,7 @@ TEST_F(ActionMenu, CompactItemNamesOneTagOnlyForExactlyOneSelectedRow)
     const std::unique_ptr<QMenu> menu = m_window->actionMenu();
     EXPECT_EQ(itemTexts(*menu), expected("Compact ID3v2 Tags"));
     EXPECT_EQ(itemCommands(*menu), (std::vector<int>{3190, 0, 0, 0, 3102, 3103, 0, 3110, 3111, 3112,
-                                                     0, 3104, 3106, 0, 3000}));
+                                                     0, 3104, 3106, 0, 3120, 3121, 3122, 0, 3000}));
     ASSERT_NE(menu->defaultAction(), nullptr);
     EXPECT_EQ(menu->defaultAction()->text(), "Properties");
     EXPECT_TRUE(menu->actions().constLast()->isEnabled());
@@ -264,6 +265,7 @@ TEST_F(ActionMenu, FilenameOnlyLayoutHasNoSetDataAndNoItsSeparator)
               (QStringList{"Undo", "-", "Synchronise Tags", "Auto Track No", "-",
                            "Tag from File Name...", "Rename from Tags...", "Case and Replace...",
                            "-", "Convert ID3v2 Version...", "Compact ID3v2 Tags", "-",
+                           "Set Cover...", "Remove Pictures...", "Extract Covers...", "-",
                            "Properties"}));
 }
 

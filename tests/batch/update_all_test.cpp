@@ -68,7 +68,7 @@ TEST(UpdateAll, FailedId3v2WriteTouchesNeitherTag)
     const auto all = FieldSelection::all();
     const UpdateAllPlan plan{collectId3v1List(texts, all),
                              collectId3v2List(texts, all, EditorLayout::Expanded, PlayCounter::Write),
-                             true};
+                             true, {}};
     auto file = test::openUpdate(path);
     test::FullDisk full(file);
     const auto outcome = updateAllFile(full, plan);

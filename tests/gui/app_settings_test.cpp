@@ -56,11 +56,11 @@ TEST(AppSettings, OutOfRangeValuesAreLimited)
     s.store().setValue("SortColumn", int32Bytes(99));
     const AppSettings a = AppSettings::load(s.store());
     EXPECT_EQ(a.view, TagView::Id3v1);
-    ASSERT_EQ(a.columns.size(), 13u);
+    ASSERT_EQ(a.columns.size(), static_cast<std::size_t>(tags::kColumnCount));
     EXPECT_EQ(a.columns[0], (ColumnSpec{Column::Filename, 2000}));
     EXPECT_EQ(a.columns[1], (ColumnSpec{Column::Album, 90}));
     EXPECT_EQ(a.columns[12], (ColumnSpec{Column::EncodedBy, 150}));
-    EXPECT_EQ(a.sortColumn, 12);
+    EXPECT_EQ(a.sortColumn, tags::kColumnCount - 1);
 
     s.store().setValue("SortColumn", int32Bytes(-3));
     EXPECT_EQ(AppSettings::load(s.store()).sortColumn, 0);

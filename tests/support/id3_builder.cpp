@@ -127,4 +127,17 @@ Bytes mp3(const Bytes& tagBytes, const Bytes& audio, const Bytes& trailerBytes)
     return out;
 }
 
+Bytes apicBody(std::uint8_t type, std::string_view mime, std::string_view description,
+               const Bytes& image)
+{
+    Bytes body{0};
+    append(body, mime);
+    body.push_back(0);
+    body.push_back(type);
+    append(body, description);
+    body.push_back(0);
+    append(body, image);
+    return body;
+}
+
 }  // namespace corvane::test

@@ -21,6 +21,10 @@ namespace corvane::test {
 [[nodiscard]] Bytes zlibCompressed(const Bytes& bytes);
 // A text frame with encoding byte 0 followed by the given (ISO-8859-1) bytes.
 [[nodiscard]] Bytes textFrame(std::string_view id, std::string_view latin1);
+// An attached-picture body with encoding byte 0 (ISO-8859-1 description): the MIME type, the
+// picture type, the description, the image.
+[[nodiscard]] Bytes apicBody(std::uint8_t type, std::string_view mime, std::string_view description,
+                             const Bytes& image);
 // An ID3v2.2 frame: three-character identifier, 24-bit big-endian body size, body.
 [[nodiscard]] Bytes frameV22(std::string_view id3, const Bytes& body);
 // A whole tag: "ID3", major, revision 0, flags, the size in 7-bit groups, frames, zero padding.

@@ -209,4 +209,101 @@ for frame in tags.values():
     return frames;
 }
 
+namespace {
+
+std::string hexOf(const std::vector<std::uint8_t>& bytes)
+{
+    static constexpr char kDigits[] = "0123456789abcdef";
+    std::string hex;
+    hex.reserve(bytes.size() * 2);
+    for (const auto b : bytes) {
+        hex += kDigits[b >> 4];
+        hex += kDigits[b & 15];
+    }
+    return hex;
+}
+
+std::vector<std::uint8_t> bytesOfHex(std::string_view hex)
+{
+    std::vector<std::uint8_t> bytes;
+    const auto digit = [](char c) { return c <= '9' ? c - '0' : c - 'a' + 10; };
+    for (std::size_t i = 0; i + 1 < hex.size(); i += 2)
+        bytes.push_back(static_cast<std::uint8_t>(digit(hex[i]) * 16 + digit(hex[i + 1])));
+    return bytes;
+}
+
+std::string textOfHex(std::string_view hex)
+{
+    const auto bytes = bytesOfHex(hex);
+    return {bytes.begin(), bytes.end()};
+}
+
+}  // namespace
+
+std::vector<MutagenPicture> mutagenPictures(const std::string& path)
+{
+    // One line per picture: type, MIME type, description and data, the last two in hex.
+    const std::string script = R"PY(
+import sys
+from mutagen.id3 import ID3, ID3NoHeaderError
+try:
+    tags = ID3(sys.argv[1])
+except ID3NoHeaderError:
+    sys.exit(0)
+for frame in tags.getall('APIC'):
+    sys.stdout.write('%d\t%s\t%s\t%s\n' % (frame.type, frame.mime,
+                     frame.desc.encode('utf-8').hex(), frame.data.hex()))
+)PY";
+    const auto run = runPython(script, {path});
+    std::vector<MutagenPicture> pictures;
+    if (run.exitCode != 0) {
+        ADD_FAILURE() << "mutagen could not read " << path << ": " << run.err;
+        return pictures;
+    }
+    std::size_t pos = 0;
+    while (pos < run.out.size()) {
+        const auto end = run.out.find('\n', pos);
+        const std::string_view line(run.out.data() + pos, (end == std::string::npos ? run.out.size() : end) - pos);
+        pos = end == std::string::npos ? run.out.size() : end + 1;
+        std::vector<std::string_view> parts;
+        for (std::size_t at = 0;;) {
+            const auto tab = line.find('\t', at);
+            parts.push_back(line.substr(at, tab == std::string_view::npos ? tab : tab - at));
+            if (tab == std::string_view::npos) break;
+            at = tab + 1;
+        }
+        if (parts.size() != 4) continue;
+        pictures.push_back({std::stoi(std::string(parts[0])), std::string(parts[1]),
+                            textOfHex(parts[2]), bytesOfHex(parts[3])});
+    }
+    return pictures;
+}
+
+void mutagenAddPictures(const std::string& path, const std::vector<MutagenPicture>& pictures,
+                        int version)
+{
+    const std::string script = R"PY(
+import sys
+from mutagen.id3 import ID3, APIC, ID3NoHeaderError
+path, version = sys.argv[1], int(sys.argv[2])
+try:
+    tags = ID3(path)
+except ID3NoHeaderError:
+    tags = ID3()
+for spec in sys.argv[3:]:
+    kind, mime, desc, data = spec.split(':')
+    tags.add(APIC(encoding=3 if version == 4 else 1, mime=mime, type=int(kind),
+                  desc=bytes.fromhex(desc).decode('utf-8'), data=bytes.fromhex(data)))
+tags.save(path, v2_version=version)
+)PY";
+    std::vector<std::string> args{path, std::to_string(version)};
+    for (const auto& picture : pictures) {
+        args.push_back(std::to_string(picture.type) + ":" + picture.mime + ":" +
+                       hexOf({picture.description.begin(), picture.description.end()}) + ":" +
+                       hexOf(picture.data));
+    }
+    const auto run = runPython(script, args);
+    if (run.exitCode != 0) ADD_FAILURE() << "mutagen could not write " << path << ": " << run.err;
+}
+
 }  // namespace corvane::test

@@ -1,7 +1,9 @@
 #pragma once
 // The real peer reader as an oracle: Debian's python3-mutagen, run as /usr/bin/python3.
 
+#include <cstdint>
 #include <map>
+#include <ostream>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -40,5 +42,26 @@ struct MutagenTag {
     [[nodiscard]] bool has(std::string_view key) const;
 };
 [[nodiscard]] MutagenTag mutagenTag(const std::string& path);
+
+// An attached picture as mutagen reads or writes it.
+struct MutagenPicture {
+    int type = 3;
+    std::string mime;
+    std::string description;
+    std::vector<std::uint8_t> data;
+    friend bool operator==(const MutagenPicture&, const MutagenPicture&) = default;
+    // For test failures: the fields and the data's size.
+    friend void PrintTo(const MutagenPicture& p, std::ostream* out)
+    {
+        *out << "{" << p.type << ", " << p.mime << ", \"" << p.description << "\", " << p.data.size()
+             << " bytes}";
+    }
+};
+// The APIC frames of a file in tag order; fails the current test when mutagen raises.
+[[nodiscard]] std::vector<MutagenPicture> mutagenPictures(const std::string& path);
+// Adds the pictures (up to about 60 KB each: they go on the command line) to the file's tag,
+// creating one, and saves it as 2.3 or 2.4 (version 3 or 4).
+void mutagenAddPictures(const std::string& path, const std::vector<MutagenPicture>& pictures,
+                        int version);
 
 }  // namespace corvane::test

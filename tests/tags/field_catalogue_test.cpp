@@ -91,7 +91,7 @@ TEST(ColumnTable, NamesAndFrames)
         {"Filename", ""},        {"Title", "TIT2"},     {"Artist", "TPE1"},  {"Album", "TALB"},
         {"Year", "TYER"},        {"Comment", "COMM"},   {"Genre", "TCON"},   {"Track", "TRCK"},
         {"Composer", "TCOM"},    {"Orig. Artist", "TOPE"}, {"Copyright", "TCOP"},
-        {"URL", "WXXX"},         {"Encoded By", "TENC"},
+        {"URL", "WXXX"},         {"Encoded By", "TENC"},    {"Cover", ""},
     };
     ASSERT_EQ(ColumnTable.size(), std::size(expected));
     for (std::size_t i = 0; i < ColumnTable.size(); ++i) {
@@ -102,6 +102,17 @@ TEST(ColumnTable, NamesAndFrames)
     EXPECT_EQ(columnOfFrame("WXXX"), Column::Url);
     EXPECT_FALSE(columnOfFrame("TIT3"));
     EXPECT_FALSE(columnOfFrame(""));
+}
+
+TEST(PictureTypeTable, KeywordsAndNumbersNameTypes)
+{
+    EXPECT_EQ(pictureTypeOfKeyword("front"), kFrontCoverType);
+    EXPECT_EQ(pictureTypeOfKeyword("Publisher-Logo"), 20);
+    EXPECT_EQ(pictureTypeOfKeyword("255"), 255);
+    for (const auto bad : {"", "256", "1000", "front cover", "-1"})
+        EXPECT_FALSE(pictureTypeOfKeyword(bad)) << bad;
+    EXPECT_EQ(pictureTypeName(4), "Back cover");
+    EXPECT_EQ(pictureTypeName(42), "Type 42");
 }
 
 TEST(FieldCatalogue, FrameKeysAndWidths)

@@ -6,6 +6,7 @@
 
 #include "tags/text_encoding.h"
 #include "tests/support/id3_builder.h"
+#include "tests/support/image_builder.h"
 #include "tests/support/mutagen.h"
 #include "tests/tags/faulty_file.h"
 
@@ -247,6 +248,33 @@ tag.save(sys.argv[1], v2_version=3, padding=lambda info: 1000)
     EXPECT_EQ(cell(row, Column::Artist), "Artist after the picture");
     EXPECT_EQ(cell(row, Column::Comment), "A comment");
     EXPECT_EQ(cell(readListRowV1(path, "song.mp3", m_layout), Column::Title), "V1 Title");
+}
+
+TEST_F(ListRowReader, CoverShowsThePixelSizeOfTheFrontCoverElseOfTheFirstPicture)
+{
+    const auto apic = [](std::uint8_t type, const Bytes& image) {
+        return test::frame("APIC", test::apicBody(type, "image/x", "d", image));
+    };
+    const Bytes title = test::textFrame("TIT2", "T");
+    struct Case {
+        const char* name;
+        std::vector<Bytes> frames;
+        std::string cover;
+    };
+    const Case cases[] = {
+        {"front after another", {apic(0, test::pngImage(5, 6)), title, apic(3, test::jpegImage(700, 500, 90'000))}, "700x500"},
+        {"no front cover", {apic(4, test::pngImage(5, 6)), apic(0, test::jpegImage(9, 9))}, "5x6"},
+        {"unknown image", {apic(3, bytesOf("GIF89a and more"))}, "yes"},
+        {"no picture", {title}, ""},
+    };
+    const std::vector<Column> layout{Column::Filename, Column::Cover, Column::Title};
+    for (const auto& c : cases) {
+        const auto path = put(test::mp3(test::tag(c.frames, 100), m_audio, m_trailer));
+        EXPECT_EQ(readListRowV2(path, "song.mp3", layout).cells[1], c.cover) << c.name;
+        const ListRow v1 = readListRowV1(path, "song.mp3", layout);
+        EXPECT_EQ(v1.cells[1], c.cover) << c.name;
+        EXPECT_EQ(v1.cells[2], "V1 Title") << c.name;
+    }
 }
 
 }  // namespace
