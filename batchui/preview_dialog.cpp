@@ -79,6 +79,7 @@ void PreviewDialog::refreshPreview()
     const WaitCursor wait;
     m_error.clear();
     auto plans = buildPlans(m_error);
+    const std::size_t files = plans ? plans->size() : 0;
     m_model->setPlans(plans ? std::move(*plans) : std::vector<batch::FilePlan>());
     if (!plans) {
         m_summary->setText(m_error);
@@ -86,10 +87,14 @@ void PreviewDialog::refreshPreview()
     }
     const auto counts = m_model->counts();
     m_summary->setText(QString::number(counts.writing) + QStringLiteral(" of ") +
-                       QString::number(plans->size()) + QStringLiteral(" files change, ") +
-                       QString::number(counts.unchanged) + QStringLiteral(" stay as they are, ") +
+                       QString::number(files) +
+                       (files == 1 ? QStringLiteral(" file changes, ") : QStringLiteral(" files change, ")) +
+                       QString::number(counts.unchanged) +
+                       (counts.unchanged == 1 ? QStringLiteral(" stays as it is, ")
+                                              : QStringLiteral(" stay as they are, ")) +
                        QString::number(counts.problems) +
-                       QStringLiteral(" are left alone for a problem."));
+                       (counts.problems == 1 ? QStringLiteral(" is left alone for a problem.")
+                                             : QStringLiteral(" are left alone for a problem.")));
     m_table->resizeColumnsToContents();
 }
 

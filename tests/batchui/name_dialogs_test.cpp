@@ -1,6 +1,7 @@
 // Tag from File Name, Rename from Tags and Case and Replace through the real window: each
 // dialog's preview of three files (one that does not match), Cancel writing nothing and OK
 // writing what the preview showed, the rows following; the undo of a rename.
+#include <QLabel>
 #include <QListWidget>
 #include <QTableView>
 
@@ -92,11 +93,13 @@ TEST_F(BatchFrameTest, RenameFromTagsRenamesTheRowsAndLeavesAFileWithoutTheField
     const QStringList expected{"a.mp3|Name|a.mp3|01 - Intro.mp3|",
                                "b.mp3|Name|b.mp3|02 - What_ Now.mp3|",
                                "c.mp3||||the ID3v2 tag has no Title"};
+    QString summary;
     for (const char* button : {"cancelButton", "okButton"}) {
         QStringList shown;
         whenShown<RenameDialog>([&](RenameDialog& dialog) {
             typeFormat(dialog, QStringLiteral("%track:2% - %title%"));
             closeOnPreview(dialog, expected, shown, button);
+            summary = child<QLabel>(dialog, "previewSummary").text();
         });
         run(CommandId::RenameFromTags);
         EXPECT_EQ(shown.join(QLatin1Char('\n')), expected.join(QLatin1Char('\n'))) << button;
@@ -104,6 +107,7 @@ TEST_F(BatchFrameTest, RenameFromTagsRenamesTheRowsAndLeavesAFileWithoutTheField
             EXPECT_EQ(names(), (QStringList{"a.mp3", "b.mp3", "c.mp3"}));
         }
     }
+    EXPECT_EQ(summary, "2 of 3 files change, 0 stay as they are, 1 is left alone for a problem.");
     EXPECT_EQ(names(), (QStringList{"01 - Intro.mp3", "02 - What_ Now.mp3", "c.mp3"}));
     EXPECT_TRUE(std::filesystem::exists(path("02 - What_ Now.mp3")));
     EXPECT_FALSE(std::filesystem::exists(path("a.mp3")));
