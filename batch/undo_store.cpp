@@ -140,7 +140,9 @@ void writeChange(std::ostream& out, const UndoChange& change)
     }
 }
 
-std::optional<UndoChange> readChange(const fs::path& file)
+// The change stored in file; with entriesToo false only its label, time and number of files (a
+// change may hold hundreds of megabytes of old tags).
+std::optional<UndoChange> readChange(const fs::path& file, bool entriesToo = true)
 {
     std::ifstream stream(file, std::ios::binary);
     std::string magic(kMagic.size(), '\0');
@@ -151,6 +153,12 @@ std::optional<UndoChange> readChange(const fs::path& file)
     if (!in.bytes(change.label)) return std::nullopt;
     change.time = static_cast<std::int64_t>(in.u64());
     const auto count = in.u64();
+    change.fileCount = static_cast<std::size_t>(count);
+    if (!entriesToo) {
+        if (!in.ok()) return std::nullopt;
+        change.id = file.parent_path().filename().string();
+        return change;
+    }
     for (std::uint64_t i = 0; i < count && in.ok(); ++i) {
         UndoEntry e;
         e.kind = static_cast<UndoEntry::Kind>(in.u64());
@@ -309,16 +317,26 @@ void UndoStore::prune() const
     }
 }
 
-std::vector<UndoChange> UndoStore::changes() const
+std::vector<UndoChange> UndoStore::changes(bool entriesToo) const
 {
     std::vector<UndoChange> all;
     auto folders = changeFolders(m_folder);
     std::reverse(folders.begin(), folders.end());
     for (const auto& folder : folders) {
         if (folder.extension() == ".part") continue;
-        if (auto change = readChange(folder / "change")) all.push_back(std::move(*change));
+        if (auto change = readChange(folder / "change", entriesToo)) all.push_back(std::move(*change));
     }
     return all;
+}
+
+std::optional<std::string> UndoStore::lastLabel() const
+{
+    const auto folders = changeFolders(m_folder);
+    for (auto it = folders.rbegin(); it != folders.rend(); ++it) {
+        if (it->extension() == ".part") continue;
+        if (auto change = readChange(*it / "change", false)) return std::move(change->label);
+    }
+    return std::nullopt;
 }
 
 std::optional<UndoChange> UndoStore::last() const

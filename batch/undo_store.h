@@ -55,6 +55,7 @@ struct UndoChange {
     std::string id;     // the folder it is stored in; set by the store
     std::string label;  // "Set Data", "Tag editor", ...
     std::int64_t time = 0;  // seconds since the epoch
+    std::size_t fileCount = 0;  // the entries' number, also where they were not read
     std::vector<UndoEntry> entries;
 
     [[nodiscard]] std::uint64_t bytes() const;
@@ -70,9 +71,11 @@ public:
     // Stores change as the newest and drops the oldest beyond the limits; false when it cannot be
     // written (reason says why).
     [[nodiscard]] bool save(UndoChange change, std::string* reason = nullptr);
-    // The changes kept, newest first (entries included).
-    [[nodiscard]] std::vector<UndoChange> changes() const;
+    // The changes kept, newest first; without their entries unless entriesToo.
+    [[nodiscard]] std::vector<UndoChange> changes(bool entriesToo = true) const;
     [[nodiscard]] std::optional<UndoChange> last() const;
+    // The label of the newest change, read without its entries (what a menu shows).
+    [[nodiscard]] std::optional<std::string> lastLabel() const;
 
 private:
     void prune() const;

@@ -372,12 +372,12 @@ int runUndo(std::span<const std::string> args)
     if (!parsed->operands.empty()) return usageError("undo", "undo takes no files");
     batch::UndoStore store(batch::UndoStore::defaultFolder());
     if (parsed->has("--list")) {
-        for (const auto& change : store.changes()) {
+        for (const auto& change : store.changes(false)) {
             const auto time = static_cast<std::time_t>(change.time);
             std::tm local{};
             char when[32] = "";
             if (::localtime_r(&time, &local)) std::strftime(when, sizeof when, "%Y-%m-%d %H:%M:%S", &local);
-            std::cout << change.id << '\t' << when << '\t' << change.entries.size() << '\t'
+            std::cout << change.id << '\t' << when << '\t' << change.fileCount << '\t'
                       << change.label << '\n';
         }
         return kExitOk;

@@ -42,8 +42,8 @@ QString UndoableChange::finish()
 
 QString lastChangeLabel(const WriteSettings& settings)
 {
-    const auto change = batch::UndoStore(settings.undoFolder).last();
-    return change ? fromUtf8(change->label) : QString();
+    const auto label = batch::UndoStore(settings.undoFolder).lastLabel();
+    return label ? fromUtf8(*label) : QString();
 }
 
 QString undoMenuText(const QString& label)
