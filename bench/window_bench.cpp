@@ -327,6 +327,8 @@ int main(int argc, char** argv)
 
     const corvane::bench::BenchFolder folder(
         argc > 1 ? fs::path(argv[1]) : fs::temp_directory_path() / "corvane-window-bench");
+    // The runs' undo records stay in the bench's folder, out of the user's list of changes.
+    qputenv("XDG_STATE_HOME", QByteArray::fromStdString((folder.path() / "state").string()));
     std::printf("making %d + %d files in %s\n", kScanFiles, kWriteFiles, folder.path().c_str());
     (void)makeSongs(folder.path() / "scan", kScanFiles);
     const std::vector<std::string> writePaths = makeSongs(folder.path() / "write", kWriteFiles);
