@@ -14,8 +14,8 @@
 
 #include <algorithm>
 #include <atomic>
-#include <thread>
 #include <set>
+#include <thread>
 #include <utility>
 
 namespace corvane {
@@ -264,7 +264,6 @@ void FileList::showScanEnd(bool stopped, std::size_t rowsRead, std::size_t rowsL
     emit progressTextChanged(text + QStringLiteral(" files"));
 }
 
-
 void FileList::refreshSelectedRows()
 {
     refreshRows(selectedRows());
@@ -285,15 +284,13 @@ void FileList::refreshRows(const std::vector<int>& rows)
         names.push_back(row(r).name);
     std::vector<FileRow> fresh(rows.size());
     const auto readAll = [&, folder = m_folder, layout = columnLayout(), view = m_view,
-                          sortColumn = m_sortColumn] {
+                          sortColumn = m_sortColumn](std::size_t threads) {
         // As the folder's scan does: several reads in flight hide a cold disk's latency.
         std::atomic<std::size_t> next{0};
         const auto reader = [&] {
             for (std::size_t i; (i = next.fetch_add(1)) < names.size();)
                 fresh[i] = readFileRow(folder, names[i], layout, view, sortColumn);
         };
-        const auto threads =
-            std::min<std::size_t>(FolderScan::kReaderThreads, names.size());
         std::vector<std::thread> pool;
         for (std::size_t k = 1; k < threads; ++k)
             pool.emplace_back(reader);
@@ -305,9 +302,9 @@ void FileList::refreshRows(const std::vector<int>& rows)
         const RowsHold hold(*this);  // rows of a scan still going on wait meanwhile
         if (rows.size() <= kRowsReadInline) {
             const WaitCursor wait;
-            readAll();
+            readAll(1);
         } else {
-            runAside(readAll);
+            runAside([&] { readAll(FolderScan::kReaderThreads); });
         }
         for (std::size_t i = 0; i < rows.size(); ++i)
             m_model->replaceRow(rows[i], std::move(fresh[i]));
