@@ -53,6 +53,13 @@ std::vector<Job> jobs()
     TagChanges removal;
     removal.id3v2 = V2Change::Remove;
     TagChanges both = merge("TALB", std::string(500, 'a'));
+    // A picture's frame is written from where it lies, not through the write buffer.
+    TagChanges picture = merge("TIT2", "New");
+    auto image = std::make_shared<PictureData>();
+    image->type = 3;
+    image->mime = "image/jpeg";
+    image->image.assign(3 * CopyChunkSize + 77, 0xAB);
+    picture.pictures.push_back({PictureAction::Add, {}, image, false});
     both.id3v1 = V1Change::Write;
     both.id3v1Entries.push_back(FieldSlot::v1(V1FieldNo::Album, "Album"));
     return {
@@ -65,6 +72,7 @@ std::vector<Job> jobs()
         // A change in the padding that spans pages (one within a page needs no journal).
         {"in the padding", padded, merge("TIT2", std::string(5000, 't'))},
         {"both tags", mp3(tag({textFrame("TIT2", "Old")}), audio), both},
+        {"a picture added", tight, picture},
     };
 }
 
