@@ -30,17 +30,17 @@ std::string placeholderList()
 }
 
 // The placeholder between two "%" ("track:2"), as a part.
-std::optional<FormatPart> parsePlaceholder(std::string_view spec, std::string& error)
+std::optional<FormatPart> parsePlaceholder(std::string_view placeholder, std::string& error)
 {
     FormatPart part;
-    const auto colon = spec.find(':');
-    const std::string_view name = spec.substr(0, colon);
+    const auto colon = placeholder.find(':');
+    const std::string_view name = placeholder.substr(0, colon);
     if (colon != std::string_view::npos) {
-        const std::string_view width = spec.substr(colon + 1);
+        const std::string_view width = placeholder.substr(colon + 1);
         const auto number = tags::leadingInteger(width);
         if (width.empty() || width.size() > 2 || !std::all_of(width.begin(), width.end(), isDigit) ||
             number < 1 || number > kMaxFormatWidth) {
-            error = "the width in %" + std::string(spec) + "% must be a number from 1 to " +
+            error = "the width in %" + std::string(placeholder) + "% must be a number from 1 to " +
                     std::to_string(kMaxFormatWidth);
             return std::nullopt;
         }

@@ -146,9 +146,8 @@ void BatchFrame::runPaths(const std::string& label, const std::vector<std::strin
                           tags::OpenMode mode)
 {
     // A run that only reads changes no tag, so there is nothing it could undo.
-    const bool writes = mode == tags::OpenMode::Update;
     std::unique_ptr<UndoableChange> change;
-    if (writes) {
+    if (mode == tags::OpenMode::Update) {
         change = UndoableChange::begin(&m_context.window, m_context.prompter, m_context.writing,
                                        paths, label, keepsTags);
         if (!change) return;
@@ -160,11 +159,11 @@ void BatchFrame::runPaths(const std::string& label, const std::vector<std::strin
                                      : RunPrompts::Progress::PathWhenAccessible,
                         m_context.showProgress);
     prompts.setAfterFile(afterFile);
-    prompts.setWriting(m_context.writing.policy, writes ? change->recorder() : nullptr);
+    prompts.setWriting(m_context.writing.policy, change ? change->recorder() : nullptr);
     // The prompts told the user about every failure.
     const batch::RunReport report = runInBackground(m_context.progress, paths, work, prompts, mode);
     prompts.showLastProgress();
-    const QString undoProblem = writes ? change->finish() : QString();
+    const QString undoProblem = change ? change->finish() : QString();
     if (m_context.progress.isCancelled()) {
         m_context.showProgress(QStringLiteral("Cancelled: ") +
                                QString::number(report.writtenCount()) +

@@ -80,16 +80,16 @@ FieldSelectDialog::FieldSelectDialog(const batch::EditorTexts& texts,
 
 FieldSelectDialog::~FieldSelectDialog() = default;
 
-std::vector<tags::EditorField> FieldSelectDialog::fillList(QTreeWidget& list, const ListSpec& spec,
+std::vector<tags::EditorField> FieldSelectDialog::fillList(QTreeWidget& list, const ListSpec& form,
                                                            bool tagChecked,
                                                            const batch::EditorTexts& texts)
 {
     if (!tagChecked) {
-        fillRemoveRow(list, spec.removeField, QString::fromLatin1(spec.removeText));
-        return {spec.removeField};
+        fillRemoveRow(list, form.removeField, QString::fromLatin1(form.removeText));
+        return {form.removeField};
     }
-    std::vector<tags::EditorField> fields(spec.rows.begin(), spec.rows.end());
-    fillFieldRows(list, fields, texts, spec.fieldWidth, spec.dataWidth);
+    std::vector<tags::EditorField> fields(form.rows.begin(), form.rows.end());
+    fillFieldRows(list, fields, texts, form.fieldWidth, form.dataWidth);
     return fields;
 }
 

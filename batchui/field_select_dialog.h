@@ -56,7 +56,7 @@ private:
     struct ListSpec;
     // Fills one list and returns the field of each of its rows: the tag's fields while its box
     // is checked, else the one row that removes the tag.
-    std::vector<tags::EditorField> fillList(QTreeWidget& list, const ListSpec& spec,
+    std::vector<tags::EditorField> fillList(QTreeWidget& list, const ListSpec& form,
                                             bool tagChecked, const batch::EditorTexts& texts);
     void fillFieldRows(QTreeWidget& list, const std::vector<tags::EditorField>& fields,
                        const batch::EditorTexts& texts, int fieldWidth, int dataWidth);

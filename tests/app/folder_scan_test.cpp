@@ -14,7 +14,7 @@
 #include "app/main_window.h"
 #include "tests/app/app_fixtures.h"
 #include "tests/gui_support/scripted_prompter.h"
-#include "tests/support/special_files.h"
+#include "tests/support/irregular_files.h"
 
 namespace corvane {
 namespace {
@@ -136,12 +136,12 @@ TEST_F(FolderScanWindow, EscStopsTheReadingAtOnceAndTheRowsShownStaySorted)
 TEST_F(FolderScanWindow, EntriesThatAreNoRegularFilesAreListedAtOnceWithoutValues)
 {
     writeSong(m_music, "real.mp3", {}, trailer("Real"));
-    const std::vector<SpecialFile> special = makeSpecialFiles(m_music);
+    const std::vector<IrregularFile> special = makeIrregularFiles(m_music);
     open(m_music.folder());
     ASSERT_TRUE(finishScan(list()));
     ASSERT_EQ(list().rowCount(), 5);
     EXPECT_EQ(columnTexts(list(), 1)[rowOf(list(), "real.mp3")], "Real");
-    for (const SpecialFile& entry : special) {
+    for (const IrregularFile& entry : special) {
         const int r = rowOf(list(), entry.name);
         ASSERT_GE(r, 0) << entry.name;
         EXPECT_EQ(list().row(r).presence, 0);

@@ -5,7 +5,7 @@
 #include "batchui/run_progress_dialog.h"
 #include "tags/file.h"
 #include "tests/batchui/batch_frame_fixture.h"
-#include "tests/support/special_files.h"
+#include "tests/support/irregular_files.h"
 
 namespace corvane {
 namespace {
@@ -83,9 +83,9 @@ TEST_F(BatchFrameTest, ARunThatTakesItsTimeShowsAModalDialogWithTheFileAndTheCou
 
 TEST_F(BatchFrameTest, CommandsOnEntriesThatAreNoRegularFilesFailAtOnceWithTheReason)
 {
-    const std::vector<SpecialFile> special = makeSpecialFiles(m_music);
+    const std::vector<IrregularFile> special = makeIrregularFiles(m_music);
     openWindow();
-    for (const SpecialFile& entry : special) {
+    for (const IrregularFile& entry : special) {
         m_prompter.clear();
         select({entry.name.c_str()});
         run(CommandId::CompactId3v2);

@@ -3,7 +3,7 @@
 #include "tests/cli/cli_runner.h"
 #include "tests/support/id3_builder.h"
 #include "tests/support/mutagen.h"
-#include "tests/support/special_files.h"
+#include "tests/support/irregular_files.h"
 
 namespace corvane::test {
 namespace {
@@ -143,13 +143,13 @@ TEST(CliList, EntriesThatAreNoRegularFilesAreListedAndEveryCommandOnThemFailsWit
 {
     TempDir dir;
     writeFile(dir.file("real.mp3"), mp3({}, mpegAudio(100), trailer("Real")));
-    const std::vector<SpecialFile> special = makeSpecialFiles(dir);
+    const std::vector<IrregularFile> special = makeIrregularFiles(dir);
     const auto list = runCli(dir, {"list", "--columns", "Filename,Title", "."});
     EXPECT_EQ(list.exitCode, 0) << list.err;
     EXPECT_EQ(list.out,
               "0\tdangling.mp3\t\n0\tpipe.mp3\t\n1\treal.mp3\tReal\n0\tsocket.mp3\t\n"
               "0\tzero.mp3\t\n");
-    for (const SpecialFile& entry : special) {
+    for (const IrregularFile& entry : special) {
         const std::string reason = entry.exists ? "not a regular file" : "";
         const std::string line = "corvane-tag: " + entry.name + ": ";
         for (const std::vector<std::string>& command :

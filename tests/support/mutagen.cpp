@@ -290,8 +290,8 @@ try:
     tags = ID3(path)
 except ID3NoHeaderError:
     tags = ID3()
-for spec in sys.argv[3:]:
-    kind, mime, desc, data = spec.split(':')
+for item in sys.argv[3:]:
+    kind, mime, desc, data = item.split(':')
     tags.add(APIC(encoding=3 if version == 4 else 1, mime=mime, type=int(kind),
                   desc=bytes.fromhex(desc).decode('utf-8'), data=bytes.fromhex(data)))
 tags.save(path, v2_version=version)

@@ -1,6 +1,6 @@
 #include "tags/file.h"
 
-#include "tests/support/special_files.h"
+#include "tests/support/irregular_files.h"
 #include "tests/support/temp_dir.h"
 
 #include <gtest/gtest.h>
@@ -171,7 +171,7 @@ TEST_F(FileTest, AccessTest)
 
 TEST_F(FileTest, OnlyRegularFilesOpenAndTheOthersAreRefusedWithoutBlocking)
 {
-    for (const test::SpecialFile& special : test::makeSpecialFiles(m_dir)) {
+    for (const test::IrregularFile& special : test::makeIrregularFiles(m_dir)) {
         const std::string path = m_dir.file(special.name);
         for (const OpenMode mode : {OpenMode::Read, OpenMode::Update}) {
             const File file = File::open(path, mode);

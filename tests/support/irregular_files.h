@@ -9,13 +9,13 @@
 
 namespace corvane::test {
 
-struct SpecialFile {
+struct IrregularFile {
     std::string name;
     bool exists;  // false for the dangling link: the path leads nowhere
 };
 
 // Makes, in dir, a named pipe, a socket, a symbolic link to /dev/zero and a dangling symbolic
 // link, and returns their names.
-[[nodiscard]] std::vector<SpecialFile> makeSpecialFiles(const TempDir& dir);
+[[nodiscard]] std::vector<IrregularFile> makeIrregularFiles(const TempDir& dir);
 
 }  // namespace corvane::test

@@ -1,4 +1,4 @@
-#include "tests/support/special_files.h"
+#include "tests/support/irregular_files.h"
 
 #include <gtest/gtest.h>
 #include <sys/socket.h>
@@ -28,7 +28,7 @@ void makeSocket(const std::string& path)
 
 }  // namespace
 
-std::vector<SpecialFile> makeSpecialFiles(const TempDir& dir)
+std::vector<IrregularFile> makeIrregularFiles(const TempDir& dir)
 {
     EXPECT_EQ(::mkfifo(dir.file("pipe.mp3").c_str(), 0644), 0);
     makeSocket(dir.file("socket.mp3"));
